@@ -1,0 +1,144 @@
+#include "app/Form1.h"
+
+#include "app/BagList.h"
+#include "app/Form1Texts.h"
+#include "settings/Form2.h"
+#include "settings/SettingsStore.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace {
+
+QPushButton* makeButton(QWidget* parent, const QString& caption, const QString& tip, QRect geometry) {
+    auto* button = new QPushButton(caption, parent);
+    button->setToolTip(tip);
+    button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    button->setGeometry(geometry);
+    return button;
+}
+
+QLabel* makePictureBox(QWidget* parent, QRect geometry) {
+    auto* box = new QLabel(parent);
+    box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    box->setLineWidth(2);
+    box->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    box->setToolTip(Form1Texts::safetyTip);
+    box->setFocusPolicy(Qt::TabFocus);
+    box->setGeometry(geometry);
+    return box;
+}
+
+QAction* makeItem(QMenu* menu, const QString& caption, QKeySequence shortcut, bool enabled) {
+    QAction* item = menu->addAction(caption);
+    item->setShortcut(shortcut);
+    item->setEnabled(enabled);
+    return item;
+}
+
+} // namespace
+
+Form1::Form1(Form1Units units, QWidget* parent) : QMainWindow(parent), units_(std::move(units)) {
+    setWindowTitle(Form1Texts::windowTitle);
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(301, 236);
+    setCentralWidget(client);
+
+    File1 = new BagList(units_.bags, client);
+    File1->setGeometry(20, 0, 161, 166);
+    File1->setToolTip(Form1Texts::listTip);
+    File1->setAccessibleName(QStringLiteral("Saved prop bags"));
+
+    Command1 = makeButton(client, Form1Texts::loadCaption, Form1Texts::loadTip, {200, 30, 81, 31});
+    Command1->setEnabled(false);
+    Command2 = makeButton(client, Form1Texts::saveCaption, Form1Texts::saveTip, {200, 100, 81, 31});
+    Command3 = makeButton(client, Form1Texts::startPalaceCaption, Form1Texts::startPalaceTip, {190, 190, 91, 31});
+
+    Frame1 = new QFrame(client);
+    Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Frame1->setGeometry(10, 160, 281, 71);
+    Picture1 = makePictureBox(Frame1, {10, 30, 41, 22});
+    Label1 = new QLabel(Form1Texts::safetyOn, Frame1);
+    Label1->setGeometry(80, 30, 81, 21);
+    Picture2 = makePictureBox(Frame1, {10, 30, 41, 22});
+    Picture2->hide();
+    // The list and the Start Palace button overlap the strip and are drawn above it.
+    File1->raise();
+    Command3->raise();
+
+    setTabOrder(File1, Command1);
+    setTabOrder(Command1, Command2);
+    setTabOrder(Command2, Command3);
+    setTabOrder(Command3, Picture1);
+    setTabOrder(Picture1, Picture2);
+
+    menFile = menuBar()->addMenu(Form1Texts::fileMenu);
+    menDelete = makeItem(menFile, Form1Texts::deleteItem, QKeySequence(Qt::Key_Delete), false);
+    menRename = makeItem(menFile, Form1Texts::renameItem, {}, false);
+    menExit = makeItem(menFile, Form1Texts::closeItem, QKeySequence(Qt::Key_F4), true);
+    menOptions = menuBar()->addMenu(Form1Texts::optionsMenu);
+    menPpal = makeItem(menOptions, Form1Texts::setPathItem, QKeySequence(Qt::Key_F1), true);
+    menDSR = makeItem(menOptions, Form1Texts::disableSafetyItem, QKeySequence(Qt::Key_F2), true);
+    menDSR->setCheckable(true);
+    menAbout = menuBar()->addMenu(Form1Texts::aboutMenu);
+    menuStx = makeItem(menAbout, Form1Texts::aboutItem, {}, true);
+
+    connect(File1, &BagList::entrySelected, this, &Form1::File1_Click);
+    connect(File1, &BagList::keyReleased, this, [this](int key, Qt::KeyboardModifiers modifiers) {
+        qint16 keyCode = key == Qt::Key_Delete ? qint16(46) : qint16(0);
+        File1_KeyUp(keyCode, qint16(modifiers.toInt() >> 25));
+    });
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(menDelete, &QAction::triggered, this, &Form1::menDelete_Click);
+    connect(menRename, &QAction::triggered, this, &Form1::menRename_Click);
+    connect(menExit, &QAction::triggered, this, &Form1::menExit_Click);
+    connect(menPpal, &QAction::triggered, this, &Form1::menPpal_Click);
+    connect(menDSR, &QAction::triggered, this, &Form1::menDSR_Click);
+    connect(menuStx, &QAction::triggered, this, &Form1::menuStx_Click);
+
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::Form_Load() {
+    Selpath = units_.settings.readSetting(PalacePathSetting::application, PalacePathSetting::section,
+                                          PalacePathSetting::key);
+    Apath = units_.programDirectory;
+    File1->setDirectory(Apath);
+}
+
+void Form1::Form_Click() {
+    Command1->setEnabled(false);
+    Command2->setEnabled(true);
+    menDelete->setEnabled(false);
+    menRename->setEnabled(false);
+    File1->refresh();
+}
+
+void Form1::File1_Click() {
+    Command1->setEnabled(true);
+    Command2->setEnabled(true);
+    menDelete->setEnabled(true);
+    menRename->setEnabled(true);
+    Selfile = File1->selectedName();
+}
+
+void Form1::menExit_Click() { units_.endProgram(); }
+
+void Form1::mousePressEvent(QMouseEvent* event) {
+    // Only the window's own surface counts: the frame strip and the menu bar are controls.
+    QWidget* hit = childAt(event->position().toPoint());
+    if (hit == centralWidget())
+        Form_Click();
+    QMainWindow::mousePressEvent(event);
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "app/Form1Units.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <memory>
+
+class BagList;
+class Form2;
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+
+// The main window. Its controls, state and handlers carry the names the program is described by;
+// the handlers of each operation are defined beside that operation (props/, client/, settings/, safety/).
+class Form1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit Form1(Form1Units units, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // State for the whole run.
+    QString Selfile; // bare name of the bag last selected in the list
+    QString Selpath; // the Palace directory as last read from the settings store
+    QString Apath;   // the program directory
+    qint16 DSR = 0;  // 1 while safety requests are off
+
+    // Controls.
+    BagList* File1 = nullptr;
+    QPushButton* Command1 = nullptr; // Load
+    QPushButton* Command2 = nullptr; // Save
+    QPushButton* Command3 = nullptr; // Start Palace
+    QFrame* Frame1 = nullptr;
+    QLabel* Picture1 = nullptr; // safety-on lamps
+    QLabel* Label1 = nullptr;
+    QLabel* Picture2 = nullptr; // safety-off lamps
+    QMenu* menFile = nullptr;
+    QMenu* menOptions = nullptr;
+    QMenu* menAbout = nullptr;
+    QAction* menDelete = nullptr;
+    QAction* menRename = nullptr;
+    QAction* menExit = nullptr;
+    QAction* menPpal = nullptr;
+    QAction* menDSR = nullptr;
+    QAction* menuStx = nullptr;
+
+    // Methods; each argument is working storage the callers pass empty.
+    void Fsave(QString& Sbox);
+    void Delfile(QString& Delbox);
+    void RenFile(QString& rfile);
+
+    // Handlers.
+    void Form_Load();
+    void Form_Click();
+    void File1_Click();
+    void File1_KeyUp(qint16& KeyCode, qint16 Shift);
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void menDelete_Click();
+    void menRename_Click();
+    void menExit_Click();
+    void menPpal_Click();
+    void menDSR_Click();
+    void menuStx_Click();
+
+    // The path dialog, once it has been opened.
+    Form2* pathDialog() const { return form2_.get(); }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    Form1Units units_;
+    std::unique_ptr<Form2> form2_;
+};

@@ -1,0 +1,4 @@
+#include "app/Form1.h"
+
+// placeholder until this operation is built
+void Form1::Command3_Click() {}

@@ -1,0 +1,5 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+class PosixFileSystem : public FileSystem {};
