@@ -26,9 +26,10 @@ bool SystemClientDetector::isPalaceRunning() {
 #else
 
 bool SystemClientDetector::isPalaceRunning() {
-    // The window is asked for first: with a running client it is the usual answer and the cheaper one.
-    return X11WindowTree::anyWindowClass(displayName_, ClientNames::isClientWindowClass) ||
-           ProcessTable::anyProcessOfCurrentUser(procRoot_, ClientNames::isClientProcess);
+    // The process table first: it is the cheaper look, and under Wine, where most users run the
+    // client, it answers alone.
+    return ProcessTable::anyProcessOfCurrentUser(procRoot_, ClientNames::isClientProcess) ||
+           X11WindowTree::anyWindowClass(displayName_, ClientNames::isClientWindowClass);
 }
 
 #endif

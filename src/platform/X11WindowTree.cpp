@@ -1,5 +1,8 @@
 #include "platform/X11WindowTree.h"
 
+// The X server and /proc exist only on Unix-like systems; Windows asks for a window class instead.
+#ifndef Q_OS_WIN
+
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -92,3 +95,5 @@ bool anyWindowClass(const QByteArray& displayName, const ClassTest& test) {
 }
 
 } // namespace X11WindowTree
+
+#endif
