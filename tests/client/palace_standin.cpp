@@ -72,7 +72,10 @@ int main(int argc, char** argv) {
 
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(connection)) {
+    if (const int error = xcb_connection_has_error(connection)) {
+        const char* display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "no X server on %s (xcb error %d): running without a window\n",
+                     display ? display : "(DISPLAY unset)", error);
         std::printf("no window\n");
         std::fflush(stdout);
         waitForSignal();
