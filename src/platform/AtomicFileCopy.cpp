@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -71,6 +72,10 @@ int AtomicFileCopy::copyInto(int source, int directory, const QByteArray& name) 
         return errno;
     if (replacing && S_ISDIR(replaced.st_mode))
         return EISDIR;
+    // Renaming over a file only needs the folder to be writable; a file its owner made read-only stays so,
+    // as it would for any program that writes into it.
+    if (replacing && fs_.faccessat(directory, name.constData(), W_OK, AT_EACCESS) < 0)
+        return errno;
 
     QByteArray temporaryName;
     int fd = -1;
