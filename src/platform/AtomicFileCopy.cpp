@@ -31,10 +31,14 @@ int AtomicFileCopy::copy(const QByteArray& source, const QByteArray& destination
     if (where.name.isEmpty())
         return EISDIR;
 
-    Descriptor from(fs_,
-                    retryInterrupted([&] { return fs_.open(source.constData(), O_RDONLY | O_CLOEXEC); }));
+    // Non-blocking, so that a pipe in the source's place cannot hang the program; it is refused below.
+    Descriptor from(fs_, retryInterrupted([&] {
+                        return fs_.open(source.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+                    }));
     if (!from.isOpen())
         return errno;
+    if (const int error = checkRegularFile(from.get()))
+        return error;
     Descriptor directory(fs_, retryInterrupted([&] {
                              return fs_.open(where.directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
                          }));
@@ -43,6 +47,16 @@ int AtomicFileCopy::copy(const QByteArray& source, const QByteArray& destination
     if (const int error = copyInto(from.get(), directory.get(), where.name))
         return error;
     return syncDirectory(fs_, directory.get());
+}
+
+// Only a regular file has an end: a device in the source's place could fill the disk.
+int AtomicFileCopy::checkRegularFile(int fd) {
+    struct stat status {};
+    if (fs_.fstatat(fd, "", &status, AT_EMPTY_PATH) < 0)
+        return errno;
+    if (S_ISDIR(status.st_mode))
+        return EISDIR;
+    return S_ISREG(status.st_mode) ? 0 : EINVAL;
 }
 
 // Follows the destination through symbolic links to the file that is really to be replaced.

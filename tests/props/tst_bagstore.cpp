@@ -167,6 +167,10 @@ private slots:
                                         << "palace.prp" << ENOENT;
         QTest::newRow("source is a folder") << "folder"
                                             << "palace.prp" << EISDIR;
+        QTest::newRow("source is a pipe") << "pipe"
+                                          << "palace.prp" << EINVAL;
+        QTest::newRow("source is a device") << "/dev/zero"
+                                            << "palace.prp" << EINVAL;
         QTest::newRow("missing destination folder") << "source.prp"
                                                     << "nowhere/palace.prp" << ENOENT;
         QTest::newRow("destination is a folder") << "source.prp"
@@ -184,8 +188,10 @@ private slots:
         writeFile(path("source.prp"), "new");
         writeFile(path("palace.prp"), "old");
         QVERIFY(QDir(dir.path()).mkdir("folder"));
+        QCOMPARE(mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
         const QStringList before = entries();
-        const FileResult result = store.copyFile(path(source), path(destination));
+        const FileResult result =
+            store.copyFile(source.startsWith(QLatin1Char('/')) ? source : path(source), path(destination));
         QVERIFY(!result.ok);
         QCOMPARE(result.reason, QString::fromLocal8Bit(strerror(error)));
         QCOMPARE(entries(), before);
