@@ -8,4 +8,6 @@ public:
     QString readSetting(const QString& application, const QString& section, const QString& key) override;
     bool saveSetting(const QString& application, const QString& section, const QString& key,
                      const QString& value) override;
+    QString location(const QString& application) override;
+    QString whyNotWritable(const QString& application) override;
 };

@@ -1,0 +1,49 @@
+#include "platform/QtSettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+#endif
+
+namespace {
+
+QString settingsFile(const QString& application) {
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, application);
+    return store.fileName();
+}
+
+} // namespace
+
+QString QtSettingsStore::location(const QString& application) {
+    return QDir::toNativeSeparators(settingsFile(application));
+}
+
+QString QtSettingsStore::whyNotWritable(const QString& application) {
+#ifdef Q_OS_UNIX
+    // Asked after a save failed: find the first of the file and its directories that refuses writing.
+    // access() asks the kernel, so a read-only mount is seen even by root.
+    const QFileInfo file(settingsFile(application));
+    if (file.isDir())
+        return QString::fromLocal8Bit(std::strerror(EISDIR));
+    if (file.exists() && ::access(QFile::encodeName(file.filePath()).constData(), W_OK) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    // A missing directory would be created: what counts is the nearest one that exists.
+    QString directory = file.absolutePath();
+    while (!QFileInfo::exists(directory) && QFileInfo(directory).path() != directory)
+        directory = QFileInfo(directory).path();
+    if (!QFileInfo(directory).isDir())
+        return QString::fromLocal8Bit(std::strerror(ENOTDIR));
+    if (::access(QFile::encodeName(directory).constData(), W_OK | X_OK) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return {};
+#else
+    Q_UNUSED(application);
+    return {};
+#endif
+}
