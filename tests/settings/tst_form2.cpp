@@ -253,18 +253,27 @@ private slots:
 
     void openingAnEntry_data() {
         QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("entry");
         QTest::addColumn<bool>("opens");
-        QTest::newRow("double click") << "double" << true;
-        QTest::newRow("Enter") << "enter" << true;
-        QTest::newRow("single click only highlights") << "click" << false;
+        QTest::newRow("double click") << "double"
+                                      << "home/.wine" << true;
+        QTest::newRow("Enter") << "enter"
+                               << "home/.wine" << true;
+        QTest::newRow("single click only highlights") << "click"
+                                                      << "home/.wine" << false;
+        QTest::newRow("a parent") << "double"
+                                  << "" << true;
+        QTest::newRow("the directory itself: no change") << "double"
+                                                         << "home" << false;
     }
 
     void openingAnEntry() {
         QFETCH(QString, how);
+        QFETCH(QString, entry);
         QFETCH(bool, opens);
         Rig rig;
         rig.form->showDialog();
-        const QString target = rig.at("home/.wine");
+        const QString target = QDir::cleanPath(rig.at(entry));
         if (how == "click")
             QVERIFY(DialogDriver::clickEntry(*rig.form->Dir1, target));
         else
@@ -272,12 +281,28 @@ private slots:
                                             how == "enter" ? DialogDriver::OpenBy::Enter
                                                            : DialogDriver::OpenBy::DoubleClick));
         // Highlighted by the click, or standing as the directory now open.
-        QCOMPARE(rig.form->Dir1->currentItem()->text(0), QStringLiteral(".wine"));
+        QCOMPARE(rig.form->Dir1->currentItem()->text(0), QFileInfo(target).fileName());
         const QString shown = native(opens ? target : rig.at("home"));
         QCOMPARE(rig.form->Dir1->path(), shown);
         QCOMPARE(rig.form->Selpath, opens ? shown : QString());
         QCOMPARE(rig.form->Text1->text(), opens ? shown : QString());
         QCOMPARE(rig.form->isVisible(), true);
+    }
+
+    void pickingTheDriveOfTheCurrentDirectoryReportsNoChange() {
+        Rig rig;
+        rig.drives.list.append({"h:", rig.at("home")});
+        rig.prompter.answerMessage(Answer::Ok);
+        rig.form->showDialog();
+        QCOMPARE(rig.form->Drive1->currentText(), QStringLiteral("h:"));
+        rig.form->Drive1->setCurrentIndex(rig.driveIndex("e:")); // not ready: the list stays at home
+
+        rig.form->Drive1->setCurrentIndex(rig.driveIndex("h:"));
+
+        QCOMPARE(rig.titles(), QStringList{"Disk Error"});
+        QCOMPARE(rig.form->Dir1->path(), native(rig.at("home")));
+        QCOMPARE(rig.form->Text1->text(), QString());
+        QCOMPARE(rig.form->Selpath, QString());
     }
 
     // An entry that cannot be opened leaves the list where it was, re-read, and reports nothing.
