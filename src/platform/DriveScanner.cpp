@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QStorageInfo>
 #include <algorithm>
+#include <utility>
 
 namespace {
 

@@ -2,6 +2,9 @@
 
 #include "platform/DriveSource.h"
 
+#include <QByteArray>
+#include <utility>
+
 // The drives of this machine: mounted volumes that hold real file systems, then the drive letters of
 // the user's Wine prefix ($WINEPREFIX, else ~/.wine).
 class DriveScanner : public DriveSource {

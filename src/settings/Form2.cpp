@@ -40,7 +40,7 @@ Form2::Form2(Form2Units units, QWidget* parent)
     Q_INIT_RESOURCE(Form2Icon);
     setWindowTitle(Form2Texts::windowTitle);
     setWindowIcon(folderIcon());
-    // The client area's top-left corner goes where it was first placed on a 96-dpi screen.
+    // First shown with its client area 425 by 320 pixels from the top-left corner of the screen.
     setGeometry(425, 320, 312, 232);
     setFixedSize(312, 232);
 
