@@ -114,30 +114,6 @@ private slots:
         QCOMPARE(store.whyNotWritable("Stowbox"), QString());
         QVERIFY(QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Stowbox.conf"));
     }
-
-    void texts_data() {
-        QTest::addColumn<QString>("location");
-        QTest::addColumn<QString>("reason");
-        QTest::addColumn<QString>("second");
-        QTest::newRow("both") << "/c/Stowbox.conf"
-                              << "Disk quota exceeded"
-                              << "The settings file /c/Stowbox.conf cannot be written: Disk quota exceeded.";
-        QTest::newRow("no reason") << "/c/Stowbox.conf"
-                                   << ""
-                                   << "The settings file /c/Stowbox.conf cannot be written.";
-        QTest::newRow("nothing known") << ""
-                                       << ""
-                                       << "The settings store cannot be written.";
-    }
-
-    void texts() {
-        QFETCH(QString, location);
-        QFETCH(QString, reason);
-        QFETCH(QString, second);
-        const QStringList lines = Form2Texts::storeErrorText(location, reason).split('\r');
-        QCOMPARE(lines.size(), 3);
-        QCOMPARE(lines[1], second);
-    }
 };
 
 QTEST_MAIN(Form2StoreTest)
