@@ -31,7 +31,8 @@ QString QtSettingsStore::whyNotWritable(const QString& application) {
     const QFileInfo file(settingsFile(application));
     if (file.isDir())
         return QString::fromLocal8Bit(std::strerror(EISDIR));
-    if (file.exists() && ::access(QFile::encodeName(file.filePath()).constData(), W_OK) != 0)
+    // The store rewrites the whole file, so it must be able to read it as well.
+    if (file.exists() && ::access(QFile::encodeName(file.filePath()).constData(), R_OK | W_OK) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));
     // A missing directory would be created: what counts is the nearest one that exists.
     QString directory = file.absolutePath();

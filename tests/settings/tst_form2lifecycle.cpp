@@ -1,3 +1,4 @@
+#include "app/MessageCodes.h"
 #include "settings/Form2.h"
 #include "settings/Form2DirList.h"
 #include "settings/Form2DriveList.h"
@@ -108,6 +109,13 @@ private slots:
                                                PalacePathSetting::key),
                  h.palaceDirectory());
         QVERIFY(h.prompter.requests.isEmpty());
+
+        // The next client start, with the dialog's window gone and no restart, runs the new directory's
+        // client.
+        h.prompter.answerMessage(Answer::Yes);
+        f.Command3->click();
+        QCOMPARE(f.Selpath, h.palaceDirectory());
+        QCOMPARE(h.starter.started, QStringList{h.palaceDir.filePath("palace32.exe")});
     }
 
     void closeEndsTheProgramStoringNothing() {
