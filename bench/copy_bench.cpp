@@ -73,9 +73,23 @@ bool copyBySystemTools(const QString& source, const QString& destination) {
     return run({"cp", QFile::encodeName(source).toStdString(), to}) && run({"sync", to});
 }
 
-// Milliseconds of one copy, after the disk has been synced; negative when the copy failed.
-double timeCopy(const std::function<bool()>& copy) {
+// Reads a file through, so that its pages are in memory; false when it cannot be read.
+bool readThrough(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    while (file.read(chunk.data(), chunk.size()) > 0) {
+    }
+    return file.error() == QFileDevice::NoError;
+}
+
+// Milliseconds of one copy of source, after the disk has been synced and the source read into memory:
+// every copy starts alike, whatever the copies before it left in the page cache. Negative on failure.
+double timeCopy(const QString& source, const std::function<bool()>& copy) {
     ::sync();
+    if (!readThrough(source))
+        return -1;
     const auto start = std::chrono::steady_clock::now();
     return copy() ? BenchTable::millisecondsSince(start) : -1;
 }
@@ -112,11 +126,11 @@ int main(int argc, char** argv) {
         double times[4];
         for (int turn = 0; turn < 2; ++turn) {
             if ((turn == 0) == oursFirst) {
-                times[0] = timeCopy([&] { return ours(live, bag); });
-                times[2] = timeCopy([&] { return ours(bag, live); });
+                times[0] = timeCopy(live, [&] { return ours(live, bag); });
+                times[2] = timeCopy(bag, [&] { return ours(bag, live); });
             } else {
-                times[1] = timeCopy([&] { return copyBySystemTools(live, bagByCp); });
-                times[3] = timeCopy([&] { return copyBySystemTools(bagByCp, liveByCp); });
+                times[1] = timeCopy(live, [&] { return copyBySystemTools(live, bagByCp); });
+                times[3] = timeCopy(bagByCp, [&] { return copyBySystemTools(bagByCp, liveByCp); });
             }
         }
         if (std::min({times[0], times[1], times[2], times[3]}) < 0) {

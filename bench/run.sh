@@ -15,8 +15,9 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-export TMPDIR="$work" HOME="$work/home" XDG_CONFIG_HOME="$work/config"
+export TMPDIR="$work" HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$HOME" "$XDG_CONFIG_HOME"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 # -noreset: the server must not reset between the many short-lived clients.
 Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1024x768x24 3>"$work/display" 2>"$work/xvfb.log" &
