@@ -18,6 +18,11 @@ test: test-deps
 	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
+bench: test-deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSTOWBOX_WERROR=$(WERROR)
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	bench/run.sh $(BENCH_BUILD)
+
 check-asan: test-deps
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSTOWBOX_WERROR=$(WERROR) -DSTOWBOX_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)

@@ -1,10 +1,12 @@
 // Time of one client detection with many windows open, none of them the client's (the full walk).
 //
-//   xvfb-run -a build-release/bench/detect_bench [WINDOWS] [CALLS]
+//   DISPLAY=:N build-release/bench/detect_bench [WINDOWS] [CALLS]
 //
 // Opens WINDOWS windows (default 300) on $DISPLAY, a third top-level, a third their children and a
-// third grandchildren, half of them unmapped, then times CALLS calls (default 200) of the whole
-// detection and of its two halves, the window walk and the process scan.
+// third grandchildren, half of them unmapped, then, after a few warm-up calls, times CALLS calls
+// (default 200) of the whole detection and of its two halves, the window walk and the process scan.
+#include "BenchTable.h"
+
 #include "client/ClientNames.h"
 #include "client/SystemClientDetector.h"
 #include "platform/ProcessTable.h"
@@ -22,6 +24,8 @@
 #include <vector>
 
 namespace {
+
+constexpr int warmUpCalls = 5;
 
 bool openWindows(xcb_connection_t* connection, int count) {
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
@@ -49,24 +53,28 @@ double processCpuMilliseconds() {
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
+struct Timing {
+    double medianMs = 0;
+    double cpuMsPerCall = 0;
+    bool anyTrue = false;
+};
+
 // Wall time is what the user waits; our own CPU time shows how much of it is ours rather than the
 // X server's or the scheduler's on a busy machine.
-void report(const char* what, int calls, const std::function<bool()>& call) {
+Timing timeCalls(int calls, const std::function<bool()>& call) {
+    Timing timing;
+    for (int i = 0; i < warmUpCalls; ++i)
+        timing.anyTrue = call() || timing.anyTrue;
     std::vector<double> milliseconds;
-    bool anyTrue = false;
     const double cpuStart = processCpuMilliseconds();
     for (int i = 0; i < calls; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        anyTrue = call() || anyTrue;
-        milliseconds.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        timing.anyTrue = call() || timing.anyTrue;
+        milliseconds.push_back(BenchTable::millisecondsSince(start));
     }
-    const double cpuPerCall = (processCpuMilliseconds() - cpuStart) / calls;
-    std::sort(milliseconds.begin(), milliseconds.end());
-    std::printf("%-18s min %.2f ms  median %.2f ms  p95 %.2f ms  max %.2f ms  our CPU %.2f ms/call%s\n", what,
-                milliseconds.front(), milliseconds[milliseconds.size() / 2],
-                milliseconds[milliseconds.size() * 95 / 100], milliseconds.back(), cpuPerCall,
-                anyTrue ? "  (found a client!)" : "");
+    timing.cpuMsPerCall = (processCpuMilliseconds() - cpuStart) / calls;
+    timing.medianMs = BenchTable::median(milliseconds);
+    return timing;
 }
 
 } // namespace
@@ -74,21 +82,32 @@ void report(const char* what, int calls, const std::function<bool()>& call) {
 int main(int argc, char** argv) {
     const int windows = argc > 1 ? std::atoi(argv[1]) : 300;
     const int calls = argc > 2 ? std::atoi(argv[2]) : 200;
-    if (windows < 0 || calls <= 0)
+    if (windows < 0 || calls <= 0 || calls > 100000)
         return 2;
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(connection) || !openWindows(connection, windows)) {
-        std::fprintf(stderr, "needs an X server on $DISPLAY (try xvfb-run -a)\n");
+        std::fprintf(stderr, "detect_bench needs an X server on $DISPLAY\n");
         return 1;
     }
-    std::printf("%d windows of ours open, %d calls each\n", windows, calls);
     SystemClientDetector detector;
-    report("isPalaceRunning", calls, [&] { return detector.isPalaceRunning(); });
-    report("window walk only", calls,
-           [] { return X11WindowTree::anyWindowClass({}, ClientNames::isClientWindowClass); });
-    report("process scan only", calls, [] {
+    const Timing whole = timeCalls(calls, [&] { return detector.isPalaceRunning(); });
+    const Timing walk =
+        timeCalls(calls, [] { return X11WindowTree::anyWindowClass({}, ClientNames::isClientWindowClass); });
+    const Timing scan = timeCalls(calls, [] {
         return ProcessTable::anyProcessOfCurrentUser(QStringLiteral("/proc"), ClientNames::isClientProcess);
     });
     xcb_disconnect(connection);
+    if (whole.anyTrue || walk.anyTrue || scan.anyTrue) {
+        std::fprintf(stderr,
+                     "detect_bench found a client running: the figures would not be of the full walk\n");
+        return 1;
+    }
+
+    using BenchTable::Goal;
+    const std::string what = "isPalaceRunning, " + std::to_string(windows) + " windows";
+    BenchTable::row(what.c_str(), whole.medianMs, nullptr, -1, "ms", {Goal::Under, 20});
+    BenchTable::row("  (our own CPU time per call)", whole.cpuMsPerCall, nullptr, -1, "ms", {});
+    BenchTable::row("  (window walk only)", walk.medianMs, nullptr, -1, "ms", {});
+    BenchTable::row("  (process scan only)", scan.medianMs, nullptr, -1, "ms", {});
     return 0;
 }

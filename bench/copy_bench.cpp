@@ -1,0 +1,162 @@
+// Copy: saving and loading a large bag through the program's own copy (BagStore::copyFile, with all of
+// its crash-safety steps) against `cp` followed by `sync` of the copied file.
+//
+//   build-release/bench/copy_bench [MIB] [RUNS]
+//
+// Works in a temporary directory under $TMPDIR (a Palace directory and a program directory), which is
+// removed at the end: it needs four times MIB (default 256) of free disk. Save copies the live file to a
+// new bag; load copies the bag over the existing live file. After one warm-up, RUNS rounds (default 10)
+// do each of the four copies, ours and cp's in alternating order; the whole disk is synced before each
+// timed copy so that none pays for another's write-back.
+#include "BenchTable.h"
+
+#include "platform/PosixFileSystem.h"
+#include "props/BagStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+bool writeBigFile(const QString& path, int mebibytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // Incompressible bytes, in case the file system would make light work of repeated ones.
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    uint64_t state = 0x9e3779b97f4a7c15ULL;
+    for (int i = 0; i < mebibytes; ++i) {
+        for (qsizetype at = 0; at + 8 <= chunk.size(); at += 8) {
+            state ^= state << 13;
+            state ^= state >> 7;
+            state ^= state << 17;
+            std::memcpy(chunk.data() + at, &state, 8);
+        }
+        if (file.write(chunk) != chunk.size())
+            return false;
+    }
+    return file.flush() && fsync(file.handle()) == 0;
+}
+
+bool run(std::vector<std::string> arguments) {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return false;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR)
+            return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool copyBySystemTools(const QString& source, const QString& destination) {
+    const std::string to = QFile::encodeName(destination).toStdString();
+    return run({"cp", QFile::encodeName(source).toStdString(), to}) && run({"sync", to});
+}
+
+// Reads a file through, so that its pages are in memory; false when it cannot be read.
+bool readThrough(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    while (file.read(chunk.data(), chunk.size()) > 0) {
+    }
+    return file.error() == QFileDevice::NoError;
+}
+
+// Milliseconds of one copy of source, after the disk has been synced and the source read into memory:
+// every copy starts alike, whatever the copies before it left in the page cache. Negative on failure.
+double timeCopy(const QString& source, const std::function<bool()>& copy) {
+    ::sync();
+    if (!readThrough(source))
+        return -1;
+    const auto start = std::chrono::steady_clock::now();
+    return copy() ? BenchTable::millisecondsSince(start) : -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int mebibytes = argc > 1 ? std::atoi(argv[1]) : 256;
+    const int runs = argc > 2 ? std::atoi(argv[2]) : 10;
+    if (mebibytes <= 0 || runs <= 0 || runs > 100)
+        return 2;
+
+    QTemporaryDir work;
+    if (!work.isValid() || !QDir(work.path()).mkdir(QStringLiteral("palace")) ||
+        !QDir(work.path()).mkdir(QStringLiteral("program")))
+        return 1;
+    const QString live = work.filePath(QStringLiteral("palace/palace.prp"));
+    const QString liveByCp = work.filePath(QStringLiteral("palace/palace-cp.prp"));
+    const QString bag = work.filePath(QStringLiteral("program/Big bag.prp"));
+    const QString bagByCp = work.filePath(QStringLiteral("program/Big bag cp.prp"));
+    if (!writeBigFile(live, mebibytes) || !QFile::copy(live, liveByCp)) {
+        std::fprintf(stderr, "cannot write %d MiB under %s\n", mebibytes, qPrintable(work.path()));
+        return 1;
+    }
+
+    PosixFileSystem fileSystem;
+    BagStore store(fileSystem);
+    const auto ours = [&](const QString& from, const QString& to) { return bool(store.copyFile(from, to)); };
+    std::vector<double> save, saveByCp, load, loadByCp;
+    for (int round = -1; round < runs; ++round) {
+        QFile::remove(bag);
+        QFile::remove(bagByCp);
+        const bool oursFirst = round % 2 == 0;
+        double times[4];
+        for (int turn = 0; turn < 2; ++turn) {
+            if ((turn == 0) == oursFirst) {
+                times[0] = timeCopy(live, [&] { return ours(live, bag); });
+                times[2] = timeCopy(bag, [&] { return ours(bag, live); });
+            } else {
+                times[1] = timeCopy(live, [&] { return copyBySystemTools(live, bagByCp); });
+                times[3] = timeCopy(bagByCp, [&] { return copyBySystemTools(bagByCp, liveByCp); });
+            }
+        }
+        if (std::min({times[0], times[1], times[2], times[3]}) < 0) {
+            std::fprintf(stderr, "a copy failed\n");
+            return 1;
+        }
+        if (round >= 0) {
+            save.push_back(times[0]);
+            saveByCp.push_back(times[1]);
+            load.push_back(times[2]);
+            loadByCp.push_back(times[3]);
+        }
+    }
+    if (QFileInfo(live).size() != qint64(mebibytes) << 20) {
+        std::fprintf(stderr, "the live file came back with the wrong size\n");
+        return 1;
+    }
+
+    const auto throughput = [&](const std::vector<double>& milliseconds) {
+        return mebibytes * 1000.0 / BenchTable::median(milliseconds);
+    };
+    using BenchTable::Goal;
+    const std::string size = std::to_string(mebibytes) + " MiB";
+    BenchTable::row(("save " + size + " (BagStore::copyFile)").c_str(), throughput(save), "cp + sync FILE",
+                    throughput(saveByCp), "MiB/s", {Goal::RatioAtLeast, 0.8});
+    BenchTable::row(("load " + size + " over the live file").c_str(), throughput(load), "cp + sync FILE",
+                    throughput(loadByCp), "MiB/s", {Goal::RatioAtLeast, 0.8});
+    return 0;
+}
