@@ -28,7 +28,9 @@ void BagList::refresh() {
     model_->setStringList(bags_.listBags(directory_));
 }
 
-QStringList BagList::names() const { return model_->stringList(); }
+QStringList BagList::names() const {
+    return model_->stringList();
+}
 
 QString BagList::selectedName() const {
     const QModelIndex current = selectionModel()->currentIndex();
@@ -47,4 +49,15 @@ void BagList::keyReleaseEvent(QKeyEvent* event) {
     if (!event->isAutoRepeat())
         emit keyReleased(event->key(), event->modifiers());
     QListView::keyReleaseEvent(event);
+}
+
+bool BagList::event(QEvent* event) {
+    // The list acts on Del itself, when the key is released; claiming the press keeps the menu's Del
+    // shortcut from starting a second delete for the same press while the list has the focus.
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        event->accept();
+        return true;
+    }
+    return QListView::event(event);
 }

@@ -28,6 +28,7 @@ signals:
 
 protected:
     void keyReleaseEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     BagStore& bags_;

@@ -76,6 +76,21 @@ inline const QString renameErrorText =
 // Titles of the reports of a failed file step, which name the file and the system's reason.
 inline const QString loadErrorTitle = QStringLiteral("Load Error");
 inline const QString deleteErrorTitle = QStringLiteral("Delete Error");
+inline QString loadErrorText(const QString& bag, const QString& liveFile, const QString& reason) {
+    return joinLines(
+        {QStringLiteral("Could not copy ") + bag + QStringLiteral(" to ") + liveFile + QLatin1Char('.'),
+         reason});
+}
+inline QString deleteErrorText(const QString& bag, const QString& reason) {
+    return joinLines({QStringLiteral("Could not delete ") + bag + QLatin1Char('.'), reason});
+}
+inline QString renameFailedText(const QString& bag, const QString& newBag, const QString& reason) {
+    return joinLines(
+        {QStringLiteral("Could not rename ") + bag + QStringLiteral(" to ") + newBag + QLatin1Char('.'),
+         reason});
+}
+// The reason given when a typed name would leave the program directory or name no file at all.
+inline const QString notOneFileName = QStringLiteral("The name must be one file name, without a folder.");
 
 // Client start.
 inline const QString startQuestionTitle = QStringLiteral("Run Palace Confirmation");
