@@ -63,7 +63,8 @@ QList<ExpectedPrompt> WindowModel::apply(const Step& step) {
     case Action::MenuDelete:
     case Action::DeleteKey:
         // Away from the list Del is only the menu's shortcut, which a modifier changes into another key.
-        if (!c.del || (step.awayFromList && step.modifiers != Qt::NoModifier))
+        if (!c.del ||
+            (step.action == Action::DeleteKey && step.awayFromList && step.modifiers != Qt::NoModifier))
             break;
         if (!dsr) {
             message(Form1Texts::deleteText(selfile), MessageStyle::QuestionYesNoNo, Form1Texts::deleteTitle,

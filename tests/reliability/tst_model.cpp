@@ -97,37 +97,18 @@ QString describe(const Step& s) {
     case Action::Rename:
         return text + QStringLiteral(" typed '%1'").arg(s.typed);
     case Action::MenuDelete:
+        return text + QStringLiteral(" confirm %1").arg(s.confirm);
     case Action::DeleteKey:
         return text + QStringLiteral(" confirm %1 modifiers %2%3")
                           .arg(s.confirm)
                           .arg(s.modifiers.toInt(), 0, 16)
-                          .arg(s.action == Action::DeleteKey && s.awayFromList ? " away from the list" : "");
+                          .arg(s.awayFromList ? " away from the list" : "");
     case Action::StartPalace:
         return text + QStringLiteral(" confirm %1 fails %2").arg(s.confirm).arg(s.startFails);
     default:
         return text;
     }
 }
-
-// Hands every request to the scripted prompter, noting the state of the controls while it is open.
-class ObservingPrompter : public Prompter {
-public:
-    explicit ObservingPrompter(FakePrompter& inner) : inner_(inner) {}
-    const Form1* form = nullptr;
-    QList<Availability> during;
-
-    int showMessage(const QString& text, int style, const QString& title) override {
-        during.append(availabilityOf(*form));
-        return inner_.showMessage(text, style, title);
-    }
-    QString askText(const QString& prompt, const QString& title, const QString& defaultText) override {
-        during.append(availabilityOf(*form));
-        return inner_.askText(prompt, title, defaultText);
-    }
-
-private:
-    FakePrompter& inner_;
-};
 
 class StepGenerator {
 public:
@@ -218,27 +199,33 @@ class ModelTest : public QObject {
 
 private:
     std::unique_ptr<QTemporaryDir> root_;
-    QByteArray savedTmpdir_;
+    QList<std::pair<const char*, QByteArray>> savedEnvironment_;
 
     QString runSequence(StepGenerator& gen, Figures& figures, QStringList& trace);
     void perform(Form1Harness& h, Form1& f, const Step& s);
     QString compare(Form1Harness& h, const Form1& f, const WindowModel& m,
-                    const QList<ExpectedPrompt>& expected, const ObservingPrompter& observer);
+                    const QList<ExpectedPrompt>& expected, const QList<Availability>& during);
 
 private slots:
     void initTestCase() {
-        // Every copy is synced; on a memory file system that costs nothing, which keeps the run short.
-        // The harness's directories go into root_, so a name that escaped them would be seen there.
+        // Every copy and every settings write is synced; on a memory file system that costs nothing,
+        // which keeps the run short. The harness's directories go into root_, so a name that escaped
+        // them would be seen there; the test's own settings file moves there as well.
         const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
                                                                                 : QDir::tempPath();
         root_ = std::make_unique<QTemporaryDir>(base + QStringLiteral("/stowbox-model-XXXXXX"));
         QVERIFY(root_->isValid());
-        savedTmpdir_ = qgetenv("TMPDIR");
-        qputenv("TMPDIR", root_->path().toLocal8Bit());
+        for (const char* name : {"TMPDIR", "XDG_CONFIG_HOME"})
+            savedEnvironment_.append({name, qgetenv(name)});
+        for (const char* name : {"config", "dirs"})
+            QVERIFY(QDir(root_->path()).mkdir(QString::fromLatin1(name)));
+        qputenv("XDG_CONFIG_HOME", root_->filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("TMPDIR", root_->filePath(QStringLiteral("dirs")).toLocal8Bit());
     }
 
     void cleanupTestCase() {
-        qputenv("TMPDIR", savedTmpdir_);
+        for (const auto& [name, value] : savedEnvironment_)
+            qputenv(name, value);
         root_.reset();
     }
 
@@ -285,25 +272,24 @@ QString ModelTest::runSequence(StepGenerator& gen, Figures& figures, QStringList
     Form1Harness::writeFile(h.livePath(), m.live);
     m.refresh();
 
-    ObservingPrompter observer(h.prompter);
-    auto form = std::make_unique<Form1>(Form1Units{
-        h.settings, h.bags, h.client, h.starter, observer, {h.settings, observer}, h.programDir.path(), [] {
-        }});
-    Form1& f = *form;
-    observer.form = &f;
+    Form1& f = h.start();
+    QList<Availability> during; // the controls while each prompt is open
+    h.prompter.whileOpen = [&](const FakePrompter::Request&) { during.append(availabilityOf(f)); };
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        QTest::ignoreMessage(QtWarningMsg, "This plugin does not support propagateSizeHints()");
     f.show();
     if (!QTest::qWaitForWindowActive(&f))
         return QStringLiteral("the main window never became active");
     f.File1->setFocus();
 
-    QString fault = compare(h, f, m, {}, observer);
+    QString fault = compare(h, f, m, {}, during);
     const int steps = 1 + gen.bounded(maxStepsPerSequence);
     for (int i = 0; i < steps && fault.isEmpty(); ++i) {
         const Step s = gen.next(m);
         trace << describe(s);
         const QList<ExpectedPrompt> expected = m.apply(s);
         h.prompter.clear();
-        observer.during.clear();
+        during.clear();
         for (const ExpectedPrompt& p : expected) {
             if (p.input)
                 h.prompter.answerText(p.typed);
@@ -313,7 +299,7 @@ QString ModelTest::runSequence(StepGenerator& gen, Figures& figures, QStringList
         h.client.running = m.clientRunning;
         h.starter.succeeds = !s.startFails;
         perform(h, f, s);
-        fault = compare(h, f, m, expected, observer);
+        fault = compare(h, f, m, expected, during);
         ++figures.steps;
         figures.prompts += static_cast<int>(expected.size());
         for (const ExpectedPrompt& p : expected)
@@ -330,7 +316,7 @@ void ModelTest::perform(Form1Harness& h, Form1& f, const Step& s) {
     if (s.wrongPath)
         h.settings.saveSetting(PalacePathSetting::application, PalacePathSetting::section,
                                PalacePathSetting::key,
-                               root_->filePath(QStringLiteral("gone")) + QDir::separator());
+                               root_->filePath(QStringLiteral("dirs/gone")) + QDir::separator());
     switch (s.action) {
     case Action::Select: {
         const int row = static_cast<int>(f.File1->names().indexOf(s.name));
@@ -385,7 +371,7 @@ void ModelTest::perform(Form1Harness& h, Form1& f, const Step& s) {
 }
 
 QString ModelTest::compare(Form1Harness& h, const Form1& f, const WindowModel& m,
-                           const QList<ExpectedPrompt>& expected, const ObservingPrompter& observer) {
+                           const QList<ExpectedPrompt>& expected, const QList<Availability>& during) {
     QStringList faults;
     const auto check = [&](bool ok, const QString& what) {
         if (!ok)
@@ -428,8 +414,8 @@ QString ModelTest::compare(Form1Harness& h, const Form1& f, const WindowModel& m
         else
             check(r.text == p.text, which + "text '" + r.text + "', model '" + p.text + "'");
         check(!p.input || r.defaultText == Form1Texts::defaultBagName, which + "default " + r.defaultText);
-        check(observer.during[i] == p.during, which + "controls while open: " + describe(observer.during[i]) +
-                                                  ", model: " + describe(p.during));
+        check(during[i] == p.during,
+              which + "controls while open: " + describe(during[i]) + ", model: " + describe(p.during));
     }
     check(h.prompter.unexpected.isEmpty(), "unscripted prompts: " + h.prompter.unexpected.join(", "));
     check(h.prompter.unusedAnswers() == 0,
