@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -30,10 +31,14 @@ int AtomicFileCopy::copy(const QByteArray& source, const QByteArray& destination
     if (where.name.isEmpty())
         return EISDIR;
 
-    Descriptor from(fs_,
-                    retryInterrupted([&] { return fs_.open(source.constData(), O_RDONLY | O_CLOEXEC); }));
+    // Non-blocking, so that a pipe in the source's place cannot hang the program; it is refused below.
+    Descriptor from(fs_, retryInterrupted([&] {
+                        return fs_.open(source.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+                    }));
     if (!from.isOpen())
         return errno;
+    if (const int error = checkRegularFile(from.get()))
+        return error;
     Descriptor directory(fs_, retryInterrupted([&] {
                              return fs_.open(where.directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
                          }));
@@ -42,6 +47,16 @@ int AtomicFileCopy::copy(const QByteArray& source, const QByteArray& destination
     if (const int error = copyInto(from.get(), directory.get(), where.name))
         return error;
     return syncDirectory(fs_, directory.get());
+}
+
+// Only a regular file has an end: a device in the source's place could fill the disk.
+int AtomicFileCopy::checkRegularFile(int fd) {
+    struct stat status {};
+    if (fs_.fstatat(fd, "", &status, AT_EMPTY_PATH) < 0)
+        return errno;
+    if (S_ISDIR(status.st_mode))
+        return EISDIR;
+    return S_ISREG(status.st_mode) ? 0 : EINVAL;
 }
 
 // Follows the destination through symbolic links to the file that is really to be replaced.
@@ -71,6 +86,10 @@ int AtomicFileCopy::copyInto(int source, int directory, const QByteArray& name) 
         return errno;
     if (replacing && S_ISDIR(replaced.st_mode))
         return EISDIR;
+    // Renaming over a file only needs the folder to be writable; a file its owner made read-only stays so,
+    // as it would for any program that writes into it.
+    if (replacing && fs_.faccessat(directory, name.constData(), W_OK, AT_EACCESS) < 0)
+        return errno;
 
     QByteArray temporaryName;
     int fd = -1;

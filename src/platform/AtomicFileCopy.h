@@ -17,6 +17,7 @@ public:
     int copy(const QByteArray& source, const QByteArray& destination);
 
 private:
+    int checkRegularFile(int fd);
     int resolveLinks(QByteArray path, QByteArray& target);
     int copyInto(int source, int directory, const QByteArray& name);
     int createTemporary(int directory, mode_t mode, QByteArray& name, int& fd);

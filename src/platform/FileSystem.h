@@ -18,6 +18,7 @@ public:
     // copy_file_range from the current offset of one descriptor to the current offset of the other.
     virtual ssize_t copyFileRange(int from, int to, size_t size) = 0;
     virtual int fstatat(int directory, const char* name, struct stat* status, int flags) = 0;
+    virtual int faccessat(int directory, const char* name, int mode, int flags) = 0;
     virtual int fchmod(int fd, mode_t mode) = 0;
     virtual int fsync(int fd) = 0;
     virtual int close(int fd) = 0;

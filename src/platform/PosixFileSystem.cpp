@@ -28,6 +28,10 @@ int PosixFileSystem::fstatat(int directory, const char* name, struct stat* statu
     return ::fstatat(directory, name, status, flags);
 }
 
+int PosixFileSystem::faccessat(int directory, const char* name, int mode, int flags) {
+    return ::faccessat(directory, name, mode, flags);
+}
+
 int PosixFileSystem::fchmod(int fd, mode_t mode) {
     return ::fchmod(fd, mode);
 }

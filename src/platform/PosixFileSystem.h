@@ -11,6 +11,7 @@ public:
     ssize_t write(int fd, const void* buffer, size_t size) override;
     ssize_t copyFileRange(int from, int to, size_t size) override;
     int fstatat(int directory, const char* name, struct stat* status, int flags) override;
+    int faccessat(int directory, const char* name, int mode, int flags) override;
     int fchmod(int fd, mode_t mode) override;
     int fsync(int fd) override;
     int close(int fd) override;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
+#include <utility>
 
 namespace {
 const QByteArray bagSuffix = QByteArrayLiteral(".prp");
@@ -30,9 +31,21 @@ int openDirectory(FileSystem& fs, const QByteArray& path) {
 }
 
 // Case-blind first, so that "a.prp" and "B.prp" sit where a reader expects them; exact case breaks ties.
-bool listedBefore(const QString& left, const QString& right) {
-    const int blind = QString::compare(left, right, Qt::CaseInsensitive);
-    return blind != 0 ? blind < 0 : QString::compare(left, right, Qt::CaseSensitive) < 0;
+// The folded keys are made once per name: folding inside every comparison is most of the time spent
+// listing thousands of bags.
+QStringList sortedForReading(const QList<QByteArray>& names) {
+    QList<std::pair<QString, QString>> keyed;
+    keyed.reserve(names.size());
+    for (const QByteArray& name : names) {
+        QString decoded = QFile::decodeName(name);
+        keyed.append({decoded.toCaseFolded(), std::move(decoded)});
+    }
+    std::sort(keyed.begin(), keyed.end());
+    QStringList sorted;
+    sorted.reserve(keyed.size());
+    for (auto& [folded, name] : keyed)
+        sorted.append(std::move(name));
+    return sorted;
 }
 } // namespace
 
@@ -67,12 +80,7 @@ QStringList BagStore::listBags(const QString& directory) const {
     QList<QByteArray> names;
     RegularFileNames::list(fs_, QFile::encodeName(directory), isBagName, RegularFileNames::Links::Follow,
                            names);
-    QStringList bags;
-    bags.reserve(names.size());
-    for (const QByteArray& name : names)
-        bags.append(QFile::decodeName(name));
-    std::sort(bags.begin(), bags.end(), listedBefore);
-    return bags;
+    return sortedForReading(names);
 }
 
 void BagStore::removeLeftoverTemporaries(const QString& directory) {

@@ -7,8 +7,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+constexpr uid_t nobody = 65534;
+
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
@@ -164,6 +167,10 @@ private slots:
                                         << "palace.prp" << ENOENT;
         QTest::newRow("source is a folder") << "folder"
                                             << "palace.prp" << EISDIR;
+        QTest::newRow("source is a pipe") << "pipe"
+                                          << "palace.prp" << EINVAL;
+        QTest::newRow("source is a device") << "/dev/zero"
+                                            << "palace.prp" << EINVAL;
         QTest::newRow("missing destination folder") << "source.prp"
                                                     << "nowhere/palace.prp" << ENOENT;
         QTest::newRow("destination is a folder") << "source.prp"
@@ -181,8 +188,10 @@ private slots:
         writeFile(path("source.prp"), "new");
         writeFile(path("palace.prp"), "old");
         QVERIFY(QDir(dir.path()).mkdir("folder"));
+        QCOMPARE(mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
         const QStringList before = entries();
-        const FileResult result = store.copyFile(path(source), path(destination));
+        const FileResult result =
+            store.copyFile(source.startsWith(QLatin1Char('/')) ? source : path(source), path(destination));
         QVERIFY(!result.ok);
         QCOMPARE(result.reason, QString::fromLocal8Bit(strerror(error)));
         QCOMPARE(entries(), before);
@@ -207,6 +216,38 @@ private slots:
         QCOMPARE(readFile(destination), QByteArray("old"));
         QCOMPARE(QDir(other.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList({"palace.prp"}));
+    }
+
+    // Replacing works by renaming over the file, which the folder alone allows; a file that the user may
+    // not write is still refused, as any program writing into it would be.
+    void fileTheUserMayNotWriteIsNotReplaced() {
+        QVERIFY(QDir(dir.path()).mkdir("shared"));
+        writeFile(path("shared/source.prp"), "new");
+        writeFile(path("shared/palace.prp"), "old");
+        const QString source = path("shared/source.prp");
+        const QString shared = path("shared");
+        const auto attempt = [&] {
+            const FileResult refused = store.copyFile(source, shared + "/palace.prp");
+            const bool newFileAllowed = store.copyFile(source, shared + "/other.prp").ok;
+            return !refused.ok && refused.reason == QString::fromLocal8Bit(strerror(EACCES)) && newFileAllowed
+                       ? 0
+                       : 1;
+        };
+        int status = 0;
+        if (geteuid() == 0) {
+            // Root may write anything: try as an ordinary user, in a folder open to everyone.
+            QCOMPARE(chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+            QCOMPARE(chmod(QFile::encodeName(shared).constData(), 0777), 0);
+            status =
+                ChildProcess::run([&] { return setgid(nobody) == 0 && setuid(nobody) == 0 ? attempt() : 2; });
+        } else {
+            QCOMPARE(chmod(QFile::encodeName(path("shared/palace.prp")).constData(), 0444), 0);
+            status = attempt();
+        }
+        QCOMPARE(status, 0);
+        QCOMPARE(readFile(path("shared/palace.prp")), QByteArray("old"));
+        QCOMPARE(QDir(shared).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"other.prp", "palace.prp", "source.prp"}));
     }
 
     void deleteFile() {

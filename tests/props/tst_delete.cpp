@@ -63,7 +63,9 @@ private slots:
         BagScene scene;
         scene.h.client.running = true; // delete never asks about the client
         Form1& f = scene.start(QStringLiteral("a.prp"));
-        f.DSR = c.dsr;
+        if (c.dsr != 0)
+            f.menDSR->trigger(); // safety requests off, as the user turns them off
+        QCOMPARE(f.DSR, c.dsr);
         f.Command2->setEnabled(!c.saveOffBefore);
         scene.sneakBagIn();
         if (c.bagGone)
@@ -108,7 +110,9 @@ private slots:
         QFETCH(QString, delbox);
         BagScene scene;
         Form1& f = scene.start(QStringLiteral("a.prp"));
-        f.DSR = dsr;
+        if (dsr != 0)
+            f.menDSR->trigger();
+        QCOMPARE(f.DSR, dsr);
         if (dsr == 0)
             scene.h.prompter.answerMessage(answer);
         QString box = QStringLiteral("untouched");
@@ -179,7 +183,8 @@ private slots:
         QFETCH(bool, inList);
         BagScene scene;
         Form1& f = scene.start(QStringLiteral("a.prp"));
-        f.DSR = 1;
+        f.menDSR->trigger();
+        QCOMPARE(f.DSR, qint16(1));
         QApplication::setActiveWindow(&f);
         QVERIFY(QTest::qWaitForWindowActive(&f));
         QWidget* target = inList ? static_cast<QWidget*>(f.File1) : f.Command2;

@@ -3,6 +3,7 @@
 #include "support/BagScene.h"
 #include "support/Form1Probe.h"
 
+#include <QAction>
 #include <QPushButton>
 #include <QtTest>
 #include <cerrno>
@@ -210,7 +211,9 @@ private slots:
         BagScene scene(c.palace);
         scene.h.client.running = c.clientRunning;
         Form1& f = scene.start(QStringLiteral("a.prp"));
-        f.DSR = c.dsr;
+        if (c.dsr != 0)
+            f.menDSR->trigger(); // safety requests off, as the user turns them off
+        QCOMPARE(f.DSR, c.dsr);
         scene.sneakBagIn();
         if (c.setup == Setup::BagGone)
             QVERIFY(QFile::remove(scene.h.bagPath(QStringLiteral("a.prp"))));

@@ -26,9 +26,9 @@ bool FaultyFileSystem::mutates(Call call) {
 }
 
 const char* FaultyFileSystem::nameOf(Call call) {
-    static const char* const names[] = {"open",     "openat",   "read",      "write",   "copy_file_range",
-                                        "fstatat",  "fchmod",   "fsync",     "close",   "renameat",
-                                        "unlinkat", "readlink", "fdopendir", "readdir", "closedir"};
+    static const char* const names[] = {
+        "open",  "openat", "read",     "write",    "copy_file_range", "fstatat",   "faccessat", "fchmod",
+        "fsync", "close",  "renameat", "unlinkat", "readlink",        "fdopendir", "readdir",   "closedir"};
     return names[int(call)];
 }
 
@@ -98,6 +98,11 @@ ssize_t FaultyFileSystem::copyFileRange(int from, int to, size_t size) {
 int FaultyFileSystem::fstatat(int directory, const char* name, struct stat* status, int flags) {
     return next(Call::Fstatat) == Action::Fail ? -1
                                                : PosixFileSystem::fstatat(directory, name, status, flags);
+}
+
+int FaultyFileSystem::faccessat(int directory, const char* name, int mode, int flags) {
+    return next(Call::Faccessat) == Action::Fail ? -1
+                                                 : PosixFileSystem::faccessat(directory, name, mode, flags);
 }
 
 int FaultyFileSystem::fchmod(int fd, mode_t mode) {
