@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <Qt>
+
+// A reference model of the main window, written from its table of command availability and the
+// operations' outcome tables, never from the code: which commands are available after each event,
+// what Selfile and the list hold, which prompts appear (and the controls' state while each is
+// open), and what the program directory and palace.prp hold afterwards.
+
+struct Availability {
+    bool load = false;
+    bool save = true;
+    bool list = true;
+    bool del = false;
+    bool ren = false;
+    bool operator==(const Availability&) const = default;
+};
+
+enum class Action {
+    Select,       // click an entry of the list
+    Background,   // click the window's own surface
+    Save,         // the Save button
+    Load,         // the Load button
+    MenuDelete,   // File, Delete
+    DeleteKey,    // Del pressed and released, maybe with a modifier
+    Rename,       // File, Rename
+    MenuSafety,   // Options, Disable Safety Requests
+    SafetyKey,    // F2
+    StartPalace,  // the Start Palace button
+    About,        // About, STX
+    ClientToggle, // the client starts or stops
+    BagAppears,   // another program writes a bag into the program directory
+    BagVanishes,  // another program removes a bag
+};
+
+struct Step {
+    Action action = Action::Select;
+    QString name;                    // entry clicked, or bag written or removed from outside
+    QString typed;                   // answer to a name prompt; empty when cancelled
+    bool saveFirst = false;          // Yes to the load's offer to save first
+    bool confirm = false;            // Yes / OK to a confirmation
+    bool wrongPath = false;          // the stored Palace directory does not exist during this step
+    bool startFails = false;         // the client cannot be started
+    Qt::KeyboardModifiers modifiers; // held with Del
+    bool awayFromList = false;       // Del pressed while another control has the focus
+};
+
+struct ExpectedPrompt {
+    bool input = false;
+    QString title;
+    int style = 0;
+    QString text;        // exact text; empty for a failure report, whose reason is the system's own
+    QString names;       // a text a failure report must contain (the file that failed)
+    Availability during; // the controls while the prompt is open
+    int answer = 0;      // button code the user gives to a message
+    QString typed;       // text the user gives to an input
+};
+
+class WindowModel {
+public:
+    Availability controls;
+    bool dsr = false;
+    bool clientRunning = false;
+    QString selfile;
+    QString highlighted;            // the list's selected entry
+    QMap<QString, QByteArray> bags; // the program directory: file name -> contents
+    QStringList shown;              // the names the list shows
+    QByteArray live;                // palace.prp
+    int starts = 0;                 // client start requests
+
+    // Applies one user event and returns the prompts it must show, in order.
+    QList<ExpectedPrompt> apply(const Step& step);
+    void refresh();
+
+private:
+    void fsave(const Step& step);
+    bool loadCopy(const Step& step);
+    void message(const QString& text, int style, const QString& title, int answer = 1);
+    void failure(const QString& title, const QString& file);
+    void input(const QString& title, const QString& typed);
+
+    QList<ExpectedPrompt> prompts_;
+};
