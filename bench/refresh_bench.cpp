@@ -10,6 +10,8 @@
 
 #include "app/BagList.h"
 #include "app/Form1.h"
+#include "platform/DirectoryReader.h"
+#include "platform/DriveScanner.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/QtSettingsStore.h"
 #include "props/BagStore.h"
@@ -75,7 +77,16 @@ int main(int argc, char** argv) {
     FakeClientDetector client;
     FakeProgramStarter starter;
     FakePrompter prompter;
-    Form1 form({settings, store, client, starter, prompter, {settings, prompter}, programDir.path(), [] {}});
+    DriveScanner drives;
+    DirectoryReader directories;
+    Form1 form({settings,
+                store,
+                client,
+                starter,
+                prompter,
+                {settings, prompter, drives, directories, programDir.path()},
+                programDir.path(),
+                [] {}});
     form.show();
     QCoreApplication::processEvents();
 
