@@ -2,8 +2,18 @@
 
 #include "client/ClientDetector.h"
 
-// Looks for the client's window on the X server and for its process.
+#include <QByteArray>
+#include <QString>
+
+// Looks for the client's window on the X server and for its process; on Windows, for its window class.
+// Nothing is remembered between calls.
 class SystemClientDetector : public ClientDetector {
 public:
+    // displayName empty: $DISPLAY. Tests point both at their own server and process table.
+    explicit SystemClientDetector(QByteArray displayName = {}, QString procRoot = QStringLiteral("/proc"));
     bool isPalaceRunning() override;
+
+private:
+    QByteArray displayName_;
+    QString procRoot_;
 };

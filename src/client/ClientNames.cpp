@@ -1,0 +1,38 @@
+#include "client/ClientNames.h"
+
+#include <QLatin1StringView>
+
+namespace ClientNames {
+
+namespace {
+
+bool sameName(QByteArrayView name, const char* expected) {
+    // Latin-1 folding never maps a byte of a UTF-8 sequence onto an ASCII letter, so raw names are safe here.
+    return QLatin1StringView(name.data(), name.size())
+               .compare(QLatin1StringView(expected), Qt::CaseInsensitive) == 0;
+}
+
+bool isClientName(QByteArrayView name) {
+    return sameName(name, nativeWindowClass) || sameName(name, programName);
+}
+
+} // namespace
+
+bool isClientWindowClass(QByteArrayView instance, QByteArrayView windowClass) {
+    return isClientName(instance) || isClientName(windowClass);
+}
+
+bool isClientProcess(QByteArrayView comm, QByteArrayView commandWord) {
+    return sameName(comm, programName) || sameName(programNameOf(commandWord), programName);
+}
+
+QByteArrayView programNameOf(QByteArrayView commandWord) {
+    for (qsizetype i = commandWord.size(); i > 0; --i) {
+        const char c = commandWord[i - 1];
+        if (c == '/' || c == '\\')
+            return commandWord.sliced(i);
+    }
+    return commandWord;
+}
+
+} // namespace ClientNames

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArrayView>
+
+// How the running client is recognised. The native client's window class is "Palace"; under Wine the
+// window class and the process both carry the executable's name, "palace32.exe". Window class names
+// and program names are compared without regard to case, as Windows does.
+namespace ClientNames {
+
+inline constexpr char nativeWindowClass[] = "Palace";
+inline constexpr char programName[] = "palace32.exe";
+
+// instance and windowClass are the two halves of a window's WM_CLASS.
+bool isClientWindowClass(QByteArrayView instance, QByteArrayView windowClass);
+
+// comm is the kernel's name of the process; commandWord the first word of its command line.
+bool isClientProcess(QByteArrayView comm, QByteArrayView commandWord);
+
+// The part of a command word after its last "/" or "\": Wine processes show a Windows path.
+QByteArrayView programNameOf(QByteArrayView commandWord);
+
+} // namespace ClientNames

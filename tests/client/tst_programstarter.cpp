@@ -1,0 +1,211 @@
+#include "client/ProcessView.h"
+#include "client/StandIn.h"
+#include "client/SystemClientDetector.h"
+#include "platform/DetachedProgramStarter.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+// Processes running the file at path; only ever ones this test started, since the path is its own.
+QList<qint64> processesRunning(const QString& path) {
+    QList<qint64> pids;
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (isPid && QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid)) == canonical)
+            pids.append(pid);
+    }
+    return pids;
+}
+
+QList<qint64> waitForProcessesRunning(const QString& path) {
+    const QDeadlineTimer deadline(5000);
+    QList<qint64> pids = processesRunning(path);
+    while (pids.isEmpty() && !deadline.hasExpired()) {
+        QThread::msleep(20);
+        pids = processesRunning(path);
+    }
+    return pids;
+}
+
+void killAll(const QString& path) {
+    const QDeadlineTimer deadline(5000);
+    for (QList<qint64> pids = processesRunning(path); !pids.isEmpty() && !deadline.hasExpired();
+         pids = processesRunning(path)) {
+        for (qint64 pid : pids)
+            kill(static_cast<pid_t>(pid), SIGKILL);
+        QThread::msleep(20);
+    }
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes, QFile::Permissions permissions) {
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+    file.close();
+    QVERIFY(file.setPermissions(permissions));
+}
+
+const QFile::Permissions readable = QFile::ReadOwner | QFile::WriteOwner;
+const QFile::Permissions executable = readable | QFile::ExeOwner;
+
+} // namespace
+
+class ProgramStarterTest : public QObject {
+    Q_OBJECT
+
+    QByteArray originalPath;
+    QByteArray originalDisplay;
+    std::unique_ptr<QTemporaryDir> work;
+    QString started; // the file a test starts, killed in cleanup
+
+    QString inWork(const QString& name) const { return work->filePath(name); }
+
+    // A fake wine that writes its working directory and arguments, one a line, to a file beside it.
+    QString installFakeWine(const QString& directory) {
+        QDir().mkpath(directory);
+        const QString record = directory + QStringLiteral("/wine.record");
+        writeFile(directory + QStringLiteral("/wine"),
+                  "#!/bin/sh\n{ pwd -P; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '" +
+                      QFile::encodeName(record) + ".part'\nmv '" + QFile::encodeName(record) + ".part' '" +
+                      QFile::encodeName(record) + "'\n",
+                  executable);
+        return record;
+    }
+
+    void setSearchPath(const QStringList& directories) {
+        qputenv("PATH", directories.join(':').toLocal8Bit());
+    }
+
+private slots:
+    void initTestCase() {
+        originalPath = qgetenv("PATH");
+        originalDisplay = qgetenv("DISPLAY");
+        // Started programs inherit this: no window on anyone's screen, and a bounded life.
+        qunsetenv("DISPLAY");
+        qputenv("STOWBOX_STANDIN_LIFETIME", "120");
+    }
+
+    void init() {
+        work = std::make_unique<QTemporaryDir>();
+        QVERIFY(work->isValid());
+        setSearchPath({QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
+    }
+
+    void cleanup() {
+        if (!started.isEmpty())
+            killAll(started);
+        started.clear();
+        qputenv("PATH", originalPath);
+    }
+
+    void cleanupTestCase() {
+        if (!originalDisplay.isEmpty())
+            qputenv("DISPLAY", originalDisplay);
+    }
+
+    void startsTheStoredProgramDetached() {
+        started = StandIn::copyAs(work->path(), QStringLiteral("palace32.exe"));
+        QVERIFY(!started.isEmpty());
+        QVERIFY(DetachedProgramStarter().startProgram(work->path() + QStringLiteral("/palace32.exe"), 1));
+
+        const QList<qint64> pids = waitForProcessesRunning(started);
+        QCOMPARE(pids.size(), 1);
+        QVERIFY(SystemClientDetector(QByteArray(), ProcessView(pids).path()).isPalaceRunning());
+        const QString proc = QStringLiteral("/proc/%1/").arg(pids.first());
+        QCOMPARE(QFile::symLinkTarget(proc + QStringLiteral("cwd")), QDir::currentPath());
+        QCOMPARE(readFile(proc + QStringLiteral("cmdline")).split('\0').size(), 2); // the path and the end
+        const QByteArray stat = readFile(proc + QStringLiteral("stat"));
+        const qint64 parent = stat.mid(stat.lastIndexOf(')') + 4).split(' ').value(0).toLongLong();
+        QVERIFY2(parent != getpid(), "the client is a child of ours: it would be waited for and die with us");
+    }
+
+    void bareNameIsLookedUpOnThePath() {
+        QDir().mkpath(inWork(QStringLiteral("bin")));
+        started = StandIn::copyAs(inWork(QStringLiteral("bin")), QStringLiteral("palace32.exe"));
+        setSearchPath(
+            {inWork(QStringLiteral("empty")), inWork(QStringLiteral("bin")), QStringLiteral("/usr/bin")});
+
+        QVERIFY(DetachedProgramStarter().startProgram(QStringLiteral("palace32.exe"), 1));
+        QCOMPARE(waitForProcessesRunning(started).size(), 1);
+    }
+
+    void windowsProgramGoesThroughWine_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("executableBit");
+        QTest::newRow("not executable") << "palace32.exe" << QByteArray("not run by itself") << false;
+        QTest::newRow("upper-case name") << "PALACE32.EXE" << QByteArray("x") << false;
+        QTest::newRow("Windows program with every bit set")
+            << "palace32.exe" << QByteArray("MZ\x90\0\3") << true;
+    }
+    void windowsProgramGoesThroughWine() {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, executableBit);
+        const QString program = inWork(QStringLiteral("Palace Dir/")) + fileName;
+        QDir().mkpath(inWork(QStringLiteral("Palace Dir")));
+        writeFile(program, content, executableBit ? executable : readable);
+        const QString record = installFakeWine(inWork(QStringLiteral("wine bin")));
+        setSearchPath(
+            {inWork(QStringLiteral("wine bin")), QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
+
+        QVERIFY(DetachedProgramStarter().startProgram(program, 1));
+
+        const QDeadlineTimer deadline(5000);
+        while (!QFile::exists(record) && !deadline.hasExpired())
+            QThread::msleep(20);
+        QCOMPARE(readFile(record), (QDir::currentPath() + '\n' + program + '\n').toLocal8Bit());
+    }
+
+    void failedStarts_data() {
+        QTest::addColumn<QString>("setUp");
+        QTest::newRow("missing file") << "missing";
+        QTest::newRow("missing file, wine present") << "missing+wine";
+        QTest::newRow("Windows program, no wine on the path") << "inert";
+        QTest::newRow("not a Windows program, not executable") << "inert-other";
+        QTest::newRow("a directory of that name") << "directory";
+        QTest::newRow("bare name on no directory of the path") << "bare";
+    }
+    void failedStarts() {
+        QFETCH(QString, setUp);
+        QString program = inWork(QStringLiteral("palace32.exe"));
+        if (setUp == QLatin1String("missing+wine"))
+            installFakeWine(inWork(QStringLiteral("bin")));
+        if (setUp == QLatin1String("inert"))
+            writeFile(program, "x", readable);
+        if (setUp == QLatin1String("inert-other")) {
+            program = inWork(QStringLiteral("palace32"));
+            writeFile(program, "x", readable);
+            installFakeWine(inWork(QStringLiteral("bin")));
+        }
+        if (setUp == QLatin1String("directory"))
+            QVERIFY(QDir().mkpath(program));
+        if (setUp == QLatin1String("bare"))
+            program = QStringLiteral("palace32.exe");
+        // Searching the test's own bin first: a wine installed on this machine must not make the start
+        // succeed.
+        setSearchPath({inWork(QStringLiteral("bin"))});
+
+        QVERIFY(!DetachedProgramStarter().startProgram(program, 1));
+        QVERIFY(!QFile::exists(inWork(QStringLiteral("bin/wine.record"))));
+    }
+};
+
+QTEST_MAIN(ProgramStarterTest)
+#include "tst_programstarter.moc"

@@ -1,0 +1,164 @@
+#include "app/Form1Texts.h"
+#include "support/Form1Harness.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QtTest>
+
+using Request = FakePrompter::Request;
+
+class StartPalaceTest : public QObject {
+    Q_OBJECT
+
+    static void verifyQuestion(const Request& request) {
+        QCOMPARE(request.kind, Request::Message);
+        QCOMPARE(request.text, QStringLiteral("Are you sure?"));
+        QCOMPARE(request.style, 260);
+        QCOMPARE(request.title, QStringLiteral("Run Palace Confirmation"));
+    }
+
+    static void verifyFailureMessage(const Request& request) {
+        QCOMPARE(request.kind, Request::Message);
+        QCOMPARE(request.text,
+                 QStringLiteral("Could not find palace files.\rPlease use Options and Set Path to "
+                                "specify the directory where your palace files reside."));
+        QCOMPARE(request.style, 16);
+        QCOMPARE(request.title, QStringLiteral("ERROR"));
+    }
+
+private slots:
+    void confirmation_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("starts");
+        QTest::newRow("Yes") << 6 << true;
+        QTest::newRow("No") << 7 << false;
+        QTest::newRow("closed") << 2 << false;
+    }
+    void confirmation() {
+        QFETCH(int, answer);
+        QFETCH(bool, starts);
+        Form1Harness h;
+        h.storePalaceDirectory();
+        Form1& f = h.start();
+        h.prompter.answerMessage(answer);
+
+        QTest::mouseClick(f.Command3, Qt::LeftButton);
+
+        QCOMPARE(h.prompter.requests.size(), 1);
+        verifyQuestion(h.prompter.requests.first());
+        QCOMPARE(h.starter.started,
+                 starts ? QStringList{h.palaceDirectory() + QStringLiteral("palace32.exe")} : QStringList{});
+        if (starts)
+            QCOMPARE(h.starter.lastWindowStyle, 1);
+        QVERIFY(h.prompter.unexpected.isEmpty());
+    }
+
+    void safetyOffStartsAtOnce_data() {
+        QTest::addColumn<qint16>("dsr");
+        QTest::newRow("1") << qint16(1);
+        QTest::newRow("any other nonzero value") << qint16(-1);
+    }
+    void safetyOffStartsAtOnce() {
+        QFETCH(qint16, dsr);
+        Form1Harness h;
+        h.storePalaceDirectory();
+        Form1& f = h.start();
+        f.DSR = dsr;
+
+        f.Command3->click();
+
+        QVERIFY(h.prompter.requests.isEmpty());
+        QCOMPARE(h.starter.started, QStringList{h.palaceDirectory() + QStringLiteral("palace32.exe")});
+    }
+
+    void readsTheDirectoryAfreshAtEachClick() {
+        Form1Harness h;
+        Form1& f = h.start();
+        f.DSR = 1;
+        f.Command3->click();
+        QCOMPARE(f.Selpath, QString());
+
+        h.storePalaceDirectory();
+        f.Command3->click();
+        QCOMPARE(f.Selpath, h.palaceDirectory());
+
+        const QString other = QStringLiteral("/elsewhere/Palace//");
+        h.settings.saveSetting(QStringLiteral("Stowbox"), QStringLiteral("Spath"), QStringLiteral("Pathkey"),
+                               other);
+        f.Command3->click();
+        QCOMPARE(f.Selpath, other);
+
+        QCOMPARE(h.starter.started, (QStringList{QStringLiteral("palace32.exe"),
+                                                 h.palaceDirectory() + QStringLiteral("palace32.exe"),
+                                                 other + QStringLiteral("palace32.exe")}));
+    }
+
+    void declinedStartStillRereadsTheDirectory() {
+        Form1Harness h;
+        Form1& f = h.start();
+        h.storePalaceDirectory();
+        h.prompter.answerMessage(7);
+        f.Command3->click();
+        QCOMPARE(f.Selpath, h.palaceDirectory());
+        QVERIFY(h.starter.started.isEmpty());
+    }
+
+    void failedStartShowsTheMessage_data() {
+        QTest::addColumn<bool>("safetyOff");
+        QTest::newRow("safety on") << false;
+        QTest::newRow("safety off") << true;
+    }
+    void failedStartShowsTheMessage() {
+        QFETCH(bool, safetyOff);
+        Form1Harness h;
+        h.storePalaceDirectory();
+        Form1& f = h.start();
+        f.DSR = safetyOff ? 1 : 0;
+        h.starter.succeeds = false;
+        if (!safetyOff)
+            h.prompter.answerMessage(6);
+        h.prompter.answerMessage(1);
+
+        f.Command3->click();
+
+        QCOMPARE(h.prompter.requests.size(), safetyOff ? 1 : 2);
+        if (!safetyOff)
+            verifyQuestion(h.prompter.requests.first());
+        verifyFailureMessage(h.prompter.requests.last());
+        QCOMPARE(h.starter.started.size(), 1);
+        QVERIFY(h.prompter.unexpected.isEmpty());
+        QCOMPARE(h.prompter.unusedAnswers(), 0);
+    }
+
+    void startsWhetherOrNotTheClientRuns() {
+        Form1Harness h;
+        h.client.running = true;
+        Form1& f = h.start();
+        h.prompter.answerMessage(6);
+        f.Command3->click();
+        QCOMPARE(h.client.calls, 0);
+        QCOMPARE(h.prompter.requests.size(), 1);
+        verifyQuestion(h.prompter.requests.first());
+        QCOMPARE(h.starter.started.size(), 1);
+    }
+
+    void changesNothingElse() {
+        Form1Harness h;
+        Form1Harness::writeFile(h.bagPath(QStringLiteral("a.prp")), "a");
+        h.storePalaceDirectory();
+        Form1& f = h.start();
+        h.starter.succeeds = false;
+        h.prompter.answerMessage(6);
+        h.prompter.answerMessage(1);
+        f.Command3->click();
+        QVERIFY(f.Command3->isEnabled());
+        QVERIFY(!f.Command1->isEnabled());
+        QVERIFY(f.Command2->isEnabled());
+        QCOMPARE(f.DSR, qint16(0));
+        QCOMPARE(f.Selfile, QString());
+        QCOMPARE(QDir(h.programDir.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.prp")});
+    }
+};
+
+QTEST_MAIN(StartPalaceTest)
+#include "tst_startpalace.moc"
