@@ -19,7 +19,7 @@ xs_require() {
 xs_start_server() { # work directory
   local numbers="$1/xvfb-display" tries
   : >"$numbers"
-  Xvfb -displayfd 9 -nolisten tcp -screen 0 1024x768x24 9>"$numbers" >"$1/xvfb.log" 2>&1 &
+  Xvfb -displayfd 9 -nolisten tcp -noreset -screen 0 1024x768x24 9>"$numbers" >"$1/xvfb.log" 2>&1 &
   XVFB_PID=$!
   for ((tries = 0; tries < 100; tries++)); do
     [[ -s $numbers ]] && break
