@@ -3,6 +3,7 @@
 #include "props/BagStore.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QStringListModel>
 
 BagList::BagList(BagStore& bags, QWidget* parent)
@@ -12,10 +13,11 @@ BagList::BagList(BagStore& bags, QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Thousands of bags must list at once: every row has the same height, so none is measured.
     setUniformItemSizes(true);
-    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
-        if (current.isValid())
-            emit entrySelected();
-    });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected) {
+                if (!selected.isEmpty())
+                    emit entrySelected();
+            });
 }
 
 void BagList::setDirectory(const QString& directory) {
@@ -28,11 +30,13 @@ void BagList::refresh() {
     model_->setStringList(bags_.listBags(directory_));
 }
 
-QStringList BagList::names() const { return model_->stringList(); }
+QStringList BagList::names() const {
+    return model_->stringList();
+}
 
 QString BagList::selectedName() const {
-    const QModelIndex current = selectionModel()->currentIndex();
-    return current.isValid() ? current.data().toString() : QString();
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? QString() : selected.first().data().toString();
 }
 
 bool BagList::selectName(const QString& name) {
@@ -43,8 +47,41 @@ bool BagList::selectName(const QString& name) {
     return true;
 }
 
+QItemSelectionModel::SelectionFlags BagList::selectionCommand(const QModelIndex& index, const QEvent*) const {
+    // Every move of the cursor selects its entry (Ctrl neither deselects nor moves the cursor alone),
+    // and a click beside the entries leaves the selection as it is.
+    return index.isValid() ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::NoUpdate;
+}
+
+void BagList::focusInEvent(QFocusEvent* event) {
+    QListView::focusInEvent(event);
+    // The view puts its cursor on the first entry when it gets the focus; that is no selection,
+    // and the first arrow key should select the first entry rather than the second.
+    if (!selectionModel()->hasSelection())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
+void BagList::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex hit = indexAt(event->position().toPoint());
+    const bool alreadySelected = hit.isValid() && selectionModel()->isSelected(hit);
+    QListView::mousePressEvent(event);
+    if (alreadySelected && event->button() == Qt::LeftButton)
+        emit entrySelected();
+}
+
 void BagList::keyReleaseEvent(QKeyEvent* event) {
     if (!event->isAutoRepeat())
         emit keyReleased(event->key(), event->modifiers());
     QListView::keyReleaseEvent(event);
+}
+
+bool BagList::event(QEvent* event) {
+    // The list acts on Del itself, when the key is released; claiming the press keeps the menu's Del
+    // shortcut from starting a second delete for the same press while the list has the focus.
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        event->accept();
+        return true;
+    }
+    return QListView::event(event);
 }

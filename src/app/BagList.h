@@ -7,6 +7,8 @@ class BagStore;
 class QStringListModel;
 
 // The saved-bag list: names of the "*.prp" files of one directory, re-read on demand.
+// Like a list box, it has at most one selected entry, and the entry with the cursor is always the selected
+// one.
 class BagList : public QListView {
     Q_OBJECT
 
@@ -18,16 +20,23 @@ public:
     // Re-reads the directory; no entry is selected afterwards.
     void refresh();
     QStringList names() const;
+    // The selected entry's name, or the empty string when none is selected.
     QString selectedName() const;
     // Selects the entry with this name, as a click would; false when it is not listed.
     bool selectName(const QString& name);
 
 signals:
+    // An entry was selected, by the mouse or the keyboard, or clicked again while selected.
     void entrySelected();
     void keyReleased(int key, Qt::KeyboardModifiers modifiers);
 
 protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+    void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     BagStore& bags_;

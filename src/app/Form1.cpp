@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "app/BagList.h"
+#include "app/Form1Images.h"
 #include "app/Form1Texts.h"
 #include "settings/Form2.h"
 #include "settings/SettingsStore.h"
@@ -15,6 +16,18 @@
 
 namespace {
 
+// The client area and the controls' rectangles, in device-independent pixels (12 twips each).
+constexpr QSize clientSize{301, 236};
+constexpr QRect listRect{20, 0, 161, 166};
+constexpr QRect loadRect{200, 30, 81, 31};
+constexpr QRect saveRect{200, 100, 81, 31};
+constexpr QRect startPalaceRect{190, 190, 91, 31};
+constexpr QRect stripRect{10, 160, 281, 71};
+// Inside the strip.
+constexpr QRect lampRect{10, 30, 41, 22};
+constexpr QRect labelRect{80, 30, 81, 21};
+constexpr int lampBorder = 2;
+
 QPushButton* makeButton(QWidget* parent, const QString& caption, const QString& tip, QRect geometry) {
     auto* button = new QPushButton(caption, parent);
     button->setToolTip(tip);
@@ -23,14 +36,17 @@ QPushButton* makeButton(QWidget* parent, const QString& caption, const QString& 
     return button;
 }
 
-QLabel* makePictureBox(QWidget* parent, QRect geometry) {
+// A sunken box showing its image unscaled from the interior's top-left corner.
+QLabel* makePictureBox(QWidget* parent, const QPixmap& image, const QString& name) {
     auto* box = new QLabel(parent);
     box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    box->setLineWidth(2);
+    box->setLineWidth(lampBorder);
     box->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    box->setPixmap(image);
     box->setToolTip(Form1Texts::safetyTip);
+    box->setAccessibleName(name);
     box->setFocusPolicy(Qt::TabFocus);
-    box->setGeometry(geometry);
+    box->setGeometry(lampRect);
     return box;
 }
 
@@ -45,30 +61,34 @@ QAction* makeItem(QMenu* menu, const QString& caption, QKeySequence shortcut, bo
 
 Form1::Form1(Form1Units units, QWidget* parent) : QMainWindow(parent), units_(std::move(units)) {
     setWindowTitle(Form1Texts::windowTitle);
+    setWindowIcon(Form1Images::hammer());
 
     auto* client = new QWidget(this);
-    client->setFixedSize(301, 236);
+    client->setFixedSize(clientSize);
     setCentralWidget(client);
 
     File1 = new BagList(units_.bags, client);
-    File1->setGeometry(20, 0, 161, 166);
+    File1->setGeometry(listRect);
     File1->setToolTip(Form1Texts::listTip);
-    File1->setAccessibleName(QStringLiteral("Saved prop bags"));
+    File1->setAccessibleName(Form1Texts::listName);
 
-    Command1 = makeButton(client, Form1Texts::loadCaption, Form1Texts::loadTip, {200, 30, 81, 31});
+    Command1 = makeButton(client, Form1Texts::loadCaption, Form1Texts::loadTip, loadRect);
     Command1->setEnabled(false);
-    Command2 = makeButton(client, Form1Texts::saveCaption, Form1Texts::saveTip, {200, 100, 81, 31});
-    Command3 = makeButton(client, Form1Texts::startPalaceCaption, Form1Texts::startPalaceTip, {190, 190, 91, 31});
+    Command2 = makeButton(client, Form1Texts::saveCaption, Form1Texts::saveTip, saveRect);
+    Command3 =
+        makeButton(client, Form1Texts::startPalaceCaption, Form1Texts::startPalaceTip, startPalaceRect);
 
     Frame1 = new QFrame(client);
     Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Frame1->setGeometry(10, 160, 281, 71);
-    Picture1 = makePictureBox(Frame1, {10, 30, 41, 22});
+    Frame1->setAccessibleName(Form1Texts::safetyStripName);
+    Frame1->setGeometry(stripRect);
+    Picture1 = makePictureBox(Frame1, Form1Images::safetyOn(), Form1Texts::safetyOn);
     Label1 = new QLabel(Form1Texts::safetyOn, Frame1);
-    Label1->setGeometry(80, 30, 81, 21);
-    Picture2 = makePictureBox(Frame1, {10, 30, 41, 22});
+    Label1->setGeometry(labelRect);
+    Picture2 = makePictureBox(Frame1, Form1Images::safetyOff(), Form1Texts::safetyOff);
     Picture2->hide();
-    // The list and the Start Palace button overlap the strip and are drawn above it.
+    // The list's lower edge and the Start Palace button lie over the strip: draw them above it,
+    // so that the list keeps its whole border and the button is never hidden.
     File1->raise();
     Command3->raise();
 
@@ -77,6 +97,7 @@ Form1::Form1(Form1Units units, QWidget* parent) : QMainWindow(parent), units_(st
     setTabOrder(Command2, Command3);
     setTabOrder(Command3, Picture1);
     setTabOrder(Picture1, Picture2);
+    File1->setFocus();
 
     menFile = menuBar()->addMenu(Form1Texts::fileMenu);
     menDelete = makeItem(menFile, Form1Texts::deleteItem, QKeySequence(Qt::Key_Delete), false);
@@ -104,6 +125,7 @@ Form1::Form1(Form1Units units, QWidget* parent) : QMainWindow(parent), units_(st
     connect(menDSR, &QAction::triggered, this, &Form1::menDSR_Click);
     connect(menuStx, &QAction::triggered, this, &Form1::menuStx_Click);
 
+    // The window keeps the size of its contents: it cannot be resized.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     Form_Load();
 }
@@ -133,12 +155,13 @@ void Form1::File1_Click() {
     Selfile = File1->selectedName();
 }
 
-void Form1::menExit_Click() { units_.endProgram(); }
+void Form1::menExit_Click() {
+    units_.endProgram();
+}
 
 void Form1::mousePressEvent(QMouseEvent* event) {
-    // Only the window's own surface counts: the frame strip and the menu bar are controls.
-    QWidget* hit = childAt(event->position().toPoint());
-    if (hit == centralWidget())
+    // Only the window's own surface counts: the strip, the label and the menu bar are controls.
+    if (event->button() == Qt::LeftButton && childAt(event->position().toPoint()) == centralWidget())
         Form_Click();
     QMainWindow::mousePressEvent(event);
 }

@@ -21,6 +21,10 @@ inline const QString safetyTip = QStringLiteral("Displays status of safety reque
 inline const QString safetyOn = QStringLiteral("Safety On");
 inline const QString safetyOff = QStringLiteral("Safety Off");
 
+// Names a screen reader gives the controls that show no text of their own.
+inline const QString listName = QStringLiteral("Saved prop bags");
+inline const QString safetyStripName = QStringLiteral("Safety requests");
+
 // Menus.
 inline const QString fileMenu = QStringLiteral("&File");
 inline const QString deleteItem = QStringLiteral("&Delete");
@@ -76,6 +80,21 @@ inline const QString renameErrorText =
 // Titles of the reports of a failed file step, which name the file and the system's reason.
 inline const QString loadErrorTitle = QStringLiteral("Load Error");
 inline const QString deleteErrorTitle = QStringLiteral("Delete Error");
+inline QString loadErrorText(const QString& bag, const QString& liveFile, const QString& reason) {
+    return joinLines(
+        {QStringLiteral("Could not copy ") + bag + QStringLiteral(" to ") + liveFile + QLatin1Char('.'),
+         reason});
+}
+inline QString deleteErrorText(const QString& bag, const QString& reason) {
+    return joinLines({QStringLiteral("Could not delete ") + bag + QLatin1Char('.'), reason});
+}
+inline QString renameFailedText(const QString& bag, const QString& newBag, const QString& reason) {
+    return joinLines(
+        {QStringLiteral("Could not rename ") + bag + QStringLiteral(" to ") + newBag + QLatin1Char('.'),
+         reason});
+}
+// The reason given when a typed name would leave the program directory or name no file at all.
+inline const QString notOneFileName = QStringLiteral("The name must be one file name, without a folder.");
 
 // Client start.
 inline const QString startQuestionTitle = QStringLiteral("Run Palace Confirmation");
@@ -83,7 +102,17 @@ inline const QString startQuestionText = QStringLiteral("Are you sure?");
 inline const QString clientProgram = QStringLiteral("palace32.exe");
 inline const QString liveFile = QStringLiteral("palace.prp");
 
-// About box.
+// About box. The empty line in the middle is the shareware notice, which this version leaves empty.
 inline const QString aboutTitle = QStringLiteral("About STX");
+inline const QString aboutText = [] {
+    const QChar cr(13);
+    return QStringLiteral("Stowbox V1.02 ") + cr + cr +
+           QStringLiteral("This product is provided as is with no implicit or implied warranties.") + cr +
+           QStringLiteral(
+               "The author takes no responsibility for any damages or losses which may occur from the use "
+               "of this product in any way, shape, or form.") +
+           cr + cr + QString() + cr + cr + QStringLiteral("Thanks to everyone for your support") + cr + cr +
+           QStringLiteral("Copyright \u00A9 2026 the Stowbox developers. All rights reserved.");
+}();
 
 } // namespace Form1Texts

@@ -2,9 +2,19 @@
 
 #include "app/Prompter.h"
 
+#include <memory>
+
+class QInputDialog;
+class QMessageBox;
+
 // The real prompts: modal message and input boxes.
 class MessageBoxPrompter : public Prompter {
 public:
     int showMessage(const QString& text, int style, const QString& title) override;
     QString askText(const QString& prompt, const QString& title, const QString& defaultText) override;
+
+    // The boxes as they are shown, built without running them.
+    static std::unique_ptr<QMessageBox> buildMessageBox(const QString& text, int style, const QString& title);
+    static std::unique_ptr<QInputDialog> buildInputBox(const QString& prompt, const QString& title,
+                                                       const QString& defaultText);
 };

@@ -1,30 +1,98 @@
 #include "props/BagStore.h"
 
-#include <QDir>
-#include <QFile>
+#include "platform/AtomicFileCopy.h"
+#include "platform/Descriptor.h"
+#include "platform/NativePath.h"
+#include "platform/RegularFileNames.h"
+#include "platform/SystemCall.h"
+#include "platform/TemporaryName.h"
 
-// placeholder until the crash-safe copy is built
+#include <QFile>
+#include <algorithm>
+#include <cstring>
+#include <fcntl.h>
+#include <utility>
+
+namespace {
+const QByteArray bagSuffix = QByteArrayLiteral(".prp");
+
+FileResult resultOf(int error) {
+    if (error == 0)
+        return {};
+    return {false, QString::fromLocal8Bit(std::strerror(error))};
+}
+
+bool isBagName(const QByteArray& name) {
+    return name.endsWith(bagSuffix);
+}
+
+int openDirectory(FileSystem& fs, const QByteArray& path) {
+    return retryInterrupted([&] { return fs.open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+}
+
+// Case-blind first, so that "a.prp" and "B.prp" sit where a reader expects them; exact case breaks ties.
+// The folded keys are made once per name: folding inside every comparison is most of the time spent
+// listing thousands of bags.
+QStringList sortedForReading(const QList<QByteArray>& names) {
+    QList<std::pair<QString, QString>> keyed;
+    keyed.reserve(names.size());
+    for (const QByteArray& name : names) {
+        QString decoded = QFile::decodeName(name);
+        keyed.append({decoded.toCaseFolded(), std::move(decoded)});
+    }
+    std::sort(keyed.begin(), keyed.end());
+    QStringList sorted;
+    sorted.reserve(keyed.size());
+    for (auto& [folded, name] : keyed)
+        sorted.append(std::move(name));
+    return sorted;
+}
+} // namespace
+
 BagStore::BagStore(FileSystem& fs) : fs_(fs) {}
 
 FileResult BagStore::copyFile(const QString& source, const QString& destination) {
-    QFile::remove(destination);
-    QFile file(source);
-    return file.copy(destination) ? FileResult{} : FileResult{false, file.errorString()};
+    return resultOf(AtomicFileCopy(fs_).copy(QFile::encodeName(source), QFile::encodeName(destination)));
 }
 
 FileResult BagStore::deleteFile(const QString& path) {
-    QFile file(path);
-    return file.remove() ? FileResult{} : FileResult{false, file.errorString()};
+    const NativePath where = NativePath::split(path);
+    Descriptor directory(fs_, openDirectory(fs_, where.directory));
+    if (!directory.isOpen())
+        return resultOf(errno);
+    if (fs_.unlinkat(directory.get(), where.name.constData(), 0) < 0)
+        return resultOf(errno);
+    return resultOf(syncDirectory(fs_, directory.get()));
 }
 
 FileResult BagStore::renameFile(const QString& from, const QString& to) {
-    QFile::remove(to);
-    QFile file(from);
-    return file.rename(to) ? FileResult{} : FileResult{false, file.errorString()};
+    const NativePath where = NativePath::split(to);
+    Descriptor directory(fs_, openDirectory(fs_, where.directory));
+    if (!directory.isOpen())
+        return resultOf(errno);
+    if (fs_.renameat(AT_FDCWD, QFile::encodeName(from).constData(), directory.get(), where.name.constData()) <
+        0)
+        return resultOf(errno);
+    return resultOf(syncDirectory(fs_, directory.get()));
 }
 
 QStringList BagStore::listBags(const QString& directory) const {
-    return QDir(directory).entryList({QStringLiteral("*.prp")}, QDir::Files);
+    QList<QByteArray> names;
+    RegularFileNames::list(fs_, QFile::encodeName(directory), isBagName, RegularFileNames::Links::Follow,
+                           names);
+    return sortedForReading(names);
 }
 
-void BagStore::removeLeftoverTemporaries(const QString&) {}
+void BagStore::removeLeftoverTemporaries(const QString& directory) {
+    const QByteArray path = QFile::encodeName(directory);
+    QList<QByteArray> leftovers;
+    RegularFileNames::list(fs_, path, TemporaryName::isOurs, RegularFileNames::Links::Skip, leftovers);
+    if (leftovers.isEmpty())
+        return;
+    Descriptor folder(fs_, openDirectory(fs_, path));
+    if (!folder.isOpen())
+        return;
+    for (const QByteArray& name : leftovers)
+        fs_.unlinkat(folder.get(), name.constData(), 0);
+    syncDirectory(fs_, folder.get());
+}

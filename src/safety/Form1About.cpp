@@ -1,4 +1,8 @@
 #include "app/Form1.h"
+#include "app/Form1Texts.h"
+#include "app/MessageCodes.h"
+#include "app/Prompter.h"
 
-// placeholder until this operation is built
-void Form1::menuStx_Click() {}
+void Form1::menuStx_Click() {
+    units_.prompter.showMessage(Form1Texts::aboutText, MessageStyle::Notice, Form1Texts::aboutTitle);
+}

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 // Records every prompt and answers from a script, in order. A prompt with no scripted answer
 // is a test failure: it is recorded and answered with Cancel (or an empty text).
@@ -25,6 +26,8 @@ public:
     QString askText(const QString& prompt, const QString& title, const QString& defaultText) override;
 
     QList<Request> requests;
+    // Runs at every request before it is answered, so that a test can look at the window behind the prompt.
+    std::function<void(const Request&)> whileOpen;
     QStringList unexpected; // prompts that found no or the wrong kind of scripted answer
     int unusedAnswers() const { return static_cast<int>(script_.size()); }
     void clear() {

@@ -1,0 +1,67 @@
+#include "platform/PosixFileSystem.h"
+#include "platform/QtSettingsStore.h"
+#include "props/BagStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+constexpr int listedFiles = 10000;
+constexpr int otherFiles = 1000;
+constexpr qsizetype copiedBytes = qsizetype(64) << 20;
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+} // namespace
+
+class BagStoreBench : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    PosixFileSystem fs;
+    BagStore store{fs};
+
+private slots:
+    void initTestCase() {
+        QDir(dir.path()).mkdir("bags");
+        for (int i = 0; i < listedFiles; ++i)
+            writeFile(dir.filePath(QStringLiteral("bags/bag %1.prp").arg(i)), "p");
+        for (int i = 0; i < otherFiles; ++i)
+            writeFile(dir.filePath(QStringLiteral("bags/other %1.txt").arg(i)), "o");
+        writeFile(dir.filePath("source.prp"), QByteArray(copiedBytes, 'x'));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("config"));
+    }
+
+    void listTenThousandBags() {
+        QStringList bags;
+        QBENCHMARK {
+            bags = store.listBags(dir.filePath("bags"));
+        }
+        QCOMPARE(bags.size(), listedFiles);
+    }
+
+    void copySixtyFourMebibytes() {
+        QBENCHMARK {
+            QVERIFY(store.copyFile(dir.filePath("source.prp"), dir.filePath("copy.prp")).ok);
+        }
+    }
+
+    void readSetting() {
+        QtSettingsStore settings;
+        QVERIFY(settings.saveSetting("Stowbox", "Spath", "Pathkey", "/home/me/.wine/drive_c/Palace/"));
+        QString value;
+        QBENCHMARK {
+            value = settings.readSetting("Stowbox", "Spath", "Pathkey");
+        }
+        QCOMPARE(value, QStringLiteral("/home/me/.wine/drive_c/Palace/"));
+    }
+};
+
+QTEST_GUILESS_MAIN(BagStoreBench)
+#include "bench_bagstore.moc"

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <QByteArray>
+
+// Copies a file so that the destination is, at every moment and after any crash, either exactly as it was
+// or exactly the new copy: the bytes go to a temporary file in the destination's directory, which is
+// synced and then renamed over the destination. A destination that is a symbolic link keeps the link
+// and has the file it points to replaced. The source is only read.
+class AtomicFileCopy {
+public:
+    explicit AtomicFileCopy(FileSystem& fs) : fs_(fs) {}
+
+    // 0, or the errno of the step that failed. After a failure before the rename nothing is left behind;
+    // after a failed sync of the directory the new copy is in place but may not survive a power cut.
+    int copy(const QByteArray& source, const QByteArray& destination);
+
+private:
+    int checkRegularFile(int fd);
+    int resolveLinks(QByteArray path, QByteArray& target);
+    int copyInto(int source, int directory, const QByteArray& name);
+    int createTemporary(int directory, mode_t mode, QByteArray& name, int& fd);
+    int copyBytes(int from, int to);
+    int copyByReadWrite(int from, int to);
+    int writeAll(int fd, const char* data, size_t size);
+
+    FileSystem& fs_;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <QByteArray>
+#include <QList>
+
+// The names of one directory's regular files that pass a filter, read in one pass. The file type comes
+// from the directory entry itself; a stat is made only where the entry does not tell (an unknown type, or
+// a link to be followed), and only for names that pass the filter, so that large directories list fast.
+namespace RegularFileNames {
+enum class Links { Follow, Skip };
+using NameFilter = bool (*)(const QByteArray& name);
+
+// 0, or the errno that kept the directory from being read.
+int list(FileSystem& fs, const QByteArray& directory, NameFilter wanted, Links links,
+         QList<QByteArray>& names);
+} // namespace RegularFileNames

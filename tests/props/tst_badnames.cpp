@@ -1,0 +1,211 @@
+#include "app/BagList.h"
+#include "app/Form1.h"
+#include "support/BagScene.h"
+#include "support/Form1Probe.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QtTest>
+#include <cerrno>
+#include <cstring>
+
+// Awkward typed names, each through the real window for save and for rename. A name is used as typed,
+// with ".prp" appended, unless it is not one file name in the program directory: then nothing is written
+// anywhere and the operation takes its failure path.
+namespace {
+
+enum class Outcome {
+    Written, // save: the new bag holds the live bytes; rename: the new bag holds a.prp's bytes, a.prp gone
+    NoName,  // nothing typed
+    Refused, // not one file name: nothing written, the failure path
+    Failed,  // the system refuses the name (errno in the row): nothing written, the failure path
+    Kept,    // rename onto the bag's own name: nothing changes
+};
+
+struct BadName {
+    QString typed;
+    Outcome save;
+    Outcome rename;
+    int error = 0; // for Failed
+};
+
+const QString saveAsk =
+    inputRequest(QStringLiteral("Prop File Name"),
+                 QStringLiteral("Please enter a name for the prop file\rNOTE: Do not use any "
+                                "file extension"),
+                 QStringLiteral("myprop"));
+const QString renameAsk =
+    inputRequest(QStringLiteral("Rename Prop File"),
+                 QStringLiteral("Please enter a name for the prop file\rNOTE: Do not use any "
+                                "file extension"),
+                 QStringLiteral("myprop"));
+const QString palaceFilesError = messageRequest(
+    QStringLiteral("ERROR"), 16,
+    QStringLiteral("Could not find palace files.\rPlease use Options and Set Path to specify the "
+                   "directory where your palace files reside."));
+
+int namesTried = 0;
+
+// Everything in the folder that holds the program directory, apart from the program directory itself:
+// a name that escaped would land there.
+QStringList outsideProgramDirectory(const BagScene& scene) {
+    const QDir parent = QFileInfo(scene.h.programDir.path()).dir();
+    return parent.entryList({QStringLiteral("x.prp"), QStringLiteral("abs.prp")},
+                            QDir::AllEntries | QDir::Hidden | QDir::System);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(BadName)
+
+class BadNamesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void names_data() {
+        QTest::addColumn<BadName>("row");
+        const QString nameMax = QString(251, QLatin1Char('x'));  // 255 bytes with ".prp"
+        const QString nameOver = QString(252, QLatin1Char('x')); // 256 bytes with ".prp"
+        const QString bytes300 = QString(300, QLatin1Char('n'));
+        const QString wide300 = QString(150, QChar(0x00E9)); // 150 characters, 300 bytes in UTF-8
+        QTest::newRow("empty") << BadName{{}, Outcome::NoName, Outcome::NoName};
+        QTest::newRow("one space") << BadName{QStringLiteral(" "), Outcome::Written, Outcome::Written};
+        QTest::newRow("dot") << BadName{QStringLiteral("."), Outcome::Refused, Outcome::Refused};
+        QTest::newRow("dot dot") << BadName{QStringLiteral(".."), Outcome::Refused, Outcome::Refused};
+        QTest::newRow("into an existing subfolder")
+            << BadName{QStringLiteral("a/b"), Outcome::Refused, Outcome::Refused};
+        QTest::newRow("up and out") << BadName{QStringLiteral("../x"), Outcome::Refused, Outcome::Refused};
+        QTest::newRow("absolute") << BadName{QStringLiteral("/abs"), Outcome::Refused, Outcome::Refused};
+        QTest::newRow("trailing slash") << BadName{QStringLiteral("a/"), Outcome::Refused, Outcome::Refused};
+        QTest::newRow("NUL inside") << BadName{QStringLiteral("z") + QChar(0) + QStringLiteral("y"),
+                                               Outcome::Refused, Outcome::Refused};
+        QTest::newRow("300 bytes") << BadName{bytes300, Outcome::Failed, Outcome::Failed, ENAMETOOLONG};
+        QTest::newRow("300 bytes in 150 characters")
+            << BadName{wide300, Outcome::Failed, Outcome::Failed, ENAMETOOLONG};
+        QTest::newRow("longest that fits") << BadName{nameMax, Outcome::Written, Outcome::Written};
+        QTest::newRow("one byte too long")
+            << BadName{nameOver, Outcome::Failed, Outcome::Failed, ENAMETOOLONG};
+        QTest::newRow("newline inside")
+            << BadName{QStringLiteral("a\nb"), Outcome::Written, Outcome::Written};
+        QTest::newRow("carriage return inside")
+            << BadName{QStringLiteral("a\rb"), Outcome::Written, Outcome::Written};
+        QTest::newRow("control character") << BadName{QStringLiteral("a\x01"
+                                                                     "b"),
+                                                      Outcome::Written, Outcome::Written};
+        QTest::newRow("backslash") << BadName{QStringLiteral("a\\b"), Outcome::Written, Outcome::Written};
+        QTest::newRow("wildcard") << BadName{QStringLiteral("*"), Outcome::Written, Outcome::Written};
+        QTest::newRow("typed extension")
+            << BadName{QStringLiteral("a.prp"), Outcome::Written, Outcome::Written};
+        QTest::newRow("selected bag's name in capitals")
+            << BadName{QStringLiteral("A"), Outcome::Written, Outcome::Written};
+        QTest::newRow("other bag's name in capitals")
+            << BadName{QStringLiteral("MYPROP"), Outcome::Written, Outcome::Written};
+        QTest::newRow("selected bag's own name")
+            << BadName{QStringLiteral("a"), Outcome::Written, Outcome::Kept};
+        QTest::newRow("like our temporary files")
+            << BadName{QStringLiteral(".stowbox-AbC123.tmp"), Outcome::Written, Outcome::Written};
+        QTest::newRow("our temporary prefix")
+            << BadName{QStringLiteral(".stowbox-AbC123"), Outcome::Written, Outcome::Written};
+        QTest::newRow("hidden") << BadName{QStringLiteral(".hidden"), Outcome::Written, Outcome::Written};
+    }
+
+    void names() {
+        QFETCH(BadName, row);
+        ++namesTried;
+        checkSave(row);
+        if (QTest::currentTestFailed())
+            return;
+        checkRename(row);
+    }
+
+    void cleanupTestCase() { qInfo("bad names tried: %d (each through save and rename)", namesTried); }
+
+private:
+    static void prepare(BagScene& scene) {
+        // With a subfolder "a" in the program directory, "a/b" could really be written if it were let
+        // through.
+        QVERIFY(QDir(scene.h.programDir.path()).mkdir(QStringLiteral("a")));
+    }
+
+    static void checkSave(const BadName& row) {
+        BagScene scene;
+        prepare(scene);
+        Form1& f = scene.start(QStringLiteral("a.prp"));
+        DirectoryContents expected = scene.programFiles();
+        const DirectoryContents palaceBefore = scene.palaceFiles();
+        const QStringList outsideBefore = outsideProgramDirectory(scene);
+        const QString bag = row.typed + QStringLiteral(".prp");
+        if (row.save == Outcome::Written)
+            expected.insert(bag, BagScene::liveBytes);
+        scene.h.prompter.answerText(row.typed);
+        const bool fails = row.save == Outcome::Refused || row.save == Outcome::Failed;
+        if (fails)
+            scene.h.prompter.answerMessage(Pressed::Ok);
+
+        QTest::mouseClick(f.Command2, Qt::LeftButton);
+
+        QCOMPARE(describe(scene.h.prompter.requests),
+                 fails ? QStringList({saveAsk, palaceFilesError}) : QStringList({saveAsk}));
+        QCOMPARE(describe(scene.programFiles()), describe(expected));
+        QCOMPARE(describe(scene.palaceFiles()), describe(palaceBefore));
+        QCOMPARE(outsideProgramDirectory(scene), outsideBefore);
+        QCOMPARE(controlStates(f), fails ? QStringLiteral("load:off save:off list:on delete:on rename:on")
+                                         : QStringLiteral("load:off save:on list:on delete:on rename:on"));
+        if (row.save == Outcome::Written)
+            QVERIFY(f.File1->names().contains(bag));
+        checkStartUpKeepsEveryBag(scene, expected);
+    }
+
+    static void checkRename(const BadName& row) {
+        BagScene scene;
+        prepare(scene);
+        Form1& f = scene.start(QStringLiteral("a.prp"));
+        DirectoryContents expected = scene.programFiles();
+        const DirectoryContents palaceBefore = scene.palaceFiles();
+        const QStringList outsideBefore = outsideProgramDirectory(scene);
+        const QString bag = row.typed + QStringLiteral(".prp");
+        if (row.rename == Outcome::Written)
+            expected.insert(bag, expected.take(QStringLiteral("a.prp")));
+        scene.h.prompter.answerText(row.typed);
+        QStringList prompts{renameAsk};
+        if (row.rename == Outcome::NoName)
+            prompts.append(
+                messageRequest(QStringLiteral("Rename Error"), 16,
+                               QStringLiteral("You must choose a valid name.\rOperation aborted.")));
+        if (row.rename == Outcome::Refused || row.rename == Outcome::Failed) {
+            const QString reason = row.rename == Outcome::Failed
+                                       ? QString::fromLocal8Bit(std::strerror(row.error))
+                                       : QStringLiteral("The name must be one file name, without a folder.");
+            prompts.append(
+                messageRequest(QStringLiteral("Rename Error"), 16,
+                               QStringLiteral("Could not rename %1 to %2.\r%3")
+                                   .arg(scene.h.bagPath(QStringLiteral("a.prp")),
+                                        scene.h.programDir.path() + QLatin1Char('/') + bag, reason)));
+        }
+        for (int i = 1; i < prompts.size(); ++i)
+            scene.h.prompter.answerMessage(Pressed::Ok);
+
+        f.menRename->trigger();
+
+        QCOMPARE(describe(scene.h.prompter.requests), prompts);
+        QCOMPARE(describe(scene.programFiles()), describe(expected));
+        QCOMPARE(describe(scene.palaceFiles()), describe(palaceBefore));
+        QCOMPARE(outsideProgramDirectory(scene), outsideBefore);
+        const bool carriedOut = row.rename == Outcome::Written || row.rename == Outcome::NoName;
+        QCOMPARE(controlStates(f), carriedOut
+                                       ? QStringLiteral("load:off save:on list:on delete:on rename:off")
+                                       : QStringLiteral("load:on save:on list:on delete:on rename:on"));
+        if (row.rename == Outcome::Written)
+            QVERIFY(f.File1->names().contains(bag));
+        checkStartUpKeepsEveryBag(scene, expected);
+    }
+
+    // The clean-up of a later start removes only our own temporary files, never a bag the user named.
+    static void checkStartUpKeepsEveryBag(BagScene& scene, const DirectoryContents& expected) {
+        scene.h.bags.removeLeftoverTemporaries(scene.h.programDir.path());
+        QCOMPARE(describe(scene.programFiles()), describe(expected));
+    }
+};
+
+QTEST_MAIN(BadNamesTest)
+#include "tst_badnames.moc"

@@ -1,0 +1,103 @@
+#include "props/BagPaths.h"
+
+#include <QDir>
+#include <QtTest>
+
+class BagPathsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void palaceDirectoryPaths_data() {
+        QTest::addColumn<QString>("palaceDirectory");
+        QTest::addColumn<QString>("liveFile");
+        QTest::addColumn<QString>("clientProgram");
+        QTest::newRow("stored by the dialog") << "/home/me/palace/"
+                                              << "/home/me/palace/palace.prp"
+                                              << "/home/me/palace/palace32.exe";
+        QTest::newRow("never stored") << ""
+                                      << "palace.prp"
+                                      << "palace32.exe";
+        QTest::newRow("doubled separator kept") << "/palace//"
+                                                << "/palace//palace.prp"
+                                                << "/palace//palace32.exe";
+        QTest::newRow("missing separator not repaired") << "/palace"
+                                                        << "/palacepalace.prp"
+                                                        << "/palacepalace32.exe";
+        QTest::newRow("windows form kept") << "C:\\Palace\\"
+                                           << "C:\\Palace\\palace.prp"
+                                           << "C:\\Palace\\palace32.exe";
+    }
+
+    void palaceDirectoryPaths() {
+        QFETCH(QString, palaceDirectory);
+        QFETCH(QString, liveFile);
+        QFETCH(QString, clientProgram);
+        QCOMPARE(BagPaths::liveFile(palaceDirectory), liveFile);
+        QCOMPARE(BagPaths::clientProgram(palaceDirectory), clientProgram);
+    }
+
+    void programDirectoryPaths_data() {
+        QTest::addColumn<QString>("programDirectory");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("bag");    // bag(programDirectory, name)
+        QTest::addColumn<QString>("newBag"); // newBag(programDirectory, name)
+        const QString sep = QDir::separator();
+        QTest::newRow("plain") << "/opt/stowbox"
+                               << "a"
+                               << "/opt/stowbox" + sep + "a"
+                               << "/opt/stowbox" + sep + "a.prp";
+        QTest::newRow("typed with extension") << "/opt/stowbox"
+                                              << "a.prp"
+                                              << "/opt/stowbox" + sep + "a.prp"
+                                              << "/opt/stowbox" + sep + "a.prp.prp";
+        QTest::newRow("spaces kept") << "/opt/my bags"
+                                     << " my bag "
+                                     << "/opt/my bags" + sep + " my bag "
+                                     << "/opt/my bags" + sep + " my bag .prp";
+        QTest::newRow("root folder") << ""
+                                     << "a" << sep + "a" << sep + "a.prp";
+    }
+
+    void programDirectoryPaths() {
+        QFETCH(QString, programDirectory);
+        QFETCH(QString, name);
+        QFETCH(QString, bag);
+        QFETCH(QString, newBag);
+        QCOMPARE(BagPaths::bag(programDirectory, name), bag);
+        QCOMPARE(BagPaths::newBag(programDirectory, name), newBag);
+    }
+
+    void isSingleFileName_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("single");
+        QTest::newRow("plain") << "myprops" << true;
+        QTest::newRow("spaces") << "  my props  " << true;
+        QTest::newRow("with extension") << "a.prp" << true;
+        QTest::newRow("hidden") << ".hidden" << true;
+        QTest::newRow("three dots") << "..." << true;
+        QTest::newRow("non-ascii") << QStringLiteral("prøps 日本") << true;
+        QTest::newRow("leading dash") << "-x" << true;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("dot") << "." << false;
+        QTest::newRow("dot dot") << ".." << false;
+        QTest::newRow("slash") << "a/b" << false;
+        QTest::newRow("leading slash") << "/etc/passwd" << false;
+        QTest::newRow("parent") << "../outside" << false;
+        QTest::newRow("trailing slash") << "a/" << false;
+        QTest::newRow("nul") << QString("a") + QChar(0) + "b" << false;
+#ifdef Q_OS_WIN
+        QTest::newRow("backslash") << "a\\b" << false;
+#else
+        QTest::newRow("backslash is an ordinary character") << "a\\b" << true;
+#endif
+    }
+
+    void isSingleFileName() {
+        QFETCH(QString, name);
+        QFETCH(bool, single);
+        QCOMPARE(BagPaths::isSingleFileName(name), single);
+    }
+};
+
+QTEST_GUILESS_MAIN(BagPathsTest)
+#include "tst_bagpaths.moc"

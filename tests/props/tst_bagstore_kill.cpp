@@ -1,0 +1,242 @@
+#include "platform/PosixFileSystem.h"
+#include "props/BagStore.h"
+#include "support/ChildProcess.h"
+#include "support/FaultyFileSystem.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using Call = FaultyFileSystem::Call;
+
+namespace {
+constexpr qsizetype bigSize = qsizetype(64) << 20;
+constexpr int randomKills = 100;
+constexpr int maxRandomAttempts = 250;
+constexpr int writeSampling = 32; // of the thousands of small writes of the fallback copy, every 32nd
+constexpr int childTimeoutMs = 30000;
+
+QByteArray pattern(qsizetype size, int seed) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    auto* words = reinterpret_cast<quint32*>(bytes.data());
+    QRandomGenerator(quint32(seed)).fillRange(words, size_t(size) / sizeof(quint32));
+    return bytes;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Identity and times of a file: any write to it changes them.
+QByteArray fingerprint(const QString& path) {
+    struct stat status {};
+    if (stat(QFile::encodeName(path).constData(), &status) != 0)
+        return {};
+    return QByteArray::number(qulonglong(status.st_ino)) + ' ' +
+           QByteArray::number(qlonglong(status.st_size)) + ' ' +
+           QByteArray::number(qlonglong(status.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qlonglong(status.st_mtim.tv_nsec)) + ' ' +
+           QByteArray::number(qlonglong(status.st_ctim.tv_sec)) + '.' +
+           QByteArray::number(qlonglong(status.st_ctim.tv_nsec));
+}
+} // namespace
+
+// A kill -9 tests what the process leaves behind, not what the disk keeps after a power cut, so the
+// file system does not matter here. A memory-backed one keeps gigabytes of torn copies off the disk.
+QString scratchFolder() {
+    const QString memory = QStringLiteral("/dev/shm");
+    return QFileInfo(memory).isDir() && QFileInfo(memory).isWritable()
+               ? memory + QStringLiteral("/stowbox-kill-XXXXXX")
+               : QString();
+}
+
+class BagStoreKillTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir = scratchFolder().isEmpty() ? QTemporaryDir() : QTemporaryDir(scratchFolder());
+    QByteArray newBytes;
+    const QByteArray oldBytes = pattern(64 << 10, 2);
+    QByteArray sourceFingerprint;
+    int kills = 0;
+    int leftoversSeen = 0;
+
+    QString source() const { return dir.filePath("source.prp"); }
+    QString destination() const { return dir.filePath("palace.prp"); }
+
+    enum class State { Old, New, Torn };
+    // Mapped rather than read: a fresh 64 MiB buffer per check would cost more than the copy itself.
+    State destinationState() const {
+        QFile file(destination());
+        if (!file.open(QIODevice::ReadOnly))
+            return State::Torn;
+        const auto matches = [&file](const QByteArray& bytes) {
+            if (file.size() != bytes.size())
+                return false;
+            const uchar* mapped = file.map(0, file.size());
+            return mapped && memcmp(mapped, bytes.constData(), size_t(bytes.size())) == 0;
+        };
+        return matches(oldBytes) ? State::Old : matches(newBytes) ? State::New : State::Torn;
+    }
+
+    // After a copy died or ended: the destination is whole, the source untouched, and the clean-up at the
+    // next start leaves no temporary file and nothing else changed.
+    void checkAfterwards(State expected, const QString& what) {
+        const State state = destinationState();
+        QVERIFY2(state != State::Torn, qPrintable(what));
+        if (expected != State::Torn)
+            QVERIFY2(state == expected, qPrintable(what));
+        QVERIFY2(fingerprint(source()) == sourceFingerprint, qPrintable(what));
+
+        PosixFileSystem fs;
+        const QStringList all = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        leftoversSeen += int(all.size()) - 2;
+        BagStore(fs).removeLeftoverTemporaries(dir.path());
+        QVERIFY2(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden) ==
+                     QStringList({"palace.prp", "source.prp"}),
+                 qPrintable(what));
+        writeFile(destination(), oldBytes);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir.isValid());
+        qInfo("copying in %s", qPrintable(dir.path()));
+        newBytes = pattern(bigSize, 1);
+        writeFile(source(), newBytes);
+        writeFile(destination(), oldBytes);
+        sourceFingerprint = fingerprint(source());
+    }
+
+    void killedAtEveryMutatingStep_data() {
+        QTest::addColumn<bool>("rangeCopyUnsupported");
+        QTest::newRow("copy_file_range") << false;
+        QTest::newRow("read and write") << true;
+    }
+
+    void killedAtEveryMutatingStep() {
+        QFETCH(bool, rangeCopyUnsupported);
+        FaultyFileSystem dry;
+        dry.rangeCopyUnsupported = rangeCopyUnsupported;
+        QVERIFY(BagStore(dry).copyFile(source(), destination()).ok);
+        checkAfterwards(State::New, "dry run");
+
+        QList<int> steps; // indexes into the trace of the mutating calls to die at
+        int writes = 0;
+        int renameStep = -1;
+        for (int i = 0; i < dry.trace.size(); ++i) {
+            const Call call = dry.trace[i].call;
+            if (call == Call::Renameat)
+                renameStep = i;
+            if (FaultyFileSystem::mutates(call) && (call != Call::Write || ++writes % writeSampling == 1))
+                steps.append(i);
+        }
+        QVERIFY(renameStep > 0);
+
+        for (const int step : std::as_const(steps)) {
+            const int pid = fork();
+            if (pid == 0) {
+                FaultyFileSystem fs;
+                fs.rangeCopyUnsupported = rangeCopyUnsupported;
+                int calls = 0;
+                fs.beforeCall = [&](Call) {
+                    if (calls++ == step)
+                        raise(SIGKILL);
+                };
+                BagStore(fs).copyFile(source(), destination());
+                _exit(0);
+            }
+            QVERIFY(pid > 0);
+            QCOMPARE(ChildProcess::wait(pid, childTimeoutMs), ChildProcess::notRun);
+            ++kills;
+            const QString what = QStringLiteral("killed before %1 (call %2 of %3)")
+                                     .arg(QLatin1String(FaultyFileSystem::nameOf(dry.trace[step].call)))
+                                     .arg(step + 1)
+                                     .arg(dry.trace.size());
+            checkAfterwards(step <= renameStep ? State::Old : State::New, what);
+        }
+        qInfo("%s: %lld mutating steps, each killed once", QTest::currentDataTag(), qlonglong(steps.size()));
+    }
+
+    void killedAtRandomMoments() {
+        // How long one copy takes here, from the moment the child is ready until it has ended.
+        const auto runChild = [this](int delayUs, bool kill) {
+            int ready[2];
+            if (pipe(ready) != 0)
+                return ChildProcess::notRun - 1;
+            const int pid = fork();
+            if (pid == 0) {
+                ::close(ready[0]);
+                PosixFileSystem fs;
+                BagStore store(fs);
+                const char go = 'g';
+                if (::write(ready[1], &go, 1) != 1)
+                    _exit(3);
+                _exit(store.copyFile(source(), destination()).ok ? 0 : 1);
+            }
+            ::close(ready[1]);
+            pollfd waiting{ready[0], POLLIN, 0};
+            char got = 0;
+            const bool started = poll(&waiting, 1, childTimeoutMs) == 1 && ::read(ready[0], &got, 1) == 1;
+            ::close(ready[0]);
+            if (started && kill) {
+                usleep(useconds_t(delayUs));
+                ::kill(pid, SIGKILL);
+            }
+            return ChildProcess::wait(pid, childTimeoutMs);
+        };
+
+        QElapsedTimer clock;
+        qint64 longestUs = 0;
+        for (int i = 0; i < 2; ++i) {
+            clock.start();
+            QCOMPARE(runChild(0, false), 0);
+            longestUs = std::max(longestUs, clock.nsecsElapsed() / 1000);
+            checkAfterwards(State::New, "uninterrupted copy");
+        }
+
+        const quint32 seed = QRandomGenerator::global()->generate();
+        QRandomGenerator random(seed);
+        int killedMidway = 0;
+        int finished = 0;
+        qint64 boundUs = longestUs;
+        for (int attempt = 0; killedMidway < randomKills && attempt < maxRandomAttempts; ++attempt) {
+            const int delayUs = int(random.bounded(boundUs));
+            const int status = runChild(delayUs, true);
+            QVERIFY2(status == 0 || status == ChildProcess::notRun, qPrintable(QString::number(status)));
+            if (status == 0) {
+                // The copy was quicker than measured: aim earlier from now on.
+                boundUs = std::max<qint64>(1000, boundUs * 9 / 10);
+                ++finished;
+            } else {
+                ++killedMidway;
+            }
+            checkAfterwards(State::Torn, QStringLiteral("killed after %1 us").arg(delayUs));
+        }
+        kills += killedMidway;
+        qInfo("random moments (seed %u): %d kills within a copy of %lld ms, %d copies finished first", seed,
+              killedMidway, longestUs / 1000, finished);
+        QCOMPARE(killedMidway, randomKills);
+    }
+
+    void cleanupTestCase() {
+        QCOMPARE(readFile(source()), newBytes);
+        qInfo("kill points: %d in all; %d temporary files left by them, all removed", kills, leftoversSeen);
+    }
+};
+
+QTEST_GUILESS_MAIN(BagStoreKillTest)
+#include "tst_bagstore_kill.moc"

@@ -1,0 +1,202 @@
+#include "app/BagList.h"
+#include "app/Form1.h"
+#include "support/BagScene.h"
+#include "support/Form1Probe.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QtTest>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+QString confirm(const QString& file) {
+    return messageRequest(QStringLiteral("Confirm File Delete"), 292,
+                          QStringLiteral("Delete file ") + file + "?");
+}
+
+struct DeleteCase {
+    qint16 dsr = 0;
+    bool bagGone = false;
+    bool saveOffBefore = false; // as a failed save leaves it
+    QList<int> replies;
+    QStringList prompts; // "<delete error>" stands for the report of the failed delete
+    bool deleted = false;
+    QString controlsAfter;
+    bool refreshed = false;
+};
+
+const QString allOn = QStringLiteral("load:on save:on list:on delete:on rename:on");
+const QString afterDelete = QStringLiteral("load:off save:on list:on delete:off rename:on");
+const QString deleteErrorMarker = QStringLiteral("<delete error>");
+
+} // namespace
+
+Q_DECLARE_METATYPE(DeleteCase)
+
+class DeleteTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void outcomes_data() {
+        QTest::addColumn<DeleteCase>("c");
+        const QString ask = confirm(QStringLiteral("a.prp"));
+        QTest::newRow("Yes: deleted")
+            << DeleteCase{0, false, false, {Pressed::Yes}, {ask}, true, afterDelete, true};
+        QTest::newRow("No: nothing changes")
+            << DeleteCase{0, false, false, {Pressed::No}, {ask}, false, allOn, false};
+        QTest::newRow("box dismissed: nothing changes")
+            << DeleteCase{0, false, false, {Pressed::Cancel}, {ask}, false, allOn, false};
+        QTest::newRow("safety off: deleted without a question")
+            << DeleteCase{1, false, false, {}, {}, true, afterDelete, true};
+        QTest::newRow("Save was off: a delete makes it available")
+            << DeleteCase{0, false, true, {Pressed::Yes}, {ask}, true, afterDelete, true};
+        QTest::newRow("bag gone: delete error, nothing else") << DeleteCase{
+            0, true, false, {Pressed::Yes, Pressed::Ok}, {ask, deleteErrorMarker}, false, allOn, false};
+        QTest::newRow("bag gone, safety off: delete error")
+            << DeleteCase{1, true, false, {Pressed::Ok}, {deleteErrorMarker}, false, allOn, false};
+    }
+
+    void outcomes() {
+        QFETCH(DeleteCase, c);
+        BagScene scene;
+        scene.h.client.running = true; // delete never asks about the client
+        Form1& f = scene.start(QStringLiteral("a.prp"));
+        if (c.dsr != 0)
+            f.menDSR->trigger(); // safety requests off, as the user turns them off
+        QCOMPARE(f.DSR, c.dsr);
+        f.Command2->setEnabled(!c.saveOffBefore);
+        scene.sneakBagIn();
+        if (c.bagGone)
+            QVERIFY(QFile::remove(scene.h.bagPath(QStringLiteral("a.prp"))));
+        DirectoryContents expected = scene.programFiles();
+        const DirectoryContents palaceBefore = scene.palaceFiles();
+        if (c.deleted)
+            expected.remove(QStringLiteral("a.prp"));
+        for (int code : c.replies)
+            scene.h.prompter.answerMessage(code);
+
+        f.menDelete->trigger();
+
+        const QString bag = scene.h.bagPath(QStringLiteral("a.prp"));
+        QStringList prompts = c.prompts;
+        prompts.replaceInStrings(
+            deleteErrorMarker, messageRequest(QStringLiteral("Delete Error"), 16,
+                                              QStringLiteral("Could not delete %1.\r%2")
+                                                  .arg(bag, QString::fromLocal8Bit(std::strerror(ENOENT)))));
+        QCOMPARE(describe(scene.h.prompter.requests), prompts);
+        QCOMPARE(scene.h.prompter.unusedAnswers(), 0);
+        QCOMPARE(describe(scene.programFiles()), describe(expected));
+        QCOMPARE(describe(scene.palaceFiles()), describe(palaceBefore));
+        QCOMPARE(controlStates(f), c.controlsAfter);
+        QCOMPARE(scene.listWasRefreshed(), c.refreshed);
+        QCOMPARE(f.Selfile, QStringLiteral("a.prp"));
+        QCOMPARE(scene.h.client.calls, 0);
+    }
+
+    // Delbox keeps the answer as the digits of the button code and is left alone when nothing is asked.
+    void workingStorageHoldsTheAnswer_data() {
+        QTest::addColumn<qint16>("dsr");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("delbox");
+        QTest::newRow("Yes") << qint16(0) << Pressed::Yes << QStringLiteral("6");
+        QTest::newRow("No") << qint16(0) << Pressed::No << QStringLiteral("7");
+        QTest::newRow("not asked") << qint16(1) << 0 << QStringLiteral("untouched");
+    }
+    void workingStorageHoldsTheAnswer() {
+        QFETCH(qint16, dsr);
+        QFETCH(int, answer);
+        QFETCH(QString, delbox);
+        BagScene scene;
+        Form1& f = scene.start(QStringLiteral("a.prp"));
+        if (dsr != 0)
+            f.menDSR->trigger();
+        QCOMPARE(f.DSR, dsr);
+        if (dsr == 0)
+            scene.h.prompter.answerMessage(answer);
+        QString box = QStringLiteral("untouched");
+        f.Delfile(box);
+        QCOMPARE(box, delbox);
+    }
+
+    // The Del key: the list acts when it is released, the menu shortcut when it is pressed elsewhere;
+    // one press never starts two deletes. Every question is answered No, so Delete stays available
+    // and a second start would show a second question.
+    void deleteKey_data() {
+        QTest::addColumn<bool>("inList");
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<int>("questions");
+        const Qt::KeyboardModifiers none;
+        QTest::newRow("list: Del") << true << true << int(Qt::Key_Delete) << none << 1;
+        QTest::newRow("list: Shift+Del")
+            << true << true << int(Qt::Key_Delete) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 1;
+        QTest::newRow("list: Ctrl+Del")
+            << true << true << int(Qt::Key_Delete) << Qt::KeyboardModifiers(Qt::ControlModifier) << 1;
+        QTest::newRow("list: Alt+Del")
+            << true << true << int(Qt::Key_Delete) << Qt::KeyboardModifiers(Qt::AltModifier) << 1;
+        QTest::newRow("list: Backspace") << true << true << int(Qt::Key_Backspace) << none << 0;
+        QTest::newRow("list: D") << true << true << int(Qt::Key_D) << none << 0;
+        QTest::newRow("list: Del while Delete is unavailable")
+            << true << false << int(Qt::Key_Delete) << none << 0;
+        QTest::newRow("Save button: Del") << false << true << int(Qt::Key_Delete) << none << 1;
+        QTest::newRow("Save button: Shift+Del")
+            << false << true << int(Qt::Key_Delete) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 0;
+        QTest::newRow("Save button: Del while Delete is unavailable")
+            << false << false << int(Qt::Key_Delete) << none << 0;
+    }
+    void deleteKey() {
+        QFETCH(bool, inList);
+        QFETCH(bool, selected);
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(int, questions);
+        BagScene scene;
+        Form1& f = scene.start(QStringLiteral("a.prp"));
+        if (!selected)
+            f.Form_Click();
+        QApplication::setActiveWindow(&f);
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QWidget* target = inList ? static_cast<QWidget*>(f.File1) : f.Command2;
+        target->setFocus();
+        QTRY_VERIFY(target->hasFocus());
+        for (int i = 0; i < questions; ++i)
+            scene.h.prompter.answerMessage(Pressed::No);
+
+        QTest::keyClick(target, Qt::Key(key), modifiers);
+
+        QCOMPARE(describe(scene.h.prompter.requests),
+                 QStringList(questions, confirm(QStringLiteral("a.prp"))));
+        QCOMPARE(scene.h.prompter.unexpected, QStringList());
+        QVERIFY(QFile::exists(scene.h.bagPath(QStringLiteral("a.prp"))));
+    }
+
+    // With Yes the bag goes; the release that follows a delete made through the shortcut does nothing more.
+    void deleteKeyDeletesOnce_data() {
+        QTest::addColumn<bool>("inList");
+        QTest::newRow("list") << true;
+        QTest::newRow("Save button") << false;
+    }
+    void deleteKeyDeletesOnce() {
+        QFETCH(bool, inList);
+        BagScene scene;
+        Form1& f = scene.start(QStringLiteral("a.prp"));
+        f.menDSR->trigger();
+        QCOMPARE(f.DSR, qint16(1));
+        QApplication::setActiveWindow(&f);
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QWidget* target = inList ? static_cast<QWidget*>(f.File1) : f.Command2;
+        target->setFocus();
+        QTRY_VERIFY(target->hasFocus());
+        QTest::keyClick(target, Qt::Key_Delete);
+        QVERIFY(!QFile::exists(scene.h.bagPath(QStringLiteral("a.prp"))));
+        QCOMPARE(describe(scene.h.prompter.requests),
+                 QStringList()); // a second delete would report the bag gone
+        QVERIFY(!f.menDelete->isEnabled());
+    }
+};
+
+QTEST_MAIN(DeleteTest)
+#include "tst_delete.moc"

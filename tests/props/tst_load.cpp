@@ -1,0 +1,296 @@
+#include "app/BagList.h"
+#include "app/Form1.h"
+#include "support/BagScene.h"
+#include "support/Form1Probe.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QtTest>
+#include <cerrno>
+#include <cstring>
+
+using Palace = BagScene::Palace;
+
+namespace {
+
+const QString refusal =
+    messageRequest(QStringLiteral("Error"), 16,
+                   QStringLiteral("Palace is currently running on your system.\rYou may not "
+                                  "use STX's Load or Save feature until you close the palace "
+                                  "client."));
+const QString question = messageRequest(
+    QStringLiteral("File Load Confirmation"), 36,
+    QStringLiteral("This function will load the selected prop file in place of the existing one.\r") +
+        QString(28, QLatin1Char(' ')) + QStringLiteral("Would you like to save existing file first?"));
+const QString finalQuestion =
+    messageRequest(QStringLiteral("Final Load Confirm"), 17, QStringLiteral("File a.prp will be loaded now"));
+const QString loaded = messageRequest(QStringLiteral("Load Successful"), 0,
+                                      QStringLiteral("File a.prp has been successfully loaded."));
+const QString askName =
+    inputRequest(QStringLiteral("Prop File Name"),
+                 QStringLiteral("Please enter a name for the prop file\rNOTE: Do not use any "
+                                "file extension"),
+                 QStringLiteral("myprop"));
+const QString palaceFilesError = messageRequest(
+    QStringLiteral("ERROR"), 16,
+    QStringLiteral("Could not find palace files.\rPlease use Options and Set Path to specify the "
+                   "directory where your palace files reside."));
+
+// One scripted answer: a button code, or a text for the name prompt.
+struct Reply {
+    int code = 0;
+    QString text;
+    bool isText = false;
+};
+Reply press(int code) {
+    return {code, {}, false};
+}
+Reply type(const QString& text) {
+    return {0, text, true};
+}
+
+enum class Setup { None, BagGone };
+
+struct LoadCase {
+    Palace palace = Palace::Stored;
+    bool clientRunning = false;
+    qint16 dsr = 0;
+    Setup setup = Setup::None;
+    QList<Reply> replies;
+    QStringList prompts;  // "<load error>" stands for the report of the failed copy
+    QByteArray liveAfter; // null: the live file stays as it was
+    QString savedAs;      // the bag that the offered save writes with the live bytes
+    QString controlsAfter;
+    bool refreshed = false;
+};
+
+const QString unchangedControls = QStringLiteral("load:on save:on list:on delete:on rename:on");
+const QString afterFailedSave = QStringLiteral("load:on save:off list:on delete:on rename:on");
+const QString loadErrorMarker = QStringLiteral("<load error>");
+
+} // namespace
+
+Q_DECLARE_METATYPE(LoadCase)
+
+class LoadTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void outcomes_data() {
+        QTest::addColumn<LoadCase>("c");
+        const QByteArray bagA = BagScene::bagABytes;
+        const QByteArray live = BagScene::liveBytes;
+        const Reply yes = press(Pressed::Yes), no = press(Pressed::No), ok = press(Pressed::Ok),
+                    cancel = press(Pressed::Cancel);
+
+        QTest::newRow("client running: refused") << LoadCase{
+            Palace::Stored, true, 0, Setup::None, {ok}, {refusal}, {}, {}, unchangedControls, false};
+        QTest::newRow("client running, safety off: refused as well") << LoadCase{
+            Palace::Stored, true, 1, Setup::None, {ok}, {refusal}, {}, {}, unchangedControls, false};
+        QTest::newRow("safety off: copied without a word")
+            << LoadCase{Palace::Stored, false, 1, Setup::None, {}, {}, bagA, {}, unchangedControls, false};
+        QTest::newRow("no save, OK: loaded") << LoadCase{
+            Palace::Stored,    false, 0, Setup::None, {no, ok}, {question, finalQuestion, loaded}, bagA, {},
+            unchangedControls, false};
+        QTest::newRow("no save, Cancel: nothing copied") << LoadCase{
+            Palace::Stored,    false, 0, Setup::None, {no, cancel}, {question, finalQuestion}, {}, {},
+            unchangedControls, false};
+        QTest::newRow("save first, OK: saved and loaded")
+            << LoadCase{Palace::Stored,
+                        false,
+                        0,
+                        Setup::None,
+                        {yes, type(QStringLiteral("keep")), ok},
+                        {question, askName, finalQuestion, loaded},
+                        bagA,
+                        QStringLiteral("keep.prp"),
+                        unchangedControls,
+                        true};
+        QTest::newRow("save first, Cancel: the saved bag stays, nothing loaded")
+            << LoadCase{Palace::Stored,
+                        false,
+                        0,
+                        Setup::None,
+                        {yes, type(QStringLiteral("keep")), cancel},
+                        {question, askName, finalQuestion},
+                        {},
+                        QStringLiteral("keep.prp"),
+                        unchangedControls,
+                        true};
+        QTest::newRow("save first, name cancelled: still asks and loads")
+            << LoadCase{Palace::Stored,
+                        false,
+                        0,
+                        Setup::None,
+                        {yes, type({}), ok},
+                        {question, askName, finalQuestion, loaded},
+                        bagA,
+                        {},
+                        unchangedControls,
+                        true};
+        QTest::newRow("save first fails (not a file name): still asks and loads")
+            << LoadCase{Palace::Stored,
+                        false,
+                        0,
+                        Setup::None,
+                        {yes, type(QStringLiteral("a/b")), ok, ok},
+                        {question, askName, palaceFilesError, finalQuestion, loaded},
+                        bagA,
+                        {},
+                        afterFailedSave,
+                        false};
+        QTest::newRow("save first fails (no palace.prp): still asks and loads")
+            << LoadCase{Palace::NoLiveFile,
+                        false,
+                        0,
+                        Setup::None,
+                        {yes, type(QStringLiteral("keep")), ok, ok},
+                        {question, askName, palaceFilesError, finalQuestion, loaded},
+                        bagA,
+                        {},
+                        afterFailedSave,
+                        false};
+        QTest::newRow("save first fails, Cancel: nothing copied")
+            << LoadCase{Palace::NoLiveFile,
+                        false,
+                        0,
+                        Setup::None,
+                        {yes, type(QStringLiteral("keep")), ok, cancel},
+                        {question, askName, palaceFilesError, finalQuestion},
+                        {},
+                        {},
+                        afterFailedSave,
+                        false};
+        QTest::newRow("save first under the selected bag's own name: palace.prp keeps its props")
+            << LoadCase{Palace::Stored,
+                        false,
+                        0,
+                        Setup::None,
+                        {yes, type(QStringLiteral("a")), ok},
+                        {question, askName, finalQuestion, loaded},
+                        live,
+                        QStringLiteral("a.prp"),
+                        unchangedControls,
+                        true};
+        QTest::newRow("bag gone: load error, no success")
+            << LoadCase{Palace::Stored,
+                        false,
+                        0,
+                        Setup::BagGone,
+                        {no, ok, ok},
+                        {question, finalQuestion, loadErrorMarker},
+                        {},
+                        {},
+                        unchangedControls,
+                        false};
+        QTest::newRow("bag gone, safety off: load error")
+            << LoadCase{Palace::Stored,    false, 1,  Setup::BagGone,    {ok},
+                        {loadErrorMarker}, {},    {}, unchangedControls, false};
+        QTest::newRow("stored directory gone: load error")
+            << LoadCase{Palace::DirectoryGone,
+                        false,
+                        0,
+                        Setup::None,
+                        {no, ok, ok},
+                        {question, finalQuestion, loadErrorMarker},
+                        {},
+                        {},
+                        unchangedControls,
+                        false};
+        QTest::newRow("nothing stored: palace.prp of the current directory") << LoadCase{
+            Palace::NotStored, false, 0, Setup::None, {no, ok}, {question, finalQuestion, loaded}, bagA, {},
+            unchangedControls, false};
+        QTest::newRow("nothing stored, palace.prp here: replaced") << LoadCase{
+            Palace::NotStoredLiveHere, false, 1, Setup::None, {}, {}, bagA, {}, unchangedControls, false};
+        QTest::newRow("directory stored after start-up is read afresh") << LoadCase{
+            Palace::StoredAfterStart, false, 1, Setup::None, {}, {}, bagA, {}, unchangedControls, false};
+    }
+
+    void outcomes() {
+        QFETCH(LoadCase, c);
+        BagScene scene(c.palace);
+        scene.h.client.running = c.clientRunning;
+        Form1& f = scene.start(QStringLiteral("a.prp"));
+        if (c.dsr != 0)
+            f.menDSR->trigger(); // safety requests off, as the user turns them off
+        QCOMPARE(f.DSR, c.dsr);
+        scene.sneakBagIn();
+        if (c.setup == Setup::BagGone)
+            QVERIFY(QFile::remove(scene.h.bagPath(QStringLiteral("a.prp"))));
+
+        const bool liveHere = c.palace == Palace::NotStored || c.palace == Palace::NotStoredLiveHere;
+        DirectoryContents expectedProgram = scene.programFiles();
+        DirectoryContents expectedPalace = scene.palaceFiles();
+        DirectoryContents expectedCurrent = scene.currentDirFiles();
+        if (!c.savedAs.isEmpty())
+            expectedProgram.insert(c.savedAs, BagScene::liveBytes);
+        if (!c.liveAfter.isNull())
+            (liveHere ? expectedCurrent : expectedPalace).insert(QStringLiteral("palace.prp"), c.liveAfter);
+
+        for (const Reply& reply : c.replies) {
+            if (reply.isText)
+                scene.h.prompter.answerText(reply.text);
+            else
+                scene.h.prompter.answerMessage(reply.code);
+        }
+        QTest::mouseClick(f.Command1, Qt::LeftButton);
+
+        const QString liveFile =
+            c.palace == Palace::DirectoryGone
+                ? scene.h.palaceDir.filePath(QStringLiteral("gone")) + QStringLiteral("/palace.prp")
+            : liveHere ? QStringLiteral("palace.prp")
+                       : scene.h.livePath();
+        const QString loadError = messageRequest(QStringLiteral("Load Error"), 16,
+                                                 QStringLiteral("Could not copy %1 to %2.\r%3")
+                                                     .arg(scene.h.bagPath(QStringLiteral("a.prp")), liveFile,
+                                                          QString::fromLocal8Bit(std::strerror(ENOENT))));
+        QStringList prompts = c.prompts;
+        prompts.replaceInStrings(loadErrorMarker, loadError);
+
+        QCOMPARE(describe(scene.h.prompter.requests), prompts);
+        QCOMPARE(scene.h.prompter.unusedAnswers(), 0);
+        QCOMPARE(scene.h.client.calls, 1);
+        QCOMPARE(describe(scene.programFiles()), describe(expectedProgram));
+        QCOMPARE(describe(scene.palaceFiles()), describe(expectedPalace));
+        QCOMPARE(describe(scene.currentDirFiles()), describe(expectedCurrent));
+        QCOMPARE(controlStates(f), c.controlsAfter);
+        QCOMPARE(scene.listWasRefreshed(), c.refreshed);
+        QCOMPARE(f.Selfile, QStringLiteral("a.prp"));
+        if (!c.clientRunning)
+            QCOMPARE(f.Selpath, liveHere ? QString() : QString(liveFile).chopped(int(qstrlen("palace.prp"))));
+    }
+
+    void theSameBagLoadsAgainAtOnce() {
+        BagScene scene;
+        Form1& f = scene.start(QStringLiteral("a.prp"));
+        for (int round = 0; round < 2; ++round) {
+            Form1Harness::writeFile(scene.h.livePath(), "changed by the client");
+            scene.h.prompter.answerMessage(Pressed::No);
+            scene.h.prompter.answerMessage(Pressed::Ok);
+            scene.h.prompter.answerMessage(Pressed::Ok);
+            QTest::mouseClick(f.Command1, Qt::LeftButton);
+            QCOMPARE(Form1Harness::readFile(scene.h.livePath()), BagScene::bagABytes);
+            QVERIFY(f.Command1->isEnabled());
+        }
+        QCOMPARE(scene.h.prompter.requests.size(), 6);
+        QCOMPARE(scene.h.prompter.unexpected, QStringList());
+    }
+
+    // The offered save asks nothing about the client: it is asked once, before anything else.
+    void theClientIsAskedOnceAndFirst() {
+        BagScene scene;
+        Form1& f = scene.start(QStringLiteral("a.prp"));
+        scene.h.prompter.whileOpen = [&](const FakePrompter::Request&) { scene.h.client.running = true; };
+        scene.h.prompter.answerMessage(Pressed::Yes);
+        scene.h.prompter.answerText(QStringLiteral("keep"));
+        scene.h.prompter.answerMessage(Pressed::Ok);
+        scene.h.prompter.answerMessage(Pressed::Ok);
+        QTest::mouseClick(f.Command1, Qt::LeftButton);
+        QCOMPARE(scene.h.client.calls, 1);
+        QCOMPARE(Form1Harness::readFile(scene.h.bagPath(QStringLiteral("keep.prp"))), BagScene::liveBytes);
+        QCOMPARE(Form1Harness::readFile(scene.h.livePath()), BagScene::bagABytes);
+    }
+};
+
+QTEST_MAIN(LoadTest)
+#include "tst_load.moc"

@@ -1,0 +1,139 @@
+#include "app/BagList.h"
+#include "app/Form1.h"
+#include "support/BagScene.h"
+#include "support/Form1Probe.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QtTest>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+const QString askName =
+    inputRequest(QStringLiteral("Rename Prop File"),
+                 QStringLiteral("Please enter a name for the prop file\rNOTE: Do not use any "
+                                "file extension"),
+                 QStringLiteral("myprop"));
+const QString noNameError = messageRequest(
+    QStringLiteral("Rename Error"), 16, QStringLiteral("You must choose a valid name.\rOperation aborted."));
+
+struct RenameCase {
+    qint16 dsr = 0;
+    bool clientRunning = false;
+    bool bagGone = false;
+    QString typed;
+    QString renamedTo; // the bag that now holds a.prp's bytes, a.prp gone; empty when no file changes
+    int failure = 0;   // errno of the failed rename, reported with the new bag's path; 0 when none
+    bool noNameMessage = false;
+    QString controlsAfter;
+    bool refreshed = false;
+};
+
+const QString allOn = QStringLiteral("load:on save:on list:on delete:on rename:on");
+const QString afterRename = QStringLiteral("load:off save:on list:on delete:on rename:off");
+
+} // namespace
+
+Q_DECLARE_METATYPE(RenameCase)
+
+class RenameTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void outcomes_data() {
+        QTest::addColumn<RenameCase>("c");
+        QTest::newRow("new name") << RenameCase{
+            0,     false,       false, QStringLiteral("party"), QStringLiteral("party.prp"), 0,
+            false, afterRename, true};
+        QTest::newRow("safety off, client running: the same, nothing more asked")
+            << RenameCase{1,     true,        false, QStringLiteral("party"), QStringLiteral("party.prp"), 0,
+                          false, afterRename, true};
+        QTest::newRow("another bag's name: that bag is replaced") << RenameCase{
+            0,     false,       false, QStringLiteral("myprop"), QStringLiteral("myprop.prp"), 0,
+            false, afterRename, true};
+        QTest::newRow("typed extension kept") << RenameCase{
+            0,     false,       false, QStringLiteral("party.prp"), QStringLiteral("party.prp.prp"), 0,
+            false, afterRename, true};
+        QTest::newRow("no name given: error, list still re-read")
+            << RenameCase{0, false, false, {}, {}, 0, true, afterRename, true};
+        QTest::newRow("the bag's own name: the bag is kept, nothing changes")
+            << RenameCase{0, false, false, QStringLiteral("a"), {}, 0, false, allOn, false};
+        QTest::newRow("bag gone: rename error, nothing else")
+            << RenameCase{0, false, true, QStringLiteral("party"), {}, ENOENT, false, allOn, false};
+        QTest::newRow("a folder has the new name: rename error, nothing else")
+            << RenameCase{0, false, false, QStringLiteral("folder"), {}, EISDIR, false, allOn, false};
+    }
+
+    void outcomes() {
+        QFETCH(RenameCase, c);
+        BagScene scene;
+        QVERIFY(QDir(scene.h.programDir.path()).mkdir(QStringLiteral("folder.prp")));
+        scene.h.client.running = c.clientRunning;
+        Form1& f = scene.start(QStringLiteral("a.prp"));
+        if (c.dsr != 0)
+            f.menDSR->trigger(); // safety requests off, as the user turns them off
+        QCOMPARE(f.DSR, c.dsr);
+        scene.sneakBagIn();
+        if (c.bagGone)
+            QVERIFY(QFile::remove(scene.h.bagPath(QStringLiteral("a.prp"))));
+        DirectoryContents expected = scene.programFiles();
+        const DirectoryContents palaceBefore = scene.palaceFiles();
+        if (!c.renamedTo.isEmpty())
+            expected.insert(c.renamedTo, expected.take(QStringLiteral("a.prp")));
+        scene.h.prompter.answerText(c.typed);
+        if (c.noNameMessage || c.failure != 0)
+            scene.h.prompter.answerMessage(Pressed::Ok);
+
+        f.menRename->trigger();
+
+        QStringList prompts{askName};
+        if (c.noNameMessage)
+            prompts.append(noNameError);
+        if (c.failure != 0)
+            prompts.append(messageRequest(QStringLiteral("Rename Error"), 16,
+                                          QStringLiteral("Could not rename %1 to %2.\r%3")
+                                              .arg(scene.h.bagPath(QStringLiteral("a.prp")),
+                                                   scene.h.bagPath(c.typed + QStringLiteral(".prp")),
+                                                   QString::fromLocal8Bit(std::strerror(c.failure)))));
+        QCOMPARE(describe(scene.h.prompter.requests), prompts);
+        QCOMPARE(scene.h.prompter.unusedAnswers(), 0);
+        QCOMPARE(describe(scene.programFiles()), describe(expected));
+        QCOMPARE(describe(scene.palaceFiles()), describe(palaceBefore));
+        QCOMPARE(controlStates(f), c.controlsAfter);
+        QCOMPARE(scene.listWasRefreshed(), c.refreshed);
+        QCOMPARE(f.Selfile, QStringLiteral("a.prp"));
+        QCOMPARE(scene.h.client.calls, 0);
+    }
+
+    void workingStorageHoldsTheTypedName() {
+        BagScene scene;
+        Form1& f = scene.start(QStringLiteral("a.prp"));
+        scene.h.prompter.answerText(QStringLiteral(" party "));
+        QString rfile;
+        f.RenFile(rfile);
+        QCOMPARE(rfile, QStringLiteral(" party "));
+        QCOMPARE(Form1Harness::readFile(scene.h.bagPath(QStringLiteral(" party .prp"))), BagScene::bagABytes);
+    }
+
+    // Delete and rename each withdraw only their own item; Selfile keeps naming the bag that is gone,
+    // so the other operation then fails on it and reports so.
+    void theOtherOperationAfterwardsMeetsTheBagGone() {
+        BagScene scene;
+        Form1& f = scene.start(QStringLiteral("a.prp"));
+        scene.h.prompter.answerText(QStringLiteral("party"));
+        f.menRename->trigger();
+        QVERIFY(f.menDelete->isEnabled());
+        scene.h.prompter.answerMessage(Pressed::Yes);
+        scene.h.prompter.answerMessage(Pressed::Ok);
+        f.menDelete->trigger();
+        QCOMPARE(scene.h.prompter.requests.last().title, QStringLiteral("Delete Error"));
+        QCOMPARE(scene.h.prompter.unusedAnswers(), 0);
+        QVERIFY(QFile::exists(scene.h.bagPath(QStringLiteral("party.prp"))));
+        QCOMPARE(f.Selfile, QStringLiteral("a.prp"));
+    }
+};
+
+QTEST_MAIN(RenameTest)
+#include "tst_rename.moc"

@@ -1,0 +1,169 @@
+#include "app/BagList.h"
+#include "app/Form1.h"
+#include "support/BagScene.h"
+#include "support/Form1Probe.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+using Palace = BagScene::Palace;
+
+namespace {
+
+const QString namePrompt =
+    QStringLiteral("Please enter a name for the prop file\rNOTE: Do not use any file extension");
+const QString askName = inputRequest(QStringLiteral("Prop File Name"), namePrompt, QStringLiteral("myprop"));
+const QString refusal =
+    messageRequest(QStringLiteral("Error"), 16,
+                   QStringLiteral("Palace is currently running on your system.\rYou may not "
+                                  "use STX's Load or Save feature until you close the palace "
+                                  "client."));
+const QString palaceFilesError = messageRequest(
+    QStringLiteral("ERROR"), 16,
+    QStringLiteral("Could not find palace files.\rPlease use Options and Set Path to specify the "
+                   "directory where your palace files reside."));
+
+struct SaveCase {
+    Palace palace = Palace::Stored;
+    bool clientRunning = false;
+    bool selectFirst = true;
+    QString typed; // the answer to the name prompt
+    QStringList prompts;
+    QString savedAs; // the bag that must now hold the live bytes; empty when nothing is written
+    QString controlsAfter;
+    bool refreshed = false;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(SaveCase)
+
+class SaveTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void outcomes_data() {
+        QTest::addColumn<SaveCase>("c");
+        const QString savedControls = QStringLiteral("load:off save:on list:on delete:on rename:on");
+        const QString failedControls = QStringLiteral("load:off save:off list:on delete:on rename:on");
+
+        QTest::newRow("client running: refused, nothing asked or changed")
+            << SaveCase{Palace::Stored,
+                        true,
+                        true,
+                        {},
+                        {refusal},
+                        {},
+                        QStringLiteral("load:on save:on list:on delete:on rename:on"),
+                        false};
+        QTest::newRow("new name") << SaveCase{Palace::Stored,          false,     true,
+                                              QStringLiteral("party"), {askName}, QStringLiteral("party.prp"),
+                                              savedControls,           true};
+        QTest::newRow("existing name replaced without a question") << SaveCase{
+            Palace::Stored, false, true, QStringLiteral("myprop"), {askName}, QStringLiteral("myprop.prp"),
+            savedControls,  true};
+        QTest::newRow("the selected bag's own name")
+            << SaveCase{Palace::Stored,          false,         true, QStringLiteral("a"), {askName},
+                        QStringLiteral("a.prp"), savedControls, true};
+        QTest::newRow("no name given")
+            << SaveCase{Palace::Stored, false, true, {}, {askName}, {}, savedControls, true};
+        QTest::newRow("typed extension kept") << SaveCase{
+            Palace::Stored, false, true, QStringLiteral("a.prp"), {askName}, QStringLiteral("a.prp.prp"),
+            savedControls,  true};
+        QTest::newRow("leading and trailing spaces kept")
+            << SaveCase{Palace::Stored, false,
+                        true,           QStringLiteral("  lead trail "),
+                        {askName},      QStringLiteral("  lead trail .prp"),
+                        savedControls,  true};
+        QTest::newRow("right after start-up, nothing selected")
+            << SaveCase{Palace::Stored,
+                        false,
+                        false,
+                        QStringLiteral("first"),
+                        {askName},
+                        QStringLiteral("first.prp"),
+                        QStringLiteral("load:off save:on list:on delete:off rename:off"),
+                        true};
+        QTest::newRow("directory stored after start-up is read afresh")
+            << SaveCase{Palace::StoredAfterStart,    false,         true, QStringLiteral("fresh"), {askName},
+                        QStringLiteral("fresh.prp"), savedControls, true};
+        QTest::newRow("nothing stored: palace.prp of the current directory")
+            << SaveCase{Palace::NotStoredLiveHere,  false,         true, QStringLiteral("here"), {askName},
+                        QStringLiteral("here.prp"), savedControls, true};
+        QTest::newRow("nothing stored and no palace.prp here: error")
+            << SaveCase{Palace::NotStored,           false, true,           QStringLiteral("x"),
+                        {askName, palaceFilesError}, {},    failedControls, false};
+        QTest::newRow("palace.prp missing: error")
+            << SaveCase{Palace::NoLiveFile,          false, true,           QStringLiteral("x"),
+                        {askName, palaceFilesError}, {},    failedControls, false};
+        QTest::newRow("stored directory gone: error")
+            << SaveCase{Palace::DirectoryGone,       false, true,           QStringLiteral("x"),
+                        {askName, palaceFilesError}, {},    failedControls, false};
+        QTest::newRow("palace.prp missing, existing name: the bag is kept")
+            << SaveCase{Palace::NoLiveFile,          false, true,           QStringLiteral("myprop"),
+                        {askName, palaceFilesError}, {},    failedControls, false};
+        QTest::newRow("bag cannot be written (a folder of that name): error") << SaveCase{
+            Palace::Stored, false, true, QStringLiteral("folder"), {askName, palaceFilesError}, {},
+            failedControls, false};
+    }
+
+    void outcomes() {
+        QFETCH(SaveCase, c);
+        BagScene scene(c.palace);
+        QVERIFY(QDir(scene.h.programDir.path()).mkdir(QStringLiteral("folder.prp")));
+        scene.h.client.running = c.clientRunning;
+        Form1& f = scene.start(c.selectFirst ? QStringLiteral("a.prp") : QString());
+        scene.sneakBagIn();
+        DirectoryContents expectedProgram = scene.programFiles();
+        const DirectoryContents palaceBefore = scene.palaceFiles();
+        const DirectoryContents currentBefore = scene.currentDirFiles();
+        if (!c.savedAs.isEmpty())
+            expectedProgram.insert(c.savedAs, BagScene::liveBytes);
+
+        QString controlsWhileAsked;
+        scene.h.prompter.whileOpen = [&](const FakePrompter::Request& request) {
+            if (request.kind == FakePrompter::Request::Input)
+                controlsWhileAsked = controlStates(f);
+        };
+        if (!c.clientRunning)
+            scene.h.prompter.answerText(c.typed);
+        for (int i = 1; i < c.prompts.size(); ++i)
+            scene.h.prompter.answerMessage(Pressed::Ok);
+        if (c.clientRunning)
+            scene.h.prompter.answerMessage(Pressed::Ok);
+        QTest::mouseClick(f.Command2, Qt::LeftButton);
+
+        QCOMPARE(describe(scene.h.prompter.requests), c.prompts);
+        QCOMPARE(scene.h.prompter.unusedAnswers(), 0);
+        QCOMPARE(scene.h.client.calls, 1);
+        QCOMPARE(describe(scene.programFiles()), describe(expectedProgram));
+        QCOMPARE(describe(scene.palaceFiles()), describe(palaceBefore));
+        QCOMPARE(describe(scene.currentDirFiles()), describe(currentBefore));
+        QCOMPARE(controlStates(f), c.controlsAfter);
+        QCOMPARE(scene.listWasRefreshed(), c.refreshed);
+        QCOMPARE(f.Selfile, c.selectFirst ? QStringLiteral("a.prp") : QString());
+        if (!c.clientRunning)
+            QVERIFY2(controlsWhileAsked.startsWith(QStringLiteral("load:off save:off list:off")),
+                     qPrintable(controlsWhileAsked));
+        if (!c.savedAs.isEmpty() && c.refreshed)
+            QVERIFY(f.File1->names().contains(c.savedAs));
+    }
+
+    // After a failed save only a new selection or a background click makes Save available again.
+    void failedSaveKeepsSaveOffUntilTheNextSelection() {
+        BagScene scene(Palace::NoLiveFile);
+        Form1& f = scene.start(QStringLiteral("a.prp"));
+        scene.h.prompter.answerText(QStringLiteral("x"));
+        scene.h.prompter.answerMessage(Pressed::Ok);
+        QTest::mouseClick(f.Command2, Qt::LeftButton);
+        QVERIFY(!f.Command2->isEnabled());
+        QTest::mouseClick(f.Command2, Qt::LeftButton);
+        QCOMPARE(scene.h.prompter.requests.size(), 2);
+        scene.clickBag(QStringLiteral("myprop.prp"));
+        QVERIFY(f.Command2->isEnabled());
+        QVERIFY(f.Command1->isEnabled());
+    }
+};
+
+QTEST_MAIN(SaveTest)
+#include "tst_save.moc"

@@ -1,0 +1,242 @@
+#include "platform/QtSettingsStore.h"
+#include "support/ChildProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+const QString app = PalacePathSetting::application;
+const QString section = PalacePathSetting::section;
+const QString key = PalacePathSetting::key;
+constexpr uid_t nobody = 65534;
+
+void writeRaw(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray readRaw(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+class SettingsStoreTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir home;
+    QString configDir;
+    int caseNumber = 0;
+    QtSettingsStore store;
+
+    QString file() const { return configDir + QStringLiteral("/Stowbox.conf"); }
+    QString read() { return store.readSetting(app, section, key); }
+    bool save(const QString& value) { return store.saveSetting(app, section, key, value); }
+    QStringList corruptCopies() const {
+        return QDir(configDir).entryList({QStringLiteral("Stowbox.conf.corrupt-*")},
+                                         QDir::Files | QDir::Hidden);
+    }
+    QStringList configEntries() const {
+        return QDir(configDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(home.isValid());
+        // Each case gets a config folder of its own that does not exist yet; the real one is never seen.
+        QVERIFY(!qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"));
+    }
+
+    void init() {
+        configDir = home.filePath(QStringLiteral("config-%1").arg(++caseNumber));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configDir);
+        QCOMPARE(QtSettingsStore::fileOf(app), file());
+    }
+
+    void roundTrip_data() {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("windows directory") << QStringLiteral("C:\\Palace\\");
+        QTest::newRow("doubled trailing backslash") << QStringLiteral("C:\\Palace\\\\");
+        QTest::newRow("linux directory") << QStringLiteral("/home/me/.wine/drive_c/Palace/");
+        QTest::newRow("doubled trailing slash") << QStringLiteral("/palace//");
+        QTest::newRow("leading and trailing spaces") << QStringLiteral("  /palace dir/  ");
+        QTest::newRow("ini punctuation") << QStringLiteral("a=b;c#d[e]\"f\",g");
+        QTest::newRow("leading semicolon") << QStringLiteral(";not a comment");
+        QTest::newRow("leading hash") << QStringLiteral("#not a comment");
+        QTest::newRow("leading at sign") << QStringLiteral("@Variant(x)");
+        QTest::newRow("control characters") << QStringLiteral("tab\there\nline\rreturn");
+        QTest::newRow("non-ascii") << QStringLiteral("/home/jürgen/パレス/€/");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("long") << QString(5000, QLatin1Char('p'));
+    }
+
+    void roundTrip() {
+        QFETCH(QString, value);
+        QVERIFY(save(value));
+        QCOMPARE(read(), value);
+        QCOMPARE(QtSettingsStore().readSetting(app, section, key), value);
+        // Written in Qt's own dialect, so any Qt program (and any later version of this one) reads it.
+        QCOMPARE(
+            QSettings(file(), QSettings::IniFormat).value(section + QStringLiteral("/") + key).toString(),
+            value);
+        QVERIFY(corruptCopies().isEmpty());
+    }
+
+    void replacingKeepsOtherEntries() {
+        QVERIFY(QDir().mkpath(configDir));
+        writeRaw(file(), "[General]\nother=1\n\n[Spath]\nPathkey=/old/\n\n[More]\nx=y\n");
+        QVERIFY(save(QStringLiteral("/new/")));
+        QCOMPARE(read(), QStringLiteral("/new/"));
+        QSettings settings(file(), QSettings::IniFormat);
+        QCOMPARE(settings.value(QStringLiteral("other")).toString(), QStringLiteral("1"));
+        QCOMPARE(settings.value(QStringLiteral("More/x")).toString(), QStringLiteral("y"));
+        QVERIFY(corruptCopies().isEmpty());
+    }
+
+    void neverStoredReadsEmptyAndCreatesNothing() {
+        QCOMPARE(read(), QString());
+        QVERIFY(!QFileInfo::exists(configDir));
+
+        QVERIFY(QDir().mkpath(configDir));
+        writeRaw(configDir + QStringLiteral("/Other.conf"), "[Spath]\nPathkey=/not/ours/\n");
+        QCOMPARE(read(), QString());
+        QCOMPARE(configEntries(), QStringList({QStringLiteral("Other.conf")}));
+
+        writeRaw(file(), "[Elsewhere]\nPathkey=/wrong/section/\n[Spath]\nOther=/wrong/key/\n");
+        QCOMPARE(read(), QString());
+        QCOMPARE(configEntries(),
+                 QStringList({QStringLiteral("Other.conf"), QStringLiteral("Stowbox.conf")}));
+    }
+
+    // QSettings keeps a parsed copy of each file per process and trusts it while the size and the
+    // modification time (in milliseconds) look unchanged; another running copy of the program can
+    // write a value of the same length within the same millisecond.
+    void readsWhatAnotherCopyWroteJustNow() {
+        QVERIFY(QDir().mkpath(configDir));
+        for (int round = 0; round < 60; ++round) {
+            const QString value = QStringLiteral("/palace/%1/").arg(round % 10);
+            writeRaw(file(), "[Spath]\nPathkey=" + value.toUtf8() + "\n");
+            QCOMPARE(read(), value);
+            if (round % 3 == 0) {
+                QVERIFY(save(QStringLiteral("/palace/x/")));
+                QCOMPARE(read(), QStringLiteral("/palace/x/"));
+            }
+        }
+    }
+
+    void unwritableStoreReportsFailure() {
+        QVERIFY(QDir().mkpath(configDir));
+        QVERIFY(save(QStringLiteral("/old/")));
+        const QByteArray before = readRaw(file());
+        const int status = ChildProcess::runWithReadOnlyDirectory(configDir, [this] {
+            return !save(QStringLiteral("/new/")) && read() == QStringLiteral("/old/") ? 0 : 1;
+        });
+        if (status == ChildProcess::setupFailed)
+            QSKIP(qPrintable(ChildProcess::skipReason()));
+        QCOMPARE(status, 0);
+        QCOMPARE(readRaw(file()), before);
+        QCOMPARE(configEntries(), QStringList({QStringLiteral("Stowbox.conf")}));
+    }
+
+    void missingConfigFolderThatCannotBeCreated() {
+        const int status = ChildProcess::runWithReadOnlyDirectory(
+            home.path(), [this] { return !save(QStringLiteral("/new/")) && read().isEmpty() ? 0 : 1; });
+        if (status == ChildProcess::setupFailed)
+            QSKIP(qPrintable(ChildProcess::skipReason()));
+        QCOMPARE(status, 0);
+        QVERIFY(!QFileInfo::exists(configDir));
+    }
+
+    void corruptFileIsKeptBeforeItIsReplaced_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray garbage(4096, '\0');
+        QRandomGenerator random(1234);
+        for (char& byte : garbage)
+            byte = char(random.bounded(256));
+        QTest::newRow("binary garbage") << garbage;
+        QTest::newRow("huge line") << QByteArray(8 << 20, 'x') + "\n[Spath]\nPathkey=/kept/\n";
+        QTest::newRow("invalid utf-8") << QByteArray("[Spath]\nPathkey=/pal\xff\xfe"
+                                                     "ace/\n");
+        QTest::newRow("nul byte") << QByteArray("[Spath]\nPathkey=/a\0b/\n", 21);
+        QTest::newRow("unclosed section") << QByteArray("[Spath\nPathkey=/x/\n");
+        QTest::newRow("unbalanced quote") << QByteArray("[Spath]\nPathkey=\"/x/\n[Other]\nk=v\n");
+        QTest::newRow("line without equals") << QByteArray("[Spath]\nPathkey /x/\nother=1\n");
+        QTest::newRow("escaped line end") << QByteArray("[Spath]\nPathkey=/x/\\\nother=1\n");
+    }
+
+    void corruptFileIsKeptBeforeItIsReplaced() {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(QDir().mkpath(configDir));
+        writeRaw(file(), bytes);
+
+        read(); // whatever it finds, it must come back
+        QCOMPARE(readRaw(file()), bytes);
+        QVERIFY(corruptCopies().isEmpty());
+
+        QVERIFY(save(QStringLiteral("/new/")));
+        QCOMPARE(read(), QStringLiteral("/new/"));
+        const QStringList copies = corruptCopies();
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(readRaw(configDir + QLatin1Char('/') + copies.first()), bytes);
+
+        QVERIFY(save(QStringLiteral("/newer/")));
+        QCOMPARE(read(), QStringLiteral("/newer/"));
+        QCOMPARE(corruptCopies(), copies);
+    }
+
+    void corruptCopiesNeverOverwriteEachOther() {
+        QVERIFY(QDir().mkpath(configDir));
+        for (int round = 0; round < 3; ++round) {
+            const QByteArray bytes = "garbage " + QByteArray::number(round);
+            writeRaw(file(), bytes);
+            QVERIFY(save(QStringLiteral("/new/")));
+            QCOMPARE(corruptCopies().size(), round + 1);
+        }
+        QStringList kept;
+        for (const QString& copy : corruptCopies())
+            kept.append(QString::fromUtf8(readRaw(configDir + QLatin1Char('/') + copy)));
+        kept.sort();
+        QCOMPARE(kept, QStringList({"garbage 0", "garbage 1", "garbage 2"}));
+    }
+
+    void storeThatIsAFolderIsLeftAlone() {
+        QVERIFY(QDir().mkpath(file()));
+        QCOMPARE(read(), QString());
+        QVERIFY(!save(QStringLiteral("/new/")));
+        QVERIFY(QFileInfo(file()).isDir());
+        QVERIFY(corruptCopies().isEmpty());
+    }
+
+    // A file that cannot be read cannot be copied aside, so it is not replaced either.
+    void unreadableFileIsNeverOverwritten() {
+        QVERIFY(QDir().mkpath(configDir));
+        writeRaw(file(), "[Spath]\nPathkey=/secret/\n");
+        QVERIFY(QFile::setPermissions(file(), QFileDevice::WriteOwner | QFileDevice::WriteUser));
+        const auto check = [this] { return read().isEmpty() && !save(QStringLiteral("/new/")) ? 0 : 1; };
+        int status = 0;
+        if (geteuid() == 0) {
+            // Root reads anything: look through the eyes of an ordinary user, who may write the file.
+            QVERIFY(QFile::setPermissions(file(), QFileDevice::WriteOwner | QFileDevice::WriteOther));
+            chmod(QFile::encodeName(home.path()).constData(), 0755);
+            chmod(QFile::encodeName(configDir).constData(), 0777);
+            status =
+                ChildProcess::run([&] { return setgid(nobody) == 0 && setuid(nobody) == 0 ? check() : 2; });
+        } else {
+            status = check();
+        }
+        QCOMPARE(status, 0);
+        QVERIFY(QFile::setPermissions(file(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QCOMPARE(readRaw(file()), QByteArray("[Spath]\nPathkey=/secret/\n"));
+        QVERIFY(corruptCopies().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(SettingsStoreTest)
+#include "tst_settingsstore.moc"

@@ -1,0 +1,77 @@
+#include "support/BagScene.h"
+
+#include "app/BagList.h"
+#include "settings/SettingsStore.h"
+
+#include <QDir>
+#include <QtTest>
+
+const QByteArray BagScene::liveBytes("live props\0\x01\xff\r\n", 15);
+const QByteArray BagScene::bagABytes("bag a\0", 6);
+const QByteArray BagScene::myPropBytes("bag myprop");
+
+namespace {
+const QString sneakedBag = QStringLiteral("sneaked.prp");
+}
+
+BagScene::BagScene(Palace palace) : palace_(palace), previousCurrentDir_(QDir::currentPath()) {
+    QDir::setCurrent(currentDir.path());
+    Form1Harness::writeFile(h.bagPath(QStringLiteral("a.prp")), bagABytes);
+    Form1Harness::writeFile(h.bagPath(QStringLiteral("myprop.prp")), myPropBytes);
+    switch (palace) {
+    case Palace::Stored:
+        h.storePalaceDirectory();
+        Form1Harness::writeFile(h.livePath(), liveBytes);
+        break;
+    case Palace::StoredAfterStart:
+        Form1Harness::writeFile(h.livePath(), liveBytes);
+        break;
+    case Palace::NoLiveFile:
+        h.storePalaceDirectory();
+        break;
+    case Palace::DirectoryGone:
+        h.settings.saveSetting(PalacePathSetting::application, PalacePathSetting::section,
+                               PalacePathSetting::key,
+                               h.palaceDir.filePath(QStringLiteral("gone")) + QDir::separator());
+        break;
+    case Palace::NotStored:
+        break;
+    case Palace::NotStoredLiveHere:
+        Form1Harness::writeFile(currentDir.filePath(QStringLiteral("palace.prp")), liveBytes);
+        break;
+    }
+}
+
+BagScene::~BagScene() {
+    QDir::setCurrent(previousCurrentDir_);
+}
+
+Form1& BagScene::start(const QString& selectName) {
+    Form1& form = h.start();
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+        qWarning("the main window was not exposed");
+    if (palace_ == Palace::StoredAfterStart)
+        h.storePalaceDirectory();
+    if (!selectName.isEmpty())
+        clickBag(selectName);
+    return form;
+}
+
+void BagScene::clickBag(const QString& name) {
+    BagList* list = h.form->File1;
+    const int row = static_cast<int>(list->names().indexOf(name));
+    QVERIFY2(row >= 0, qPrintable(name + QStringLiteral(" is not listed")));
+    const QRect item = list->visualRect(list->model()->index(row, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    QCOMPARE(h.form->Selfile, name);
+}
+
+void BagScene::sneakBagIn() {
+    Form1Harness::writeFile(h.bagPath(sneakedBag), "sneaked");
+    QVERIFY(!h.form->File1->names().contains(sneakedBag));
+}
+
+bool BagScene::listWasRefreshed() const {
+    return h.form->File1->names().contains(sneakedBag);
+}
