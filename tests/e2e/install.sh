@@ -32,6 +32,7 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work
 program_dir="$installed/lib/stowbox"
 desktop="$installed/share/applications/$app_id.desktop"
 metainfo="$installed/share/metainfo/$app_id.metainfo.xml"
+icon="$installed/share/icons/hicolor/32x32/apps/$app_id.png"
 check "the program has a directory of its own" test -x "$program_dir/STX102"
 check "the program directory holds nothing else" test "$(ls -A "$program_dir")" = STX102
 check "the launcher is on the PATH directory" test -x "$installed/bin/stowbox"
@@ -39,6 +40,12 @@ check "the desktop entry is valid" desktop-file-validate "$desktop"
 check "the desktop entry starts the launcher by its full path" \
   grep -qx "Exec=\"$prefix/bin/stowbox\"" "$desktop"
 check "the metainfo is valid" appstreamcli validate --no-net "$metainfo"
+png_size() { # PNG file -> its signature and its width and height, in hex
+  echo $(od -An -tx1 -N8 "$1") $(od -An -tx1 -j16 -N8 "$1")
+}
+check "the hammer icon is a 32 x 32 PNG in the hicolor theme" \
+  test "$(png_size "$icon")" = "89 50 4e 47 0d 0a 1a 0a 00 00 00 20 00 00 00 20"
+check "the desktop entry names the icon" grep -qx "Icon=$app_id" "$desktop"
 check "the metainfo names the desktop entry" grep -q "<launchable type=\"desktop-id\">$app_id.desktop<" "$metainfo"
 
 # The launcher, also reached through a link of the user's, must run the installed program.
@@ -70,6 +77,7 @@ check "the program is gone" test ! -e "$program_dir/STX102"
 check "the launcher is gone" test ! -e "$installed/bin/stowbox"
 check "the desktop entry is gone" test ! -e "$desktop"
 check "the metainfo is gone" test ! -e "$metainfo"
+check "the icon is gone" test ! -e "$icon"
 check "the bag is kept" test "$(cat "$program_dir/mine.prp")" = bag
 check "another program's file is kept" test -e "$installed/share/applications/other.desktop"
 check "nothing installed is left" test -z "$(find "$installed" -type f ! -name mine.prp ! -name other.desktop)"
