@@ -3,11 +3,14 @@
 #include "app/ProgramIdentity.h"
 #include "client/SystemClientDetector.h"
 #include "platform/DetachedProgramStarter.h"
+#include "platform/DirectoryReader.h"
+#include "platform/DriveScanner.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/QtSettingsStore.h"
 #include "props/BagStore.h"
 
 #include <QApplication>
+#include <QDir>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -20,11 +23,14 @@ int main(int argc, char* argv[]) {
     SystemClientDetector client;
     DetachedProgramStarter starter;
     MessageBoxPrompter prompter;
+    DriveScanner drives;
+    DirectoryReader directories;
+    const Form2Units dialog{settings, prompter, drives, directories, QDir::homePath()};
 
     const QString programDirectory = QCoreApplication::applicationDirPath();
     bags.removeLeftoverTemporaries(programDirectory);
 
-    Form1 form1({settings, bags, client, starter, prompter, {settings, prompter}, programDirectory, [] {
+    Form1 form1({settings, bags, client, starter, prompter, dialog, programDirectory, [] {
                      QApplication::closeAllWindows();
                      QCoreApplication::exit(0);
                  }});

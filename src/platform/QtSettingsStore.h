@@ -11,6 +11,8 @@ public:
     QString readSetting(const QString& application, const QString& section, const QString& key) override;
     bool saveSetting(const QString& application, const QString& section, const QString& key,
                      const QString& value) override;
+    QString location(const QString& application) override;
+    QString whyNotWritable(const QString& application) override;
 
     static QString fileOf(const QString& application);
 };

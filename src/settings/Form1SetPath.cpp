@@ -5,7 +5,5 @@ void Form1::menPpal_Click() {
     Selpath.clear();
     if (!form2_)
         form2_ = std::make_unique<Form2>(units_.dialog);
-    form2_->show();
-    form2_->raise();
-    form2_->activateWindow();
+    form2_->showDialog();
 }

@@ -1,5 +1,135 @@
 #include "settings/Form2.h"
 
-Form2::Form2(Form2Units units, QWidget* parent) : QWidget(parent), units_(units) {
-    setWindowTitle(QStringLiteral("Set Path to Palace"));
+#include "app/MessageCodes.h"
+#include "app/Prompter.h"
+#include "settings/Form2DirList.h"
+#include "settings/Form2DriveList.h"
+#include "settings/Form2Texts.h"
+#include "settings/SettingsStore.h"
+
+#include <QDir>
+#include <QIcon>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+QPushButton* makeButton(QWidget* parent, const QString& caption, const QString& tip, QRect geometry) {
+    auto* button = new QPushButton(caption, parent);
+    button->setToolTip(tip);
+    button->setGeometry(geometry);
+    // Neither button answers Enter or Escape: only a click, or Space while it has the focus.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+QIcon folderIcon() {
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/settings/path-dialog-32.xpm"), QSize(32, 32));
+    icon.addFile(QStringLiteral(":/settings/path-dialog-16.xpm"), QSize(16, 16));
+    return icon;
+}
+
+} // namespace
+
+Form2::Form2(Form2Units units, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      units_(std::move(units)) {
+    Q_INIT_RESOURCE(Form2Icon);
+    setWindowTitle(Form2Texts::windowTitle);
+    setWindowIcon(folderIcon());
+    // First shown with its client area 425 by 320 pixels from the top-left corner of the screen.
+    setGeometry(425, 320, 312, 232);
+    setFixedSize(312, 232);
+
+    Dir1 = new DirList(units_.directories, this);
+    Dir1->setGeometry(30, 40, 251, 150);
+    Dir1->setAccessibleName(Form2Texts::directoriesName);
+
+    Text1 = new QLineEdit(this);
+    Text1->setGeometry(30, 10, 251, 24);
+    Text1->setToolTip(Form2Texts::pathTip);
+    Text1->setAccessibleName(Form2Texts::pathName);
+    // Only the program writes the path box; typing into it would suggest an effect it cannot have.
+    Text1->setReadOnly(true);
+
+    Drive1 = new DriveList(units_.drives, this);
+    Drive1->setGeometry(0, 200, 151, 24);
+    Drive1->setAccessibleName(Form2Texts::drivesName);
+
+    Command1 = makeButton(this, Form2Texts::okCaption, Form2Texts::okTip, {160, 200, 51, 21});
+    Command2 = makeButton(this, Form2Texts::cancelCaption, Form2Texts::cancelTip, {220, 200, 61, 21});
+
+    setTabOrder(Dir1, Text1);
+    setTabOrder(Text1, Drive1);
+    setTabOrder(Drive1, Command1);
+    setTabOrder(Command1, Command2);
+
+    connect(Dir1, &DirList::changed, this, &Form2::Dir1_Change);
+    connect(Drive1, &DriveList::changed, this, &Form2::Drive1_Change);
+    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+}
+
+void Form2::showDialog() {
+    if (isVisible()) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    } else {
+        Form_Load();
+        show();
+    }
+    raise();
+    activateWindow();
+}
+
+void Form2::Form_Load() {
+    Text1->clear();
+    Dir1->startAt(units_.startDirectory);
+    Drive1->startAt(Dir1->path());
+    Dir1->setFocus();
+}
+
+void Form2::Dir1_Change() {
+    Selpath = Dir1->path();
+    Text1->setText(Selpath);
+}
+
+void Form2::Drive1_Change() {
+    if (!Dir1->setPath(Drive1->drive().directory))
+        units_.prompter.showMessage(Form2Texts::diskErrorText, MessageStyle::Critical,
+                                    Form2Texts::diskErrorTitle);
+}
+
+void Form2::Command1_Click() {
+    if (Selpath.isEmpty()) {
+        units_.prompter.showMessage(Form2Texts::emptyPathText, MessageStyle::Critical,
+                                    Form2Texts::emptyPathTitle);
+        return;
+    }
+    const QString chosen = Selpath;
+    Selpath += QDir::separator();
+    if (!Spath()) {
+        Selpath = chosen;
+        return;
+    }
+    close();
+}
+
+void Form2::Command2_Click() {
+    close();
+}
+
+bool Form2::Spath() {
+    using namespace PalacePathSetting;
+    if (!units_.settings.saveSetting(application, section, key, Selpath)) {
+        // Nothing was stored: say where and why, and let the user try again or cancel.
+        units_.prompter.showMessage(Form2Texts::storeErrorText(units_.settings.location(application),
+                                                               units_.settings.whyNotWritable(application)),
+                                    MessageStyle::Critical, Form2Texts::storeErrorTitle);
+        return false;
+    }
+    Selpath = units_.settings.readSetting(application, section, key);
+    return true;
 }

@@ -18,7 +18,8 @@ Form1Harness::Form1Harness() {
 Form1Harness::~Form1Harness() = default;
 
 Form1& Form1Harness::start() {
-    form = std::make_unique<Form1>(Form1Units{settings, bags, client, starter, prompter, {settings, prompter},
+    const Form2Units dialog{settings, prompter, drives, directories, QDir::homePath()};
+    form = std::make_unique<Form1>(Form1Units{settings, bags, client, starter, prompter, dialog,
                                               programDir.path(), [this] { ++endProgramCalls; }});
     return *form;
 }

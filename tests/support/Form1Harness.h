@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/Form1.h"
+#include "platform/DirectoryReader.h"
+#include "platform/DriveScanner.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/QtSettingsStore.h"
 #include "props/BagStore.h"
@@ -26,6 +28,8 @@ public:
     FakeClientDetector client;
     FakeProgramStarter starter;
     FakePrompter prompter;
+    DriveScanner drives;
+    DirectoryReader directories;
     int endProgramCalls = 0;
     std::unique_ptr<Form1> form;
 

@@ -1,0 +1,399 @@
+#include "app/MessageCodes.h"
+#include "settings/Form2.h"
+#include "settings/Form2DirList.h"
+#include "settings/Form2DriveList.h"
+#include "settings/Form2Texts.h"
+#include "support/DialogDriver.h"
+#include "support/DialogFakes.h"
+#include "support/FakePrompter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyleOptionButton>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <QtTest>
+#include <memory>
+
+using DialogDriver::navigate;
+
+namespace {
+
+// A dialog over a temporary tree: home/ (where the lists start, with hidden and ordinary directories),
+// a Wine-like drive under it, a drive whose directory is gone and one whose directory cannot be listed.
+struct Rig {
+    QTemporaryDir root;
+    MemorySettingsStore settings;
+    FakePrompter prompter;
+    FakeDriveSource drives;
+    RefusingLister directories;
+    std::unique_ptr<Form2> form;
+
+    Rig() {
+        for (const char* dir :
+             {"home/.hidden", "home/.wine/drive_c/Palace", "home/alpha", "home/Beta", "refused"})
+            QDir().mkpath(at(dir));
+        directories.refused = {at("refused")};
+        drives.list = {
+            {"/", "/"}, {"c:", at("home/.wine/drive_c")}, {"e:", at("gone")}, {"f:", at("refused")}};
+        form = std::make_unique<Form2>(Form2Units{settings, prompter, drives, directories, at("home")});
+    }
+    QString at(const QString& relative) const { return root.path() + '/' + relative; }
+    QString stored() const {
+        return settings.values.value(QStringLiteral("Stowbox/Spath/Pathkey"), QStringLiteral("<none>"));
+    }
+    QStringList titles() const {
+        QStringList shown;
+        for (const auto& request : prompter.requests)
+            shown.append(request.title);
+        return shown;
+    }
+    int driveIndex(const QString& name) const { return form->Drive1->findText(name); }
+};
+
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+class Form2Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Each row is a user's way through the dialog. Steps: show, open:<dir under the temporary root>,
+    // openRoot, ok, cancel, frame (closed through the window frame). `stored` uses $T for that root.
+    void userPaths_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("prompts");
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<QString>("text1");
+
+        const QString sep = QDir::separator();
+        QTest::newRow("first Ok with nothing chosen")
+            << QStringList{"show", "ok"} << "<none>" << QStringList{"ERROR"} << true << "";
+        QTest::newRow("open a directory, Ok") << QStringList{"show", "open:home/.wine/drive_c/Palace", "ok"}
+                                              << native("$T/home/.wine/drive_c/Palace") + sep << QStringList{}
+                                              << false << native("$T/home/.wine/drive_c/Palace");
+        QTest::newRow("the root doubles its separator")
+            << QStringList{"show", "openRoot", "ok"} << sep + sep << QStringList{} << false << sep;
+        QTest::newRow("a second Ok adds one more")
+            << QStringList{"show", "open:home/alpha", "ok", "show", "ok"}
+            << native("$T/home/alpha") + sep + sep << QStringList{} << false << "";
+        QTest::newRow("Cancel, then Ok reuses the earlier directory")
+            << QStringList{"show", "open:home/.hidden", "cancel", "show", "ok"}
+            << native("$T/home/.hidden") + sep << QStringList{} << false << "";
+        QTest::newRow("frame close, then Ok reuses the earlier directory")
+            << QStringList{"show", "open:home/Beta", "frame", "show", "ok"} << native("$T/home/Beta") + sep
+            << QStringList{} << false << "";
+        QTest::newRow("Cancel stores nothing") << QStringList{"show", "open:home/Beta", "cancel"} << "<none>"
+                                               << QStringList{} << false << native("$T/home/Beta");
+        QTest::newRow("frame close stores nothing")
+            << QStringList{"show", "openRoot", "frame"} << "<none>" << QStringList{} << false << sep;
+        QTest::newRow("Ok after a refused Ok")
+            << QStringList{"show", "ok", "open:home/alpha", "ok"} << native("$T/home/alpha") + sep
+            << QStringList{"ERROR"} << false << native("$T/home/alpha");
+    }
+
+    void userPaths() {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, prompts);
+        QFETCH(bool, open);
+        QFETCH(QString, text1);
+        Rig rig;
+        for (const QString& step : steps) {
+            if (step == "show")
+                rig.form->showDialog();
+            else if (step.startsWith("open:"))
+                QVERIFY2(navigate(*rig.form->Dir1, rig.at(step.mid(5))), qPrintable(step));
+            else if (step == "openRoot")
+                QVERIFY(navigate(*rig.form->Dir1, QDir::rootPath()));
+            else if (step == "ok")
+                QTest::mouseClick(rig.form->Command1, Qt::LeftButton);
+            else if (step == "cancel")
+                QTest::mouseClick(rig.form->Command2, Qt::LeftButton);
+            else if (step == "frame")
+                rig.form->windowHandle()->close();
+            else
+                QFAIL(qPrintable("unknown step " + step));
+        }
+        QCOMPARE(rig.stored(), QString(stored).replace(native("$T"), native(rig.root.path())));
+        QCOMPARE(rig.titles(), prompts);
+        QCOMPARE(rig.form->isVisible(), open);
+        QCOMPARE(rig.form->Text1->text(), QString(text1).replace(native("$T"), native(rig.root.path())));
+        if (stored != "<none>")
+            QCOMPARE(rig.form->Selpath, rig.stored());
+    }
+
+    void emptyOkMessage() {
+        Rig rig;
+        rig.prompter.answerMessage(Answer::Ok);
+        rig.form->showDialog();
+        rig.form->Command1->click();
+        QCOMPARE(rig.prompter.requests.size(), 1);
+        QCOMPARE(rig.prompter.requests[0].text, QStringLiteral("You cannot set an empty path"));
+        QCOMPARE(rig.prompter.requests[0].style, 16);
+        QCOMPARE(rig.settings.saves, 0);
+    }
+
+    void eachOpeningStartsAfresh() {
+        Rig rig;
+        rig.form->showDialog();
+        const QString start = rig.form->Dir1->path();
+        const int startDrive = rig.form->Drive1->currentIndex();
+        QCOMPARE(start, native(rig.at("home")));
+        QCOMPARE(rig.form->Drive1->currentText(), QStringLiteral("/"));
+        QCOMPARE(rig.form->Text1->text(), QString());
+        QCOMPARE(rig.form->Selpath, QString()); // placing the lists reports nothing
+        QCOMPARE(rig.form->focusWidget(), rig.form->Dir1);
+
+        rig.form->Drive1->setCurrentIndex(rig.driveIndex("c:"));
+        QVERIFY(navigate(*rig.form->Dir1, rig.at("home/.wine/drive_c/Palace")));
+        rig.form->Command2->click();
+        rig.drives.list.append({"g:", rig.at("home/alpha")}); // a drive that appeared meanwhile
+        rig.form->showDialog();
+
+        QCOMPARE(rig.form->Text1->text(), QString());
+        QCOMPARE(rig.form->Dir1->path(), start);
+        QCOMPARE(rig.form->Drive1->currentIndex(), startDrive);
+        QCOMPARE(rig.form->Drive1->count(), 5);
+        QCOMPARE(rig.form->Selpath, native(rig.at("home/.wine/drive_c/Palace")));
+    }
+
+    void startsAtTheInnermostDrive() {
+        Rig rig;
+        rig.drives.list.append({"h:", rig.at("home")});
+        rig.form->showDialog();
+        QCOMPARE(rig.form->Drive1->currentText(), QStringLiteral("h:"));
+    }
+
+    void startsAtAParentWhenHomeCannotBeListed() {
+        Rig rig;
+        rig.directories.refused.append(rig.at("home"));
+        rig.form->showDialog();
+        QCOMPARE(rig.form->Dir1->path(), native(rig.root.path()));
+    }
+
+    // Picking a drive moves the directory list to the drive's directory; a drive whose directory cannot be
+    // listed shows "Disk Error" and changes nothing else.
+    void pickDrive_data() {
+        QTest::addColumn<QString>("drive");
+        QTest::addColumn<bool>("reachable");
+        QTest::newRow("Wine drive") << "c:" << true;
+        QTest::newRow("directory gone") << "e:" << false;
+        QTest::newRow("directory not listable") << "f:" << false;
+    }
+
+    void pickDrive() {
+        QFETCH(QString, drive);
+        QFETCH(bool, reachable);
+        Rig rig;
+        rig.form->showDialog();
+        const QString before = rig.at("home/alpha");
+        QVERIFY(navigate(*rig.form->Dir1, before));
+        const QStringList entriesBefore = rig.form->Dir1->entryPaths();
+        if (!reachable)
+            rig.prompter.answerMessage(Answer::Ok);
+
+        rig.form->Drive1->setCurrentIndex(rig.driveIndex(drive));
+
+        QCOMPARE(rig.form->Drive1->currentText(), drive);
+        const QString expected =
+            native(reachable ? rig.drives.list[rig.driveIndex(drive)].directory : before);
+        QCOMPARE(rig.form->Dir1->path(), expected);
+        QCOMPARE(rig.form->Text1->text(), expected);
+        QCOMPARE(rig.form->Selpath, expected);
+        QCOMPARE(rig.titles(), reachable ? QStringList{} : QStringList{"Disk Error"});
+        if (!reachable) {
+            QCOMPARE(rig.form->Dir1->entryPaths(), entriesBefore);
+            QCOMPARE(rig.prompter.requests[0].style, 16);
+            QCOMPARE(
+                rig.prompter.requests[0].text,
+                QStringLiteral("The specified drive cannot be found.\rPlease ensure the drive is connected "
+                               "and operating properly."));
+        }
+        rig.form->Command1->click();
+        QCOMPARE(rig.stored(), expected + QDir::separator());
+    }
+
+    void pickDriveWithTheKeyboard() {
+        Rig rig;
+        rig.form->showDialog();
+        rig.form->Drive1->setFocus();
+        QTest::keyClick(rig.form->Drive1, Qt::Key_Down); // from "/" to "c:"
+        QCOMPARE(rig.form->Drive1->currentText(), QStringLiteral("c:"));
+        QCOMPARE(rig.form->Text1->text(), native(rig.at("home/.wine/drive_c")));
+    }
+
+    // The list shows the chain of parents, then every subdirectory, hidden ones and links included,
+    // sorted without regard to case; files and broken links are not directories.
+    void listsChainAndSubdirectories() {
+        Rig rig;
+        QVERIFY(QFile::link(rig.at("home/alpha"), rig.at("home/link")));
+        QVERIFY(QFile::link(rig.at("nowhere"), rig.at("home/broken")));
+        QFile file(rig.at("home/notes.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        rig.form->showDialog();
+
+        QStringList expected;
+        for (QString step = rig.at("home");; step = QFileInfo(step).path()) {
+            expected.prepend(native(step));
+            if (QDir(step).isRoot())
+                break;
+        }
+        for (const char* name : {".hidden", ".wine", "alpha", "Beta", "link"})
+            expected.append(native(rig.at("home/") + name));
+        QCOMPARE(rig.form->Dir1->entryPaths(), expected);
+        QCOMPARE(rig.form->Dir1->entryPaths().first(), QDir::separator());
+    }
+
+    void openingAnEntry_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("double click") << "double"
+                                      << "home/.wine" << true;
+        QTest::newRow("Enter") << "enter"
+                               << "home/.wine" << true;
+        QTest::newRow("single click only highlights") << "click"
+                                                      << "home/.wine" << false;
+        QTest::newRow("a parent") << "double"
+                                  << "" << true;
+        QTest::newRow("the directory itself: no change") << "double"
+                                                         << "home" << false;
+    }
+
+    void openingAnEntry() {
+        QFETCH(QString, how);
+        QFETCH(QString, entry);
+        QFETCH(bool, opens);
+        Rig rig;
+        rig.form->showDialog();
+        const QString target = QDir::cleanPath(rig.at(entry));
+        if (how == "click")
+            QVERIFY(DialogDriver::clickEntry(*rig.form->Dir1, target));
+        else
+            QVERIFY(DialogDriver::openEntry(*rig.form->Dir1, target,
+                                            how == "enter" ? DialogDriver::OpenBy::Enter
+                                                           : DialogDriver::OpenBy::DoubleClick));
+        // Highlighted by the click, or standing as the directory now open.
+        QCOMPARE(rig.form->Dir1->currentItem()->text(0), QFileInfo(target).fileName());
+        const QString shown = native(opens ? target : rig.at("home"));
+        QCOMPARE(rig.form->Dir1->path(), shown);
+        QCOMPARE(rig.form->Selpath, opens ? shown : QString());
+        QCOMPARE(rig.form->Text1->text(), opens ? shown : QString());
+        QCOMPARE(rig.form->isVisible(), true);
+    }
+
+    void pickingTheDriveOfTheCurrentDirectoryReportsNoChange() {
+        Rig rig;
+        rig.drives.list.append({"h:", rig.at("home")});
+        rig.prompter.answerMessage(Answer::Ok);
+        rig.form->showDialog();
+        QCOMPARE(rig.form->Drive1->currentText(), QStringLiteral("h:"));
+        rig.form->Drive1->setCurrentIndex(rig.driveIndex("e:")); // not ready: the list stays at home
+
+        rig.form->Drive1->setCurrentIndex(rig.driveIndex("h:"));
+
+        QCOMPARE(rig.titles(), QStringList{"Disk Error"});
+        QCOMPARE(rig.form->Dir1->path(), native(rig.at("home")));
+        QCOMPARE(rig.form->Text1->text(), QString());
+        QCOMPARE(rig.form->Selpath, QString());
+    }
+
+    // An entry that cannot be opened leaves the list where it was, re-read, and reports nothing.
+    void openingAnUnusableEntry_data() {
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("removed after listing") << true;
+        QTest::newRow("not listable") << false;
+    }
+
+    void openingAnUnusableEntry() {
+        QFETCH(bool, removed);
+        Rig rig;
+        rig.form->showDialog();
+        QVERIFY(navigate(*rig.form->Dir1, rig.at("home/alpha")));
+        QVERIFY(navigate(*rig.form->Dir1, rig.at("home")));
+        const QString target = rig.at("home/Beta");
+        if (removed)
+            QVERIFY(QDir(target).removeRecursively());
+        else
+            rig.directories.refused.append(target);
+
+        QVERIFY(DialogDriver::openEntry(*rig.form->Dir1, target));
+
+        QCOMPARE(rig.form->Dir1->path(), native(rig.at("home")));
+        QCOMPARE(rig.form->Selpath, native(rig.at("home")));
+        QCOMPARE(rig.form->Dir1->entryPaths().contains(native(target)), !removed);
+        QVERIFY(rig.prompter.requests.isEmpty());
+    }
+
+    // Neither button is the default or the cancel button.
+    void enterAndEscapePressNoButton_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        for (const char* control : {"Text1", "Drive1", "Command1", "Command2"})
+            for (int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Escape)})
+                QTest::addRow("%s %x", control, key) << control << key;
+    }
+
+    void enterAndEscapePressNoButton() {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        Rig rig;
+        rig.form->showDialog();
+        QVERIFY(navigate(*rig.form->Dir1, rig.at("home/alpha")));
+        const QMap<QString, QWidget*> controls{{"Text1", rig.form->Text1},
+                                               {"Drive1", rig.form->Drive1},
+                                               {"Command1", rig.form->Command1},
+                                               {"Command2", rig.form->Command2}};
+        QWidget* target = controls.value(control);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key(key));
+        QVERIFY(rig.form->isVisible());
+        QCOMPARE(rig.stored(), QStringLiteral("<none>"));
+        QVERIFY(rig.prompter.requests.isEmpty());
+
+        // The same focus and Space does press a focused button: the keys do reach the controls.
+        if (target == rig.form->Command2) {
+            QTest::keyClick(target, Qt::Key_Space);
+            QVERIFY(!rig.form->isVisible());
+        }
+    }
+
+    void unwritableStoreKeepsTheDialogOpen() {
+        Rig rig;
+        rig.settings.writable = false;
+        rig.prompter.answerMessage(Answer::Ok);
+        rig.form->showDialog();
+        const QString chosen = native(rig.at("home/alpha"));
+        QVERIFY(navigate(*rig.form->Dir1, chosen));
+
+        rig.form->Command1->click();
+
+        QVERIFY(rig.form->isVisible());
+        QCOMPARE(rig.titles(), QStringList{"Settings Error"});
+        const auto& report = rig.prompter.requests[0];
+        QCOMPARE(report.style, 16);
+        QVERIFY2(report.text.contains("/test/Stowbox.conf") && report.text.contains("Read-only file system"),
+                 qPrintable(report.text));
+        QVERIFY(!report.text.contains('\n'));
+        QCOMPARE(rig.form->Selpath, chosen);
+        QCOMPARE(rig.form->Text1->text(), chosen);
+        QCOMPARE(rig.form->Dir1->path(), chosen);
+        QCOMPARE(rig.stored(), QStringLiteral("<none>"));
+
+        // Once the store can be written, Ok stores the choice with one separator, not two.
+        rig.settings.writable = true;
+        rig.form->Command1->click();
+        QCOMPARE(rig.stored(), chosen + QDir::separator());
+        QVERIFY(!rig.form->isVisible());
+    }
+};
+
+QTEST_MAIN(Form2Test)
+#include "tst_form2.moc"

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/DirectoryReader.h"
+#include "platform/DriveSource.h"
+#include "settings/SettingsStore.h"
+
+#include <QDir>
+#include <QHash>
+#include <QStringList>
+
+// Offers the drives a test sets, counting the reads.
+class FakeDriveSource : public DriveSource {
+public:
+    QList<Drive> list;
+    int reads = 0;
+    QList<Drive> drives() override {
+        ++reads;
+        return list;
+    }
+};
+
+// Lists through the real file system, except the directories it is told to refuse.
+class RefusingLister : public DirectoryLister {
+public:
+    QStringList refused; // cleaned paths
+    std::optional<QStringList> subdirectories(const QString& directory) override {
+        if (refused.contains(QDir::cleanPath(QDir::fromNativeSeparators(directory))))
+            return std::nullopt;
+        return real_.subdirectories(directory);
+    }
+
+private:
+    DirectoryReader real_;
+};
+
+// A settings store in memory that can be made to refuse writing.
+class MemorySettingsStore : public SettingsStore {
+public:
+    bool writable = true;
+    int saves = 0; // attempts, failed ones included
+    QHash<QString, QString> values;
+
+    QString readSetting(const QString& application, const QString& section, const QString& key) override {
+        return values.value(address(application, section, key));
+    }
+    bool saveSetting(const QString& application, const QString& section, const QString& key,
+                     const QString& value) override {
+        ++saves;
+        if (!writable)
+            return false;
+        values.insert(address(application, section, key), value);
+        return true;
+    }
+    QString location(const QString& application) override {
+        return QStringLiteral("/test/") + application + ".conf";
+    }
+    QString whyNotWritable(const QString&) override {
+        return writable ? QString() : QStringLiteral("Read-only file system");
+    }
+
+private:
+    static QString address(const QString& application, const QString& section, const QString& key) {
+        return application + QLatin1Char('/') + section + QLatin1Char('/') + key;
+    }
+};
