@@ -58,6 +58,7 @@ need() { # description, command...
 same_bytes() { cmp -s "$1" "$2"; }
 holds() { [[ $(cat "$1" 2>/dev/null) == "$2" ]]; }
 stored_path() { sed -n 's/^Pathkey=//p' "$settings" 2>/dev/null; }
+window_shown() { xs_wait_window "$1" "${2:-10}" >/dev/null; }
 no_window_appears() { ! xs_wait_window "$1" "${2:-1}" >/dev/null 2>&1; }
 ended() { # pid: gone, or waiting to be reaped
   [[ ! -e /proc/$1 ]] || [[ $(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null) == Z* ]]
@@ -123,7 +124,7 @@ for step in "${steps[@]}"; do
 done
 sleep 0.3
 xs_shot "$dialog" 02-path-dialog
-check "the dialog is not closed by choosing" xs_wait_window '^Set Path to Palace$' 1 >/dev/null
+check "the dialog is not closed by choosing" window_shown '^Set Path to Palace$' 1
 need "Ok is clicked" xs_click "$dialog" 185 210 # Ok: 160,200 51 x 21 in the dialog
 need "Ok closes the dialog" xs_wait_no_window '^Set Path to Palace$'
 check "Ok stores the client directory with a trailing separator" test "$(stored_path)" = "$client/"
@@ -166,7 +167,7 @@ check "the client's props are untouched by rename and delete" holds "$client/pal
 # Start Palace (Alt+P), Yes; the stand-in client opens its window.
 xs_keys "$main" alt+p
 answer '^Run Palace Confirmation$' 08-start-question y
-need "the stand-in client's window opens" xs_wait_window '^Palace$' >/dev/null
+need "the stand-in client's window opens" window_shown '^Palace$'
 check "the stand-in client runs" xs_until 5 standin_running
 
 # With the client running, Load and Save are refused and change nothing.
