@@ -4,11 +4,13 @@ ASAN_BUILD ?= build-asan
 BENCH_BUILD?= build-release
 JOBS       ?= $(shell nproc)
 WERROR     := $(if $(CI),ON,OFF)
+PREFIX     ?= $(HOME)/.local
+DESTDIR    ?=
 
 BUILD_PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libxcb1-dev libgl-dev
-TEST_PACKAGES  := xvfb xdotool x11-utils imagemagick xauth
+TEST_PACKAGES  := xvfb xdotool x11-utils imagemagick xauth desktop-file-utils appstream
 
-.PHONY: run test check-asan bench build deps test-deps clean
+.PHONY: run test check-asan bench build deps test-deps clean install uninstall demo
 
 run: build
 	./$(BUILD)/STX102
@@ -31,6 +33,19 @@ check-asan: test-deps
 build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSTOWBOX_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The program goes to $(PREFIX)/lib/stowbox, where it keeps the prop bags; `stowbox` to $(PREFIX)/bin.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Removes what `make install` with the same PREFIX and DESTDIR puts there, and never a prop bag.
+uninstall: build
+	DESTDIR="$(DESTDIR)" cmake -DBUILD_DIR="$(abspath $(BUILD))" -DPREFIX="$(PREFIX)" -P packaging/uninstall.cmake
+
+# Stowbox against a throwaway client directory, with its own settings: nothing of yours is touched.
+demo: build
+	cmake --build $(BUILD) --target palace_standin
+	scripts/demo $(BUILD)/STX102 $(BUILD)/tests/client/palace_standin
 
 deps:
 	@scripts/ensure-packages $(BUILD_PACKAGES)
