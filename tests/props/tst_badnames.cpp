@@ -1,5 +1,6 @@
 #include "app/BagList.h"
 #include "app/Form1.h"
+#include "support/BagPrompts.h"
 #include "support/BagScene.h"
 #include "support/Form1Probe.h"
 
@@ -28,21 +29,6 @@ struct BadName {
     Outcome rename;
     int error = 0; // for Failed
 };
-
-const QString saveAsk =
-    inputRequest(QStringLiteral("Prop File Name"),
-                 QStringLiteral("Please enter a name for the prop file\rNOTE: Do not use any "
-                                "file extension"),
-                 QStringLiteral("myprop"));
-const QString renameAsk =
-    inputRequest(QStringLiteral("Rename Prop File"),
-                 QStringLiteral("Please enter a name for the prop file\rNOTE: Do not use any "
-                                "file extension"),
-                 QStringLiteral("myprop"));
-const QString palaceFilesError = messageRequest(
-    QStringLiteral("ERROR"), 16,
-    QStringLiteral("Could not find palace files.\rPlease use Options and Set Path to specify the "
-                   "directory where your palace files reside."));
 
 int namesTried = 0;
 
@@ -121,83 +107,94 @@ private slots:
     void cleanupTestCase() { qInfo("bad names tried: %d (each through save and rename)", namesTried); }
 
 private:
+    // A window with a.prp selected, and what lay around it before a name was tried.
+    struct Trial {
+        BagScene scene;
+        DirectoryContents expected; // the program files once the name has been tried
+        DirectoryContents palaceBefore;
+        QStringList outsideBefore;
+    };
+
     static void prepare(BagScene& scene) {
         // With a subfolder "a" in the program directory, "a/b" could really be written if it were let
         // through.
         QVERIFY(QDir(scene.h.programDir.path()).mkdir(QStringLiteral("a")));
     }
 
+    static Form1& begin(Trial& t) {
+        prepare(t.scene);
+        Form1& f = t.scene.start(QStringLiteral("a.prp"));
+        t.expected = t.scene.programFiles();
+        t.palaceBefore = t.scene.palaceFiles();
+        t.outsideBefore = outsideProgramDirectory(t.scene);
+        return f;
+    }
+
+    // The program directory holds what was expected; nothing changed anywhere else.
+    static void checkFiles(const Trial& t) {
+        QCOMPARE(describe(t.scene.programFiles()), describe(t.expected));
+        QCOMPARE(describe(t.scene.palaceFiles()), describe(t.palaceBefore));
+        QCOMPARE(outsideProgramDirectory(t.scene), t.outsideBefore);
+    }
+
     static void checkSave(const BadName& row) {
-        BagScene scene;
-        prepare(scene);
-        Form1& f = scene.start(QStringLiteral("a.prp"));
-        DirectoryContents expected = scene.programFiles();
-        const DirectoryContents palaceBefore = scene.palaceFiles();
-        const QStringList outsideBefore = outsideProgramDirectory(scene);
+        Trial t;
+        Form1& f = begin(t);
         const QString bag = row.typed + QStringLiteral(".prp");
         if (row.save == Outcome::Written)
-            expected.insert(bag, BagScene::liveBytes);
-        scene.h.prompter.answerText(row.typed);
+            t.expected.insert(bag, BagScene::liveBytes);
+        t.scene.h.prompter.answerText(row.typed);
         const bool fails = row.save == Outcome::Refused || row.save == Outcome::Failed;
         if (fails)
-            scene.h.prompter.answerMessage(Pressed::Ok);
+            t.scene.h.prompter.answerMessage(Pressed::Ok);
 
         QTest::mouseClick(f.Command2, Qt::LeftButton);
 
-        QCOMPARE(describe(scene.h.prompter.requests),
-                 fails ? QStringList({saveAsk, palaceFilesError}) : QStringList({saveAsk}));
-        QCOMPARE(describe(scene.programFiles()), describe(expected));
-        QCOMPARE(describe(scene.palaceFiles()), describe(palaceBefore));
-        QCOMPARE(outsideProgramDirectory(scene), outsideBefore);
+        QCOMPARE(describe(t.scene.h.prompter.requests),
+                 fails ? QStringList({askBagName, palaceFilesError}) : QStringList({askBagName}));
+        checkFiles(t);
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(controlStates(f), fails ? QStringLiteral("load:off save:off list:on delete:on rename:on")
                                          : QStringLiteral("load:off save:on list:on delete:on rename:on"));
         if (row.save == Outcome::Written)
             QVERIFY(f.File1->names().contains(bag));
-        checkStartUpKeepsEveryBag(scene, expected);
+        checkStartUpKeepsEveryBag(t.scene, t.expected);
     }
 
     static void checkRename(const BadName& row) {
-        BagScene scene;
-        prepare(scene);
-        Form1& f = scene.start(QStringLiteral("a.prp"));
-        DirectoryContents expected = scene.programFiles();
-        const DirectoryContents palaceBefore = scene.palaceFiles();
-        const QStringList outsideBefore = outsideProgramDirectory(scene);
+        Trial t;
+        Form1& f = begin(t);
         const QString bag = row.typed + QStringLiteral(".prp");
         if (row.rename == Outcome::Written)
-            expected.insert(bag, expected.take(QStringLiteral("a.prp")));
-        scene.h.prompter.answerText(row.typed);
-        QStringList prompts{renameAsk};
+            t.expected.insert(bag, t.expected.take(QStringLiteral("a.prp")));
+        t.scene.h.prompter.answerText(row.typed);
+        QStringList prompts{askNewBagName};
         if (row.rename == Outcome::NoName)
-            prompts.append(
-                messageRequest(QStringLiteral("Rename Error"), 16,
-                               QStringLiteral("You must choose a valid name.\rOperation aborted.")));
+            prompts.append(renameNoNameError);
         if (row.rename == Outcome::Refused || row.rename == Outcome::Failed) {
             const QString reason = row.rename == Outcome::Failed
                                        ? QString::fromLocal8Bit(std::strerror(row.error))
                                        : QStringLiteral("The name must be one file name, without a folder.");
-            prompts.append(
-                messageRequest(QStringLiteral("Rename Error"), 16,
-                               QStringLiteral("Could not rename %1 to %2.\r%3")
-                                   .arg(scene.h.bagPath(QStringLiteral("a.prp")),
-                                        scene.h.programDir.path() + QLatin1Char('/') + bag, reason)));
+            prompts.append(renameError(t.scene.h.bagPath(QStringLiteral("a.prp")),
+                                       t.scene.h.programDir.path() + QLatin1Char('/') + bag, reason));
         }
         for (int i = 1; i < prompts.size(); ++i)
-            scene.h.prompter.answerMessage(Pressed::Ok);
+            t.scene.h.prompter.answerMessage(Pressed::Ok);
 
         f.menRename->trigger();
 
-        QCOMPARE(describe(scene.h.prompter.requests), prompts);
-        QCOMPARE(describe(scene.programFiles()), describe(expected));
-        QCOMPARE(describe(scene.palaceFiles()), describe(palaceBefore));
-        QCOMPARE(outsideProgramDirectory(scene), outsideBefore);
+        QCOMPARE(describe(t.scene.h.prompter.requests), prompts);
+        checkFiles(t);
+        if (QTest::currentTestFailed())
+            return;
         const bool carriedOut = row.rename == Outcome::Written || row.rename == Outcome::NoName;
         QCOMPARE(controlStates(f), carriedOut
                                        ? QStringLiteral("load:off save:on list:on delete:on rename:off")
                                        : QStringLiteral("load:on save:on list:on delete:on rename:on"));
         if (row.rename == Outcome::Written)
             QVERIFY(f.File1->names().contains(bag));
-        checkStartUpKeepsEveryBag(scene, expected);
+        checkStartUpKeepsEveryBag(t.scene, t.expected);
     }
 
     // The clean-up of a later start removes only our own temporary files, never a bag the user named.

@@ -1,6 +1,7 @@
 #include "platform/PosixFileSystem.h"
 #include "props/BagStore.h"
 #include "support/ChildProcess.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,17 +12,6 @@
 
 namespace {
 constexpr uid_t nobody = 65534;
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 mode_t modeOf(const QString& path) {
     struct stat status {};

@@ -1,5 +1,6 @@
 #include "props/BagStore.h"
 #include "support/FaultyFileSystem.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,17 +24,6 @@ QByteArray pattern(qsizetype size) {
 
 // Big enough for several reads and writes of the fallback copy and several chunks of copy_file_range.
 const QByteArray newBytes = pattern(1300 * 1024 + 17);
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 int openDescriptors() {
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::System).size());
@@ -127,7 +117,7 @@ private slots:
         QFETCH(int, destination);
         QFETCH(bool, rangeCopyUnsupported);
         const auto where = Destination(destination);
-        const QByteArray before = where == Destination::New ? QByteArray("<missing>") : oldBytes;
+        const QByteArray before = where == Destination::New ? QByteArray("<unreadable>") : oldBytes;
 
         prepare(where);
         FaultyFileSystem dry;

@@ -2,6 +2,7 @@
 #include "props/BagStore.h"
 #include "support/ChildProcess.h"
 #include "support/FaultyFileSystem.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,17 +29,6 @@ QByteArray pattern(qsizetype size, int seed) {
     auto* words = reinterpret_cast<quint32*>(bytes.data());
     QRandomGenerator(quint32(seed)).fillRange(words, size_t(size) / sizeof(quint32));
     return bytes;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Identity and times of a file: any write to it changes them.

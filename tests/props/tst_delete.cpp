@@ -85,14 +85,14 @@ private slots:
             deleteErrorMarker, messageRequest(QStringLiteral("Delete Error"), 16,
                                               QStringLiteral("Could not delete %1.\r%2")
                                                   .arg(bag, QString::fromLocal8Bit(std::strerror(ENOENT)))));
-        QCOMPARE(describe(scene.h.prompter.requests), prompts);
-        QCOMPARE(scene.h.prompter.unusedAnswers(), 0);
-        QCOMPARE(describe(scene.programFiles()), describe(expected));
-        QCOMPARE(describe(scene.palaceFiles()), describe(palaceBefore));
-        QCOMPARE(controlStates(f), c.controlsAfter);
-        QCOMPARE(scene.listWasRefreshed(), c.refreshed);
-        QCOMPARE(f.Selfile, QStringLiteral("a.prp"));
-        QCOMPARE(scene.h.client.calls, 0);
+        scene.checkOutcome({.prompts = prompts,
+                            .clientCalls = 0,
+                            .programFiles = expected,
+                            .palaceFiles = palaceBefore,
+                            .currentDirFiles = std::nullopt,
+                            .controls = c.controlsAfter,
+                            .refreshed = c.refreshed,
+                            .selfile = QStringLiteral("a.prp")});
     }
 
     // Delbox keeps the answer as the digits of the button code and is left alone when nothing is asked.

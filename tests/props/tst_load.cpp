@@ -1,5 +1,6 @@
 #include "app/BagList.h"
 #include "app/Form1.h"
+#include "support/BagPrompts.h"
 #include "support/BagScene.h"
 #include "support/Form1Probe.h"
 
@@ -13,11 +14,6 @@ using Palace = BagScene::Palace;
 
 namespace {
 
-const QString refusal =
-    messageRequest(QStringLiteral("Error"), 16,
-                   QStringLiteral("Palace is currently running on your system.\rYou may not "
-                                  "use STX's Load or Save feature until you close the palace "
-                                  "client."));
 const QString question = messageRequest(
     QStringLiteral("File Load Confirmation"), 36,
     QStringLiteral("This function will load the selected prop file in place of the existing one.\r") +
@@ -26,15 +22,6 @@ const QString finalQuestion =
     messageRequest(QStringLiteral("Final Load Confirm"), 17, QStringLiteral("File a.prp will be loaded now"));
 const QString loaded = messageRequest(QStringLiteral("Load Successful"), 0,
                                       QStringLiteral("File a.prp has been successfully loaded."));
-const QString askName =
-    inputRequest(QStringLiteral("Prop File Name"),
-                 QStringLiteral("Please enter a name for the prop file\rNOTE: Do not use any "
-                                "file extension"),
-                 QStringLiteral("myprop"));
-const QString palaceFilesError = messageRequest(
-    QStringLiteral("ERROR"), 16,
-    QStringLiteral("Could not find palace files.\rPlease use Options and Set Path to specify the "
-                   "directory where your palace files reside."));
 
 // One scripted answer: a button code, or a text for the name prompt.
 struct Reply {
@@ -83,10 +70,12 @@ private slots:
         const Reply yes = press(Pressed::Yes), no = press(Pressed::No), ok = press(Pressed::Ok),
                     cancel = press(Pressed::Cancel);
 
-        QTest::newRow("client running: refused") << LoadCase{
-            Palace::Stored, true, 0, Setup::None, {ok}, {refusal}, {}, {}, unchangedControls, false};
-        QTest::newRow("client running, safety off: refused as well") << LoadCase{
-            Palace::Stored, true, 1, Setup::None, {ok}, {refusal}, {}, {}, unchangedControls, false};
+        QTest::newRow("client running: refused")
+            << LoadCase{Palace::Stored,         true, 0,  Setup::None,       {ok},
+                        {clientRunningRefusal}, {},   {}, unchangedControls, false};
+        QTest::newRow("client running, safety off: refused as well")
+            << LoadCase{Palace::Stored,         true, 1,  Setup::None,       {ok},
+                        {clientRunningRefusal}, {},   {}, unchangedControls, false};
         QTest::newRow("safety off: copied without a word")
             << LoadCase{Palace::Stored, false, 1, Setup::None, {}, {}, bagA, {}, unchangedControls, false};
         QTest::newRow("no save, OK: loaded") << LoadCase{
@@ -101,7 +90,7 @@ private slots:
                         0,
                         Setup::None,
                         {yes, type(QStringLiteral("keep")), ok},
-                        {question, askName, finalQuestion, loaded},
+                        {question, askBagName, finalQuestion, loaded},
                         bagA,
                         QStringLiteral("keep.prp"),
                         unchangedControls,
@@ -112,7 +101,7 @@ private slots:
                         0,
                         Setup::None,
                         {yes, type(QStringLiteral("keep")), cancel},
-                        {question, askName, finalQuestion},
+                        {question, askBagName, finalQuestion},
                         {},
                         QStringLiteral("keep.prp"),
                         unchangedControls,
@@ -123,7 +112,7 @@ private slots:
                         0,
                         Setup::None,
                         {yes, type({}), ok},
-                        {question, askName, finalQuestion, loaded},
+                        {question, askBagName, finalQuestion, loaded},
                         bagA,
                         {},
                         unchangedControls,
@@ -134,7 +123,7 @@ private slots:
                         0,
                         Setup::None,
                         {yes, type(QStringLiteral("a/b")), ok, ok},
-                        {question, askName, palaceFilesError, finalQuestion, loaded},
+                        {question, askBagName, palaceFilesError, finalQuestion, loaded},
                         bagA,
                         {},
                         afterFailedSave,
@@ -145,7 +134,7 @@ private slots:
                         0,
                         Setup::None,
                         {yes, type(QStringLiteral("keep")), ok, ok},
-                        {question, askName, palaceFilesError, finalQuestion, loaded},
+                        {question, askBagName, palaceFilesError, finalQuestion, loaded},
                         bagA,
                         {},
                         afterFailedSave,
@@ -156,7 +145,7 @@ private slots:
                         0,
                         Setup::None,
                         {yes, type(QStringLiteral("keep")), ok, cancel},
-                        {question, askName, palaceFilesError, finalQuestion},
+                        {question, askBagName, palaceFilesError, finalQuestion},
                         {},
                         {},
                         afterFailedSave,
@@ -167,7 +156,7 @@ private slots:
                         0,
                         Setup::None,
                         {yes, type(QStringLiteral("a")), ok},
-                        {question, askName, finalQuestion, loaded},
+                        {question, askBagName, finalQuestion, loaded},
                         live,
                         QStringLiteral("a.prp"),
                         unchangedControls,
@@ -247,15 +236,16 @@ private slots:
         QStringList prompts = c.prompts;
         prompts.replaceInStrings(loadErrorMarker, loadError);
 
-        QCOMPARE(describe(scene.h.prompter.requests), prompts);
-        QCOMPARE(scene.h.prompter.unusedAnswers(), 0);
-        QCOMPARE(scene.h.client.calls, 1);
-        QCOMPARE(describe(scene.programFiles()), describe(expectedProgram));
-        QCOMPARE(describe(scene.palaceFiles()), describe(expectedPalace));
-        QCOMPARE(describe(scene.currentDirFiles()), describe(expectedCurrent));
-        QCOMPARE(controlStates(f), c.controlsAfter);
-        QCOMPARE(scene.listWasRefreshed(), c.refreshed);
-        QCOMPARE(f.Selfile, QStringLiteral("a.prp"));
+        scene.checkOutcome({.prompts = prompts,
+                            .clientCalls = 1,
+                            .programFiles = expectedProgram,
+                            .palaceFiles = expectedPalace,
+                            .currentDirFiles = expectedCurrent,
+                            .controls = c.controlsAfter,
+                            .refreshed = c.refreshed,
+                            .selfile = QStringLiteral("a.prp")});
+        if (QTest::currentTestFailed())
+            return;
         if (!c.clientRunning)
             QCOMPARE(f.Selpath, liveHere ? QString() : QString(liveFile).chopped(int(qstrlen("palace.prp"))));
     }

@@ -1,5 +1,6 @@
 #include "app/BagList.h"
 #include "app/Form1.h"
+#include "support/BagPrompts.h"
 #include "support/BagScene.h"
 #include "support/Form1Probe.h"
 
@@ -10,14 +11,6 @@
 #include <cstring>
 
 namespace {
-
-const QString askName =
-    inputRequest(QStringLiteral("Rename Prop File"),
-                 QStringLiteral("Please enter a name for the prop file\rNOTE: Do not use any "
-                                "file extension"),
-                 QStringLiteral("myprop"));
-const QString noNameError = messageRequest(
-    QStringLiteral("Rename Error"), 16, QStringLiteral("You must choose a valid name.\rOperation aborted."));
 
 struct RenameCase {
     qint16 dsr = 0;
@@ -88,23 +81,21 @@ private slots:
 
         f.menRename->trigger();
 
-        QStringList prompts{askName};
+        QStringList prompts{askNewBagName};
         if (c.noNameMessage)
-            prompts.append(noNameError);
+            prompts.append(renameNoNameError);
         if (c.failure != 0)
-            prompts.append(messageRequest(QStringLiteral("Rename Error"), 16,
-                                          QStringLiteral("Could not rename %1 to %2.\r%3")
-                                              .arg(scene.h.bagPath(QStringLiteral("a.prp")),
-                                                   scene.h.bagPath(c.typed + QStringLiteral(".prp")),
-                                                   QString::fromLocal8Bit(std::strerror(c.failure)))));
-        QCOMPARE(describe(scene.h.prompter.requests), prompts);
-        QCOMPARE(scene.h.prompter.unusedAnswers(), 0);
-        QCOMPARE(describe(scene.programFiles()), describe(expected));
-        QCOMPARE(describe(scene.palaceFiles()), describe(palaceBefore));
-        QCOMPARE(controlStates(f), c.controlsAfter);
-        QCOMPARE(scene.listWasRefreshed(), c.refreshed);
-        QCOMPARE(f.Selfile, QStringLiteral("a.prp"));
-        QCOMPARE(scene.h.client.calls, 0);
+            prompts.append(renameError(scene.h.bagPath(QStringLiteral("a.prp")),
+                                       scene.h.bagPath(c.typed + QStringLiteral(".prp")),
+                                       QString::fromLocal8Bit(std::strerror(c.failure))));
+        scene.checkOutcome({.prompts = prompts,
+                            .clientCalls = 0,
+                            .programFiles = expected,
+                            .palaceFiles = palaceBefore,
+                            .currentDirFiles = std::nullopt,
+                            .controls = c.controlsAfter,
+                            .refreshed = c.refreshed,
+                            .selfile = QStringLiteral("a.prp")});
     }
 
     void workingStorageHoldsTheTypedName() {

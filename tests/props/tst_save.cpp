@@ -1,5 +1,6 @@
 #include "app/BagList.h"
 #include "app/Form1.h"
+#include "support/BagPrompts.h"
 #include "support/BagScene.h"
 #include "support/Form1Probe.h"
 
@@ -9,19 +10,6 @@
 using Palace = BagScene::Palace;
 
 namespace {
-
-const QString namePrompt =
-    QStringLiteral("Please enter a name for the prop file\rNOTE: Do not use any file extension");
-const QString askName = inputRequest(QStringLiteral("Prop File Name"), namePrompt, QStringLiteral("myprop"));
-const QString refusal =
-    messageRequest(QStringLiteral("Error"), 16,
-                   QStringLiteral("Palace is currently running on your system.\rYou may not "
-                                  "use STX's Load or Save feature until you close the palace "
-                                  "client."));
-const QString palaceFilesError = messageRequest(
-    QStringLiteral("ERROR"), 16,
-    QStringLiteral("Could not find palace files.\rPlease use Options and Set Path to specify the "
-                   "directory where your palace files reside."));
 
 struct SaveCase {
     Palace palace = Palace::Stored;
@@ -52,58 +40,58 @@ private slots:
                         true,
                         true,
                         {},
-                        {refusal},
+                        {clientRunningRefusal},
                         {},
                         QStringLiteral("load:on save:on list:on delete:on rename:on"),
                         false};
-        QTest::newRow("new name") << SaveCase{Palace::Stored,          false,     true,
-                                              QStringLiteral("party"), {askName}, QStringLiteral("party.prp"),
-                                              savedControls,           true};
+        QTest::newRow("new name") << SaveCase{
+            Palace::Stored, false, true, QStringLiteral("party"), {askBagName}, QStringLiteral("party.prp"),
+            savedControls,  true};
         QTest::newRow("existing name replaced without a question") << SaveCase{
-            Palace::Stored, false, true, QStringLiteral("myprop"), {askName}, QStringLiteral("myprop.prp"),
+            Palace::Stored, false, true, QStringLiteral("myprop"), {askBagName}, QStringLiteral("myprop.prp"),
             savedControls,  true};
         QTest::newRow("the selected bag's own name")
-            << SaveCase{Palace::Stored,          false,         true, QStringLiteral("a"), {askName},
+            << SaveCase{Palace::Stored,          false,         true, QStringLiteral("a"), {askBagName},
                         QStringLiteral("a.prp"), savedControls, true};
         QTest::newRow("no name given")
-            << SaveCase{Palace::Stored, false, true, {}, {askName}, {}, savedControls, true};
+            << SaveCase{Palace::Stored, false, true, {}, {askBagName}, {}, savedControls, true};
         QTest::newRow("typed extension kept") << SaveCase{
-            Palace::Stored, false, true, QStringLiteral("a.prp"), {askName}, QStringLiteral("a.prp.prp"),
+            Palace::Stored, false, true, QStringLiteral("a.prp"), {askBagName}, QStringLiteral("a.prp.prp"),
             savedControls,  true};
         QTest::newRow("leading and trailing spaces kept")
             << SaveCase{Palace::Stored, false,
                         true,           QStringLiteral("  lead trail "),
-                        {askName},      QStringLiteral("  lead trail .prp"),
+                        {askBagName},   QStringLiteral("  lead trail .prp"),
                         savedControls,  true};
         QTest::newRow("right after start-up, nothing selected")
             << SaveCase{Palace::Stored,
                         false,
                         false,
                         QStringLiteral("first"),
-                        {askName},
+                        {askBagName},
                         QStringLiteral("first.prp"),
                         QStringLiteral("load:off save:on list:on delete:off rename:off"),
                         true};
-        QTest::newRow("directory stored after start-up is read afresh")
-            << SaveCase{Palace::StoredAfterStart,    false,         true, QStringLiteral("fresh"), {askName},
-                        QStringLiteral("fresh.prp"), savedControls, true};
+        QTest::newRow("directory stored after start-up is read afresh") << SaveCase{
+            Palace::StoredAfterStart,    false,         true, QStringLiteral("fresh"), {askBagName},
+            QStringLiteral("fresh.prp"), savedControls, true};
         QTest::newRow("nothing stored: palace.prp of the current directory")
-            << SaveCase{Palace::NotStoredLiveHere,  false,         true, QStringLiteral("here"), {askName},
+            << SaveCase{Palace::NotStoredLiveHere,  false,         true, QStringLiteral("here"), {askBagName},
                         QStringLiteral("here.prp"), savedControls, true};
-        QTest::newRow("nothing stored and no palace.prp here: error")
-            << SaveCase{Palace::NotStored,           false, true,           QStringLiteral("x"),
-                        {askName, palaceFilesError}, {},    failedControls, false};
-        QTest::newRow("palace.prp missing: error")
-            << SaveCase{Palace::NoLiveFile,          false, true,           QStringLiteral("x"),
-                        {askName, palaceFilesError}, {},    failedControls, false};
+        QTest::newRow("nothing stored and no palace.prp here: error") << SaveCase{
+            Palace::NotStored, false, true, QStringLiteral("x"), {askBagName, palaceFilesError}, {},
+            failedControls,    false};
+        QTest::newRow("palace.prp missing: error") << SaveCase{
+            Palace::NoLiveFile, false, true, QStringLiteral("x"), {askBagName, palaceFilesError}, {},
+            failedControls,     false};
         QTest::newRow("stored directory gone: error")
-            << SaveCase{Palace::DirectoryGone,       false, true,           QStringLiteral("x"),
-                        {askName, palaceFilesError}, {},    failedControls, false};
-        QTest::newRow("palace.prp missing, existing name: the bag is kept")
-            << SaveCase{Palace::NoLiveFile,          false, true,           QStringLiteral("myprop"),
-                        {askName, palaceFilesError}, {},    failedControls, false};
+            << SaveCase{Palace::DirectoryGone,          false, true,           QStringLiteral("x"),
+                        {askBagName, palaceFilesError}, {},    failedControls, false};
+        QTest::newRow("palace.prp missing, existing name: the bag is kept") << SaveCase{
+            Palace::NoLiveFile, false, true, QStringLiteral("myprop"), {askBagName, palaceFilesError}, {},
+            failedControls,     false};
         QTest::newRow("bag cannot be written (a folder of that name): error") << SaveCase{
-            Palace::Stored, false, true, QStringLiteral("folder"), {askName, palaceFilesError}, {},
+            Palace::Stored, false, true, QStringLiteral("folder"), {askBagName, palaceFilesError}, {},
             failedControls, false};
     }
 
@@ -133,15 +121,16 @@ private slots:
             scene.h.prompter.answerMessage(Pressed::Ok);
         QTest::mouseClick(f.Command2, Qt::LeftButton);
 
-        QCOMPARE(describe(scene.h.prompter.requests), c.prompts);
-        QCOMPARE(scene.h.prompter.unusedAnswers(), 0);
-        QCOMPARE(scene.h.client.calls, 1);
-        QCOMPARE(describe(scene.programFiles()), describe(expectedProgram));
-        QCOMPARE(describe(scene.palaceFiles()), describe(palaceBefore));
-        QCOMPARE(describe(scene.currentDirFiles()), describe(currentBefore));
-        QCOMPARE(controlStates(f), c.controlsAfter);
-        QCOMPARE(scene.listWasRefreshed(), c.refreshed);
-        QCOMPARE(f.Selfile, c.selectFirst ? QStringLiteral("a.prp") : QString());
+        scene.checkOutcome({.prompts = c.prompts,
+                            .clientCalls = 1,
+                            .programFiles = expectedProgram,
+                            .palaceFiles = palaceBefore,
+                            .currentDirFiles = currentBefore,
+                            .controls = c.controlsAfter,
+                            .refreshed = c.refreshed,
+                            .selfile = c.selectFirst ? QStringLiteral("a.prp") : QString()});
+        if (QTest::currentTestFailed())
+            return;
         if (!c.clientRunning)
             QVERIFY2(controlsWhileAsked.startsWith(QStringLiteral("load:off save:off list:off")),
                      qPrintable(controlsWhileAsked));

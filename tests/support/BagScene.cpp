@@ -2,6 +2,7 @@
 
 #include "app/BagList.h"
 #include "settings/SettingsStore.h"
+#include "support/Form1Probe.h"
 
 #include <QDir>
 #include <QtTest>
@@ -74,4 +75,17 @@ void BagScene::sneakBagIn() {
 
 bool BagScene::listWasRefreshed() const {
     return h.form->File1->names().contains(sneakedBag);
+}
+
+void BagScene::checkOutcome(const Outcome& expected) const {
+    QCOMPARE(describe(h.prompter.requests), expected.prompts);
+    QCOMPARE(h.prompter.unusedAnswers(), 0);
+    QCOMPARE(h.client.calls, expected.clientCalls);
+    QCOMPARE(describe(programFiles()), describe(expected.programFiles));
+    QCOMPARE(describe(palaceFiles()), describe(expected.palaceFiles));
+    if (expected.currentDirFiles)
+        QCOMPARE(describe(currentDirFiles()), describe(*expected.currentDirFiles));
+    QCOMPARE(controlStates(*h.form), expected.controls);
+    QCOMPARE(listWasRefreshed(), expected.refreshed);
+    QCOMPARE(h.form->Selfile, expected.selfile);
 }

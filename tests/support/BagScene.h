@@ -5,7 +5,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <optional>
 
 // The usual stage for the bag operations: a Palace directory holding palace.prp, a program directory
 // holding a.prp and myprop.prp, and an empty temporary current directory (the one a bare "palace.prp"
@@ -19,6 +21,18 @@ public:
         DirectoryGone,    // a directory that does not exist is stored
         NotStored,        // nothing stored and no palace.prp in the current directory
         NotStoredLiveHere // nothing stored, palace.prp in the current directory
+    };
+
+    // What a bag operation must leave behind, checked in full by checkOutcome.
+    struct Outcome {
+        QStringList prompts; // as Form1Probe describes them, every scripted answer used
+        int clientCalls = 0;
+        DirectoryContents programFiles;
+        DirectoryContents palaceFiles;
+        std::optional<DirectoryContents> currentDirFiles; // not checked when not given
+        QString controls;                                 // as controlStates shows them
+        bool refreshed = false;
+        QString selfile;
     };
 
     static const QByteArray liveBytes;
@@ -35,6 +49,7 @@ public:
     // Writes a bag behind the window's back: the list shows it only after it has been re-read.
     void sneakBagIn();
     bool listWasRefreshed() const;
+    void checkOutcome(const Outcome& expected) const;
 
     DirectoryContents programFiles() const { return contentsOf(h.programDir.path()); }
     DirectoryContents palaceFiles() const { return contentsOf(h.palaceDir.path()); }

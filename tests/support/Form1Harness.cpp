@@ -1,11 +1,11 @@
 #include "support/Form1Harness.h"
 
 #include "settings/SettingsStore.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
-#include <QtTest>
 
 Form1Harness::Form1Harness() {
     // Whatever else happens, never touch a real user's settings.
@@ -36,9 +36,7 @@ QString Form1Harness::bagPath(const QString& name) const { return programDir.fil
 QString Form1Harness::livePath() const { return palaceDir.filePath(QStringLiteral("palace.prp")); }
 
 void Form1Harness::writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
+    ::writeFile(path, bytes);
 }
 
 QByteArray Form1Harness::readFile(const QString& path) {
