@@ -43,13 +43,13 @@ inline const QString defaultBagName = QStringLiteral("myprop");
 
 // Refusal while the client runs (save and load).
 inline const QString clientRunningTitle = QStringLiteral("Error");
-inline const QString clientRunningText =
-    joinLines({QStringLiteral("Palace is currently running on your system."),
-               QStringLiteral("You may not use STX's Load or Save feature until you close the palace client.")});
+inline const QString clientRunningText = joinLines(
+    {QStringLiteral("Palace is currently running on your system."),
+     QStringLiteral("You may not use STX's Load or Save feature until you close the palace client.")});
 
 // Save, and the client start that shares its error.
-inline const QString namePrompt = joinLines(
-    {QStringLiteral("Please enter a name for the prop file"), QStringLiteral("NOTE: Do not use any file extension")});
+inline const QString namePrompt = joinLines({QStringLiteral("Please enter a name for the prop file"),
+                                             QStringLiteral("NOTE: Do not use any file extension")});
 inline const QString saveNameTitle = QStringLiteral("Prop File Name");
 inline const QString palaceFilesTitle = QStringLiteral("ERROR");
 inline const QString palaceFilesText = joinLines(
@@ -63,7 +63,9 @@ inline const QString loadQuestionText =
     joinLines({QStringLiteral("This function will load the selected prop file in place of the existing one."),
                QString(28, QChar(' ')) + QStringLiteral("Would you like to save existing file first?")});
 inline const QString finalLoadTitle = QStringLiteral("Final Load Confirm");
-inline QString finalLoadText(const QString& file) { return QStringLiteral("File ") + file + QStringLiteral(" will be loaded now"); }
+inline QString finalLoadText(const QString& file) {
+    return QStringLiteral("File ") + file + QStringLiteral(" will be loaded now");
+}
 inline const QString loadDoneTitle = QStringLiteral("Load Successful");
 inline QString loadDoneText(const QString& file) {
     return QStringLiteral("File ") + file + QStringLiteral(" has been successfully loaded.");
@@ -71,7 +73,9 @@ inline QString loadDoneText(const QString& file) {
 
 // Delete and rename.
 inline const QString deleteTitle = QStringLiteral("Confirm File Delete");
-inline QString deleteText(const QString& file) { return QStringLiteral("Delete file ") + file + QStringLiteral("?"); }
+inline QString deleteText(const QString& file) {
+    return QStringLiteral("Delete file ") + file + QStringLiteral("?");
+}
 inline const QString renameTitle = QStringLiteral("Rename Prop File");
 inline const QString renameErrorTitle = QStringLiteral("Rename Error");
 inline const QString renameErrorText =

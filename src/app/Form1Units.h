@@ -19,6 +19,6 @@ struct Form1Units {
     ProgramStarter& starter;
     Prompter& prompter;
     Form2Units dialog;
-    QString programDirectory;           // becomes Apath
-    std::function<void()> endProgram;   // ends the process at once, writing nothing
+    QString programDirectory;         // becomes Apath
+    std::function<void()> endProgram; // ends the process at once, writing nothing
 };

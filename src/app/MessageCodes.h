@@ -22,4 +22,6 @@ inline constexpr int No = 7;
 } // namespace Answer
 
 // Lines of a prompt are joined by a single carriage return, never a line feed.
-inline QString joinLines(const QStringList& lines) { return lines.join(QChar(13)); }
+inline QString joinLines(const QStringList& lines) {
+    return lines.join(QChar(13));
+}

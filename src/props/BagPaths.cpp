@@ -6,9 +6,13 @@
 
 namespace BagPaths {
 
-QString liveFile(const QString& palaceDirectory) { return palaceDirectory + Form1Texts::liveFile; }
+QString liveFile(const QString& palaceDirectory) {
+    return palaceDirectory + Form1Texts::liveFile;
+}
 
-QString clientProgram(const QString& palaceDirectory) { return palaceDirectory + Form1Texts::clientProgram; }
+QString clientProgram(const QString& palaceDirectory) {
+    return palaceDirectory + Form1Texts::clientProgram;
+}
 
 QString bag(const QString& programDirectory, const QString& fileName) {
     return programDirectory + QDir::separator() + fileName;

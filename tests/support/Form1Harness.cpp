@@ -29,11 +29,17 @@ void Form1Harness::storePalaceDirectory() {
                          palaceDirectory());
 }
 
-QString Form1Harness::palaceDirectory() const { return palaceDir.path() + QDir::separator(); }
+QString Form1Harness::palaceDirectory() const {
+    return palaceDir.path() + QDir::separator();
+}
 
-QString Form1Harness::bagPath(const QString& name) const { return programDir.filePath(name); }
+QString Form1Harness::bagPath(const QString& name) const {
+    return programDir.filePath(name);
+}
 
-QString Form1Harness::livePath() const { return palaceDir.filePath(QStringLiteral("palace.prp")); }
+QString Form1Harness::livePath() const {
+    return palaceDir.filePath(QStringLiteral("palace.prp"));
+}
 
 void Form1Harness::writeFile(const QString& path, const QByteArray& bytes) {
     ::writeFile(path, bytes);
