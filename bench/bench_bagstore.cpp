@@ -1,6 +1,6 @@
 #include "platform/PosixFileSystem.h"
-#include "platform/QtSettingsStore.h"
 #include "props/BagStore.h"
+#include "settings/QtSettingsStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,7 +41,7 @@ private slots:
     void listTenThousandBags() {
         QStringList bags;
         QBENCHMARK {
-            bags = store.listBags(dir.filePath("bags"));
+            bags = store.listBags(dir.filePath("bags")).names;
         }
         QCOMPARE(bags.size(), listedFiles);
     }

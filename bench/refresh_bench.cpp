@@ -3,24 +3,17 @@
 //
 //   QT_QPA_PLATFORM=offscreen build-release/bench/refresh_bench [BAGS] [RUNS]
 //
-// The real main window is shown on the offscreen platform over a temporary program directory, with a
-// recording prompter and fake client detector and starter. Our figure is the handler plus the events it
-// leaves behind (the list's new layout and repaint), which is what the user waits for.
+// The real main window is shown on the offscreen platform by the window tests' harness, over a temporary
+// program directory, with a recording prompter and fake client detector and starter. Our figure is the
+// handler plus the events it leaves behind (the list's new layout and repaint), which is what the user waits
+// for.
 #include "BenchTable.h"
 
 #include "app/BagList.h"
-#include "app/Form1.h"
-#include "platform/DirectoryReader.h"
-#include "platform/DriveScanner.h"
-#include "platform/PosixFileSystem.h"
-#include "platform/QtSettingsStore.h"
-#include "props/BagStore.h"
-#include "support/FakePrompter.h"
-#include "support/Fakes.h"
+#include "support/Form1Harness.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <cstdlib>
 #include <cstring>
@@ -61,7 +54,8 @@ int main(int argc, char** argv) {
     if (bags < 0 || runs <= 0 || runs > 10000)
         return 2;
 
-    QTemporaryDir programDir;
+    Form1Harness harness;
+    const QTemporaryDir& programDir = harness.programDir;
     for (int i = 0; i < bags; ++i) {
         QFile bag(programDir.filePath(QStringLiteral("Prop bag %1.prp").arg(i, 5, 10, QLatin1Char('0'))));
         if (!bag.open(QIODevice::WriteOnly)) {
@@ -71,23 +65,8 @@ int main(int argc, char** argv) {
     }
     const QByteArray directory = QFile::encodeName(programDir.path());
 
-    PosixFileSystem fileSystem;
-    BagStore store(fileSystem);
-    QtSettingsStore settings;
-    FakeClientDetector client;
-    FakeProgramStarter starter;
-    FakePrompter prompter;
-    DriveScanner drives;
-    DirectoryReader directories;
-    Form1 form({settings,
-                store,
-                client,
-                starter,
-                prompter,
-                {settings, prompter, drives, directories, programDir.path()},
-                programDir.path(),
-                [] {}});
-    form.show();
+    harness.start().show();
+    const Form1Probe form = harness.probe();
     QCoreApplication::processEvents();
 
     std::vector<double> handler, handlerAndPaint, readdirOnly;

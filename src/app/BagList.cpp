@@ -25,9 +25,11 @@ void BagList::setDirectory(const QString& directory) {
     refresh();
 }
 
-void BagList::refresh() {
+StepResult BagList::refresh() {
     selectionModel()->clear();
-    model_->setStringList(bags_.listBags(directory_));
+    BagListing listing = bags_.listBags(directory_);
+    model_->setStringList(std::move(listing.names));
+    return listing.result;
 }
 
 QStringList BagList::names() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/StepResult.h"
+
 #include <QListView>
 #include <QString>
 
@@ -16,9 +18,9 @@ public:
     BagList(BagStore& bags, QWidget* parent = nullptr);
 
     void setDirectory(const QString& directory);
-    QString directory() const { return directory_; }
-    // Re-reads the directory; no entry is selected afterwards.
-    void refresh();
+    // Re-reads the directory; no entry is selected afterwards. A directory that cannot be read lists what
+    // was read before the failure.
+    StepResult refresh();
     QStringList names() const;
     // The selected entry's name, or the empty string when none is selected.
     QString selectedName() const;

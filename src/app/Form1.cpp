@@ -1,10 +1,9 @@
 #include "app/Form1.h"
 
 #include "app/BagList.h"
-#include "app/Form1Images.h"
 #include "app/Form1Texts.h"
-#include "settings/Form2.h"
-#include "settings/SettingsStore.h"
+#include "app/Form2.h"
+#include "app/Images.h"
 
 #include <QAction>
 #include <QFrame>
@@ -61,7 +60,7 @@ QAction* makeItem(QMenu* menu, const QString& caption, QKeySequence shortcut, bo
 
 Form1::Form1(Form1Units units, QWidget* parent) : QMainWindow(parent), units_(std::move(units)) {
     setWindowTitle(Form1Texts::windowTitle);
-    setWindowIcon(Form1Images::hammer());
+    setWindowIcon(Images::hammer());
 
     auto* client = new QWidget(this);
     client->setFixedSize(clientSize);
@@ -82,10 +81,10 @@ Form1::Form1(Form1Units units, QWidget* parent) : QMainWindow(parent), units_(st
     Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
     Frame1->setAccessibleName(Form1Texts::safetyStripName);
     Frame1->setGeometry(stripRect);
-    Picture1 = makePictureBox(Frame1, Form1Images::safetyOn(), Form1Texts::safetyOn);
+    Picture1 = makePictureBox(Frame1, Images::safetyOn(), Form1Texts::safetyOn);
     Label1 = new QLabel(Form1Texts::safetyOn, Frame1);
     Label1->setGeometry(labelRect);
-    Picture2 = makePictureBox(Frame1, Form1Images::safetyOff(), Form1Texts::safetyOff);
+    Picture2 = makePictureBox(Frame1, Images::safetyOff(), Form1Texts::safetyOff);
     Picture2->hide();
     // The list's lower edge and the Start Palace button lie over the strip: draw them above it,
     // so that the list keeps its whole border and the button is never hidden.
@@ -131,33 +130,6 @@ Form1::Form1(Form1Units units, QWidget* parent) : QMainWindow(parent), units_(st
 }
 
 Form1::~Form1() = default;
-
-void Form1::Form_Load() {
-    Selpath = units_.settings.readSetting(PalacePathSetting::application, PalacePathSetting::section,
-                                          PalacePathSetting::key);
-    Apath = units_.programDirectory;
-    File1->setDirectory(Apath);
-}
-
-void Form1::Form_Click() {
-    Command1->setEnabled(false);
-    Command2->setEnabled(true);
-    menDelete->setEnabled(false);
-    menRename->setEnabled(false);
-    File1->refresh();
-}
-
-void Form1::File1_Click() {
-    Command1->setEnabled(true);
-    Command2->setEnabled(true);
-    menDelete->setEnabled(true);
-    menRename->setEnabled(true);
-    Selfile = File1->selectedName();
-}
-
-void Form1::menExit_Click() {
-    units_.endProgram();
-}
 
 void Form1::mousePressEvent(QMouseEvent* event) {
     // Only the window's own surface counts: the strip, the label and the menu bar are controls.

@@ -15,13 +15,45 @@ class QMenu;
 class QPushButton;
 
 // The main window. Its controls, state and handlers carry the names the program is described by;
-// the handlers of each operation are defined beside that operation (props/, client/, settings/, safety/).
+// Form1.cpp builds the window, Form1Handlers.cpp holds what it does.
 class Form1 : public QMainWindow {
     Q_OBJECT
 
 public:
     explicit Form1(Form1Units units, QWidget* parent = nullptr);
     ~Form1() override;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    friend class Form1Probe; // the tests' view of the state and the controls
+
+    // Handlers, in the order a user meets them.
+    void Form_Load();
+    void Form_Click();
+    void File1_Click();
+    void Command2_Click();
+    void Fsave(QString& Sbox);
+    void Command1_Click();
+    void menDelete_Click();
+    void File1_KeyUp(qint16& KeyCode, qint16 Shift);
+    void Delfile(QString& Delbox);
+    void menRename_Click();
+    void RenFile(QString& rfile);
+    void Command3_Click();
+    void menExit_Click();
+    void menPpal_Click();
+    void menDSR_Click();
+    void menuStx_Click();
+
+    // Steps that more than one handler takes.
+    QString storedPalaceDirectory();
+    bool refusedWhileClientRuns();
+    bool copyBagOverLiveFile(const QString& bag, const QString& liveFile);
+
+    Form1Units units_;
+    std::unique_ptr<Form2> form2_; // the path dialog, once it has been opened
 
     // State for the whole run.
     QString Selfile; // bare name of the bag last selected in the list
@@ -47,34 +79,4 @@ public:
     QAction* menPpal = nullptr;
     QAction* menDSR = nullptr;
     QAction* menuStx = nullptr;
-
-    // Methods; each argument is working storage the callers pass empty.
-    void Fsave(QString& Sbox);
-    void Delfile(QString& Delbox);
-    void RenFile(QString& rfile);
-
-    // Handlers.
-    void Form_Load();
-    void Form_Click();
-    void File1_Click();
-    void File1_KeyUp(qint16& KeyCode, qint16 Shift);
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void menDelete_Click();
-    void menRename_Click();
-    void menExit_Click();
-    void menPpal_Click();
-    void menDSR_Click();
-    void menuStx_Click();
-
-    // The path dialog, once it has been opened.
-    Form2* pathDialog() const { return form2_.get(); }
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-
-private:
-    Form1Units units_;
-    std::unique_ptr<Form2> form2_;
 };

@@ -36,9 +36,7 @@ inline const QString disableSafetyItem = QStringLiteral("Disable Safety Requests
 inline const QString aboutMenu = QStringLiteral("&About");
 inline const QString aboutItem = QStringLiteral("STX");
 
-// Bag names are files in the program directory with this pattern.
-inline const QString bagPattern = QStringLiteral("*.prp");
-inline const QString bagExtension = QStringLiteral(".prp");
+// The name the name prompts offer.
 inline const QString defaultBagName = QStringLiteral("myprop");
 
 // Refusal while the client runs (save and load).
@@ -103,8 +101,6 @@ inline const QString notOneFileName = QStringLiteral("The name must be one file 
 // Client start.
 inline const QString startQuestionTitle = QStringLiteral("Run Palace Confirmation");
 inline const QString startQuestionText = QStringLiteral("Are you sure?");
-inline const QString clientProgram = QStringLiteral("palace32.exe");
-inline const QString liveFile = QStringLiteral("palace.prp");
 
 // About box. The empty line in the middle is the shareware notice, which this version leaves empty.
 inline const QString aboutTitle = QStringLiteral("About STX");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Form2Units.h"
+#include "app/Form2Units.h"
 
 #include <QString>
 #include <functional>

@@ -18,6 +18,10 @@ bool isClientName(QByteArrayView name) {
 
 } // namespace
 
+QString programIn(const QString& palaceDirectory) {
+    return palaceDirectory + QLatin1String(programName);
+}
+
 bool isClientWindowClass(QByteArrayView instance, QByteArrayView windowClass) {
     return isClientName(instance) || isClientName(windowClass);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QString>
 
 // How the running client is recognised. The native client's window class is "Palace"; under Wine the
 // window class and the process both carry the executable's name, "palace32.exe". Window class names
@@ -9,6 +10,9 @@ namespace ClientNames {
 
 inline constexpr char nativeWindowClass[] = "Palace";
 inline constexpr char programName[] = "palace32.exe";
+
+// Where the client program is: Selpath & "palace32.exe".
+QString programIn(const QString& palaceDirectory);
 
 // instance and windowClass are the two halves of a window's WM_CLASS.
 bool isClientWindowClass(QByteArrayView instance, QByteArrayView windowClass);

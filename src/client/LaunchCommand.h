@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ProgramFile.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -7,12 +9,7 @@
 // What to run for a program path: the program itself, Wine with the path, or nothing at all.
 namespace LaunchCommand {
 
-// What a file is, as far as starting it goes.
-enum class FileKind {
-    Missing,  // absent, or not a regular file
-    Runnable, // a regular file the system can run by itself
-    Inert,    // a regular file it cannot: no execute permission, or a Windows program
-};
+using FileKind = ProgramFile::Kind;
 using FileProbe = std::function<FileKind(const QString& path)>;
 
 struct Command {

@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-// Looks for the client's window on the X server and for its process; on Windows, for its window class.
+// Looks for the client's window on the X server and for its process.
 // Nothing is remembered between calls.
 class SystemClientDetector : public ClientDetector {
 public:

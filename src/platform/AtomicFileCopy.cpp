@@ -23,7 +23,11 @@ bool rangeCopyUnsupported(int error) {
 }
 } // namespace
 
-int AtomicFileCopy::copy(const QByteArray& source, const QByteArray& destination) {
+StepResult AtomicFileCopy::copy(const QByteArray& source, const QByteArray& destination) {
+    return StepResult::fromErrno(copyOrError(source, destination));
+}
+
+int AtomicFileCopy::copyOrError(const QByteArray& source, const QByteArray& destination) {
     QByteArray target;
     if (const int error = resolveLinks(destination, target))
         return error;

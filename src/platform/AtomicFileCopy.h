@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/StepResult.h"
 
 #include <QByteArray>
 
@@ -12,11 +13,12 @@ class AtomicFileCopy {
 public:
     explicit AtomicFileCopy(FileSystem& fs) : fs_(fs) {}
 
-    // 0, or the errno of the step that failed. After a failure before the rename nothing is left behind;
-    // after a failed sync of the directory the new copy is in place but may not survive a power cut.
-    int copy(const QByteArray& source, const QByteArray& destination);
+    // After a failure before the rename nothing is left behind; after a failed sync of the directory the
+    // new copy is in place but may not survive a power cut.
+    StepResult copy(const QByteArray& source, const QByteArray& destination);
 
 private:
+    int copyOrError(const QByteArray& source, const QByteArray& destination);
     int checkRegularFile(int fd);
     int resolveLinks(QByteArray path, QByteArray& target);
     int copyInto(int source, int directory, const QByteArray& name);

@@ -7,19 +7,11 @@
 namespace {
 
 std::filesystem::path toPath(const QString& path) {
-#ifdef Q_OS_WIN
-    return std::filesystem::path(path.toStdWString());
-#else
     return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
 }
 
 QString toQString(const std::filesystem::path& path) {
-#ifdef Q_OS_WIN
-    return QString::fromStdWString(path.native());
-#else
     return QFile::decodeName(QByteArray::fromStdString(path.native()));
-#endif
 }
 
 } // namespace

@@ -1,8 +1,5 @@
 #include "platform/ProcessTable.h"
 
-// The X server and /proc exist only on Unix-like systems; Windows asks for a window class instead.
-#ifndef Q_OS_WIN
-
 #include <QByteArray>
 #include <QFile>
 
@@ -87,5 +84,3 @@ bool anyProcessOfCurrentUser(const QString& procRoot, const NameTest& test) {
 }
 
 } // namespace ProcessTable
-
-#endif

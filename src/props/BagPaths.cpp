@@ -1,17 +1,11 @@
 #include "props/BagPaths.h"
 
-#include "app/Form1Texts.h"
-
 #include <QDir>
 
 namespace BagPaths {
 
 QString liveFile(const QString& palaceDirectory) {
-    return palaceDirectory + Form1Texts::liveFile;
-}
-
-QString clientProgram(const QString& palaceDirectory) {
-    return palaceDirectory + Form1Texts::clientProgram;
+    return palaceDirectory + liveFileName;
 }
 
 QString bag(const QString& programDirectory, const QString& fileName) {
@@ -19,19 +13,13 @@ QString bag(const QString& programDirectory, const QString& fileName) {
 }
 
 QString newBag(const QString& programDirectory, const QString& name) {
-    return bag(programDirectory, name + Form1Texts::bagExtension);
+    return bag(programDirectory, name + bagExtension);
 }
 
 bool isSingleFileName(const QString& fileName) {
     if (fileName.isEmpty() || fileName == QLatin1String(".") || fileName == QLatin1String(".."))
         return false;
-    if (fileName.contains(QLatin1Char('/')) || fileName.contains(QChar(0)))
-        return false;
-#ifdef Q_OS_WIN
-    if (fileName.contains(QLatin1Char('\\')))
-        return false;
-#endif
-    return true;
+    return !fileName.contains(QDir::separator()) && !fileName.contains(QChar(0));
 }
 
 } // namespace BagPaths

@@ -6,21 +6,15 @@
 #include "platform/RegularFileNames.h"
 #include "platform/SystemCall.h"
 #include "platform/TemporaryName.h"
+#include "props/BagPaths.h"
 
 #include <QFile>
 #include <algorithm>
-#include <cstring>
 #include <fcntl.h>
 #include <utility>
 
 namespace {
-const QByteArray bagSuffix = QByteArrayLiteral(".prp");
-
-FileResult resultOf(int error) {
-    if (error == 0)
-        return {};
-    return {false, QString::fromLocal8Bit(std::strerror(error))};
-}
+const QByteArray bagSuffix = BagPaths::bagExtension.toLatin1();
 
 bool isBagName(const QByteArray& name) {
     return name.endsWith(bagSuffix);
@@ -51,36 +45,36 @@ QStringList sortedForReading(const QList<QByteArray>& names) {
 
 BagStore::BagStore(FileSystem& fs) : fs_(fs) {}
 
-FileResult BagStore::copyFile(const QString& source, const QString& destination) {
-    return resultOf(AtomicFileCopy(fs_).copy(QFile::encodeName(source), QFile::encodeName(destination)));
+StepResult BagStore::copyFile(const QString& source, const QString& destination) {
+    return AtomicFileCopy(fs_).copy(QFile::encodeName(source), QFile::encodeName(destination));
 }
 
-FileResult BagStore::deleteFile(const QString& path) {
+StepResult BagStore::deleteFile(const QString& path) {
     const NativePath where = NativePath::split(path);
     Descriptor directory(fs_, openDirectory(fs_, where.directory));
     if (!directory.isOpen())
-        return resultOf(errno);
+        return StepResult::fromErrno(errno);
     if (fs_.unlinkat(directory.get(), where.name.constData(), 0) < 0)
-        return resultOf(errno);
-    return resultOf(syncDirectory(fs_, directory.get()));
+        return StepResult::fromErrno(errno);
+    return StepResult::fromErrno(syncDirectory(fs_, directory.get()));
 }
 
-FileResult BagStore::renameFile(const QString& from, const QString& to) {
+StepResult BagStore::renameFile(const QString& from, const QString& to) {
     const NativePath where = NativePath::split(to);
     Descriptor directory(fs_, openDirectory(fs_, where.directory));
     if (!directory.isOpen())
-        return resultOf(errno);
+        return StepResult::fromErrno(errno);
     if (fs_.renameat(AT_FDCWD, QFile::encodeName(from).constData(), directory.get(), where.name.constData()) <
         0)
-        return resultOf(errno);
-    return resultOf(syncDirectory(fs_, directory.get()));
+        return StepResult::fromErrno(errno);
+    return StepResult::fromErrno(syncDirectory(fs_, directory.get()));
 }
 
-QStringList BagStore::listBags(const QString& directory) const {
+BagListing BagStore::listBags(const QString& directory) const {
     QList<QByteArray> names;
-    RegularFileNames::list(fs_, QFile::encodeName(directory), isBagName, RegularFileNames::Links::Follow,
-                           names);
-    return sortedForReading(names);
+    const int error = RegularFileNames::list(fs_, QFile::encodeName(directory), isBagName,
+                                             RegularFileNames::Links::Follow, names);
+    return {sortedForReading(names), StepResult::fromErrno(error)};
 }
 
 void BagStore::removeLeftoverTemporaries(const QString& directory) {

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "platform/StepResult.h"
+
 #include <QString>
 #include <QStringList>
 
 class FileSystem;
 
-// The outcome of one file step; reason is the system's own words when it failed.
-struct FileResult {
-    bool ok = true;
-    QString reason;
-    explicit operator bool() const { return ok; }
+// The bags of one directory; when it could not be read, names holds what was read before the failure.
+struct BagListing {
+    QStringList names;
+    StepResult result;
 };
 
 // Whole-file operations on prop bags and the client's live file. Contents are never looked at.
@@ -18,12 +19,12 @@ class BagStore {
 public:
     explicit BagStore(FileSystem& fs);
 
-    FileResult copyFile(const QString& source, const QString& destination);
-    FileResult deleteFile(const QString& path);
+    StepResult copyFile(const QString& source, const QString& destination);
+    StepResult deleteFile(const QString& path);
     // A rename within one directory, done in one step.
-    FileResult renameFile(const QString& from, const QString& to);
+    StepResult renameFile(const QString& from, const QString& to);
     // Names (with extension, without directory) of the regular files in directory ending in ".prp".
-    QStringList listBags(const QString& directory) const;
+    BagListing listBags(const QString& directory) const;
     // Removes our own temporary files left behind by an earlier run that was killed mid-copy.
     void removeLeftoverTemporaries(const QString& directory);
 

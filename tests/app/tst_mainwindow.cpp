@@ -12,7 +12,7 @@
 
 namespace {
 
-QWidget* control(Form1& f, const QString& name) {
+QWidget* control(const Form1Probe& f, const QString& name) {
     const QHash<QString, QWidget*> controls{
         {"File1", f.File1},   {"Command1", f.Command1}, {"Command2", f.Command2}, {"Command3", f.Command3},
         {"Frame1", f.Frame1}, {"Picture1", f.Picture1}, {"Label1", f.Label1},     {"Picture2", f.Picture2}};
@@ -20,8 +20,8 @@ QWidget* control(Form1& f, const QString& name) {
 }
 
 // A rectangle in the coordinates of the window's client area.
-QRect inClientArea(Form1& f, QWidget* w) {
-    return QRect(w->mapTo(f.centralWidget(), QPoint(0, 0)), w->size());
+QRect inClientArea(const Form1Probe& f, QWidget* w) {
+    return QRect(w->mapTo(f.form.centralWidget(), QPoint(0, 0)), w->size());
 }
 
 // The standard 16-colour palette the icon is drawn in.
@@ -41,16 +41,16 @@ class MainWindowTest : public QObject {
 private slots:
     void window() {
         Form1Harness h;
-        Form1& f = h.start();
-        f.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f));
-        QCOMPARE(f.windowTitle(), QStringLiteral("STX"));
-        QCOMPARE(f.centralWidget()->size(), QSize(301, 236));
+        Form1Probe f = h.start();
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        QCOMPARE(f.form.windowTitle(), QStringLiteral("STX"));
+        QCOMPARE(f.form.centralWidget()->size(), QSize(301, 236));
         // Not resizable: whatever size it is given, it keeps its own.
-        QCOMPARE(f.minimumSize(), f.maximumSize());
-        const QSize before = f.size();
-        f.resize(before + QSize(200, 150));
-        QCOMPARE(f.size(), before);
+        QCOMPARE(f.form.minimumSize(), f.form.maximumSize());
+        const QSize before = f.form.size();
+        f.form.resize(before + QSize(200, 150));
+        QCOMPARE(f.form.size(), before);
         QCOMPARE(f.Command3->geometry(), QRect(190, 190, 91, 31));
     }
 
@@ -120,9 +120,9 @@ private slots:
         QFETCH(bool, visible);
 
         Form1Harness h;
-        Form1& f = h.start();
-        f.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        Form1Probe f = h.start();
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
         QWidget* w = control(f, name);
         QCOMPARE(inClientArea(f, w), rect);
         QCOMPARE(w->toolTip(), tip);
@@ -159,7 +159,7 @@ private slots:
         QFETCH(QString, leftLamp);
         QFETCH(QString, rightLamp);
         Form1Harness h;
-        Form1& f = h.start();
+        Form1Probe f = h.start();
         QLabel* box = safetyOn ? f.Picture1 : f.Picture2;
         QCOMPARE(box->frameWidth(), 2);
         QCOMPARE(box->frameShadow(), QFrame::Sunken);
@@ -184,8 +184,8 @@ private slots:
 
     void startPalaceAndListAreDrawnAboveTheStrip() {
         Form1Harness h;
-        Form1& f = h.start();
-        QWidget* client = f.centralWidget();
+        Form1Probe f = h.start();
+        QWidget* client = f.form.centralWidget();
         for (const QPoint& corner : {QPoint(191, 191), QPoint(280, 191), QPoint(191, 220), QPoint(280, 220)})
             QCOMPARE(client->childAt(corner), static_cast<QWidget*>(f.Command3));
         QVERIFY(f.File1->isAncestorOf(client->childAt(QPoint(100, 164))) ||
@@ -212,8 +212,8 @@ private slots:
         QFETCH(QStringList, shortcuts);
         QFETCH(QList<bool>, enabled);
         Form1Harness h;
-        Form1& f = h.start();
-        const QList<QAction*> menus = f.menuBar()->actions();
+        Form1Probe f = h.start();
+        const QList<QAction*> menus = f.form.menuBar()->actions();
         QCOMPARE(menus.size(), 3);
         QCOMPARE(menus[menu]->text(), title);
         const QList<QAction*> items = menus[menu]->menu()->actions();
@@ -231,9 +231,9 @@ private slots:
     void focusStartsInTheListAndTabSkipsWhatIsUnavailable() {
         Form1Harness h;
         Form1Harness::writeFile(h.bagPath("a.prp"), "a");
-        Form1& f = h.start();
-        f.show();
-        QVERIFY(QTest::qWaitForWindowActive(&f));
+        Form1Probe f = h.start();
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.form));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.File1));
 
         const auto tabs = [&](int count) {

@@ -12,7 +12,7 @@
 namespace {
 
 // Availability as "LSDR": Load, Save, Delete, Rename, each a letter when available and "-" when not.
-QString commandState(Form1& f) {
+QString commandState(const Form1Probe& f) {
     QString state;
     state += f.Command1->isEnabled() ? 'L' : '-';
     state += f.Command2->isEnabled() ? 'S' : '-';
@@ -21,7 +21,7 @@ QString commandState(Form1& f) {
     return state;
 }
 
-void clickEntry(Form1& f, const QString& name, Qt::KeyboardModifiers modifiers = {}) {
+void clickEntry(const Form1Probe& f, const QString& name, Qt::KeyboardModifiers modifiers = {}) {
     const int row = static_cast<int>(f.File1->names().indexOf(name));
     QVERIFY2(row >= 0, qPrintable(name));
     const QRect rect = f.File1->visualRect(f.File1->model()->index(row, 0));
@@ -30,10 +30,10 @@ void clickEntry(Form1& f, const QString& name, Qt::KeyboardModifiers modifiers =
 
 // One step of a scripted session; the steps a user can take on the window, plus file changes behind its back.
 void act(Form1Harness& h, const QString& step) {
-    Form1& f = *h.form;
+    Form1Probe f = *h.form;
     const QString verb = step.section(' ', 0, 0);
     const QString name = step.section(' ', 1);
-    QWidget* client = f.centralWidget();
+    QWidget* client = f.form.centralWidget();
     if (verb == "click")
         clickEntry(f, name);
     else if (verb == "ctrlclick")
@@ -155,9 +155,9 @@ private slots:
         Form1Harness h;
         Form1Harness::writeFile(h.bagPath("a.prp"), "a");
         Form1Harness::writeFile(h.bagPath("b.prp"), "b");
-        Form1& f = h.start();
-        f.show();
-        QVERIFY(QTest::qWaitForWindowActive(&f));
+        Form1Probe f = h.start();
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.form));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.File1));
         for (const QString& step : steps) {
             act(h, step);
@@ -184,9 +184,9 @@ private slots:
         QFETCH(bool, selected);
         Form1Harness h;
         Form1Harness::writeFile(h.bagPath("a.prp"), "a");
-        Form1& f = h.start();
-        f.show();
-        QVERIFY(QTest::qWaitForWindowActive(&f));
+        Form1Probe f = h.start();
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.form));
         if (selected)
             clickEntry(f, QStringLiteral("a.prp"));
         // Answer whatever the commands ask with No or Cancel; this test is about whether they run at all.
@@ -195,7 +195,7 @@ private slots:
 
         QSignalSpy load(f.Command1, &QPushButton::clicked);
         QSignalSpy deleteItem(f.menDelete, &QAction::triggered);
-        QTest::keyClick(&f, Qt::Key_L, Qt::AltModifier);
+        QTest::keyClick(&f.form, Qt::Key_L, Qt::AltModifier);
         QTest::keyClick(f.Command2, Qt::Key_Delete);
         // A button pressed by its access key shows itself pressed for a moment before it clicks.
         QTest::qWait(400);
@@ -208,10 +208,10 @@ private slots:
 
     void closeKeyEndsTheProgram() {
         Form1Harness h;
-        Form1& f = h.start();
-        f.show();
-        QVERIFY(QTest::qWaitForWindowActive(&f));
-        QTest::keyClick(&f, Qt::Key_F4);
+        Form1Probe f = h.start();
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.form));
+        QTest::keyClick(&f.form, Qt::Key_F4);
         QCOMPARE(h.endProgramCalls, 1);
     }
 };

@@ -63,5 +63,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ClientNamesTest)
+QTEST_GUILESS_MAIN(ClientNamesTest)
 #include "tst_clientnames.moc"

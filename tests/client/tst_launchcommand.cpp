@@ -100,5 +100,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(LaunchCommandTest)
+QTEST_GUILESS_MAIN(LaunchCommandTest)
 #include "tst_launchcommand.moc"

@@ -1,7 +1,7 @@
+#include "client/DetachedProgramStarter.h"
 #include "client/ProcessView.h"
 #include "client/StandIn.h"
 #include "client/SystemClientDetector.h"
-#include "platform/DetachedProgramStarter.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -207,5 +207,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ProgramStarterTest)
+QTEST_GUILESS_MAIN(ProgramStarterTest)
 #include "tst_programstarter.moc"

@@ -39,7 +39,7 @@ private slots:
         QFETCH(bool, starts);
         Form1Harness h;
         h.storePalaceDirectory();
-        Form1& f = h.start();
+        Form1Probe f = h.start();
         h.prompter.answerMessage(answer);
 
         QTest::mouseClick(f.Command3, Qt::LeftButton);
@@ -62,7 +62,7 @@ private slots:
         QFETCH(qint16, dsr);
         Form1Harness h;
         h.storePalaceDirectory();
-        Form1& f = h.start();
+        Form1Probe f = h.start();
         f.DSR = dsr;
 
         f.Command3->click();
@@ -73,7 +73,7 @@ private slots:
 
     void readsTheDirectoryAfreshAtEachClick() {
         Form1Harness h;
-        Form1& f = h.start();
+        Form1Probe f = h.start();
         f.DSR = 1;
         f.Command3->click();
         QCOMPARE(f.Selpath, QString());
@@ -95,7 +95,7 @@ private slots:
 
     void declinedStartStillRereadsTheDirectory() {
         Form1Harness h;
-        Form1& f = h.start();
+        Form1Probe f = h.start();
         h.storePalaceDirectory();
         h.prompter.answerMessage(7);
         f.Command3->click();
@@ -112,7 +112,7 @@ private slots:
         QFETCH(bool, safetyOff);
         Form1Harness h;
         h.storePalaceDirectory();
-        Form1& f = h.start();
+        Form1Probe f = h.start();
         f.DSR = safetyOff ? 1 : 0;
         h.starter.succeeds = false;
         if (!safetyOff)
@@ -133,7 +133,7 @@ private slots:
     void startsWhetherOrNotTheClientRuns() {
         Form1Harness h;
         h.client.running = true;
-        Form1& f = h.start();
+        Form1Probe f = h.start();
         h.prompter.answerMessage(6);
         f.Command3->click();
         QCOMPARE(h.client.calls, 0);
@@ -146,7 +146,7 @@ private slots:
         Form1Harness h;
         Form1Harness::writeFile(h.bagPath(QStringLiteral("a.prp")), "a");
         h.storePalaceDirectory();
-        Form1& f = h.start();
+        Form1Probe f = h.start();
         h.starter.succeeds = false;
         h.prompter.answerMessage(6);
         h.prompter.answerMessage(1);

@@ -207,5 +207,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(SystemDetectorTest)
+QTEST_GUILESS_MAIN(SystemDetectorTest)
 #include "tst_systemdetector.moc"

@@ -121,9 +121,9 @@ private:
         QVERIFY(QDir(scene.h.programDir.path()).mkdir(QStringLiteral("a")));
     }
 
-    static Form1& begin(Trial& t) {
+    static Form1Probe begin(Trial& t) {
         prepare(t.scene);
-        Form1& f = t.scene.start(QStringLiteral("a.prp"));
+        Form1Probe f = t.scene.start(QStringLiteral("a.prp"));
         t.expected = t.scene.programFiles();
         t.palaceBefore = t.scene.palaceFiles();
         t.outsideBefore = outsideProgramDirectory(t.scene);
@@ -139,7 +139,7 @@ private:
 
     static void checkSave(const BadName& row) {
         Trial t;
-        Form1& f = begin(t);
+        Form1Probe f = begin(t);
         const QString bag = row.typed + QStringLiteral(".prp");
         if (row.save == Outcome::Written)
             t.expected.insert(bag, BagScene::liveBytes);
@@ -164,7 +164,7 @@ private:
 
     static void checkRename(const BadName& row) {
         Trial t;
-        Form1& f = begin(t);
+        Form1Probe f = begin(t);
         const QString bag = row.typed + QStringLiteral(".prp");
         if (row.rename == Outcome::Written)
             t.expected.insert(bag, t.expected.take(QStringLiteral("a.prp")));

@@ -1,3 +1,4 @@
+#include "client/ClientNames.h"
 #include "props/BagPaths.h"
 
 #include <QDir>
@@ -33,7 +34,7 @@ private slots:
         QFETCH(QString, liveFile);
         QFETCH(QString, clientProgram);
         QCOMPARE(BagPaths::liveFile(palaceDirectory), liveFile);
-        QCOMPARE(BagPaths::clientProgram(palaceDirectory), clientProgram);
+        QCOMPARE(ClientNames::programIn(palaceDirectory), clientProgram);
     }
 
     void programDirectoryPaths_data() {

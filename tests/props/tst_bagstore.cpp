@@ -67,7 +67,7 @@ private slots:
         writeFile(path("source.prp"), source);
         if (old != "<none>")
             writeFile(path("palace.prp"), old);
-        const FileResult result = store.copyFile(path("source.prp"), path("palace.prp"));
+        const StepResult result = store.copyFile(path("source.prp"), path("palace.prp"));
         QVERIFY2(result.ok, qPrintable(result.reason));
         QCOMPARE(readFile(path("palace.prp")), source);
         QCOMPARE(readFile(path("source.prp")), source);
@@ -130,7 +130,7 @@ private slots:
                              QFile::encodeName(path(links[i])).constData()),
                      0);
         }
-        const FileResult result = store.copyFile(path("source.prp"), path("palace.prp"));
+        const StepResult result = store.copyFile(path("source.prp"), path("palace.prp"));
         QVERIFY2(result.ok, qPrintable(result.reason));
         QVERIFY(QFileInfo(path("palace.prp")).isSymLink());
         QCOMPARE(readFile(path(target)), QByteArray("new"));
@@ -143,7 +143,7 @@ private slots:
         writeFile(path("source.prp"), "new");
         QCOMPARE(symlink("b.prp", QFile::encodeName(path("a.prp")).constData()), 0);
         QCOMPARE(symlink("a.prp", QFile::encodeName(path("b.prp")).constData()), 0);
-        const FileResult result = store.copyFile(path("source.prp"), path("a.prp"));
+        const StepResult result = store.copyFile(path("source.prp"), path("a.prp"));
         QVERIFY(!result.ok);
         QCOMPARE(result.reason, QString::fromLocal8Bit(strerror(ELOOP)));
         QCOMPARE(entries(), QStringList({"a.prp", "b.prp", "source.prp"}));
@@ -180,7 +180,7 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("folder"));
         QCOMPARE(mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
         const QStringList before = entries();
-        const FileResult result =
+        const StepResult result =
             store.copyFile(source.startsWith(QLatin1Char('/')) ? source : path(source), path(destination));
         QVERIFY(!result.ok);
         QCOMPARE(result.reason, QString::fromLocal8Bit(strerror(error)));
@@ -197,7 +197,7 @@ private slots:
         const QString source = path("source.prp");
         const QString destination = other.filePath("palace.prp");
         const int status = ChildProcess::runWithReadOnlyDirectory(other.path(), [&] {
-            const FileResult result = store.copyFile(source, destination);
+            const StepResult result = store.copyFile(source, destination);
             return !result.ok && result.reason == QString::fromLocal8Bit(strerror(EROFS)) ? 0 : 1;
         });
         if (status == ChildProcess::setupFailed)
@@ -217,7 +217,7 @@ private slots:
         const QString source = path("shared/source.prp");
         const QString shared = path("shared");
         const auto attempt = [&] {
-            const FileResult refused = store.copyFile(source, shared + "/palace.prp");
+            const StepResult refused = store.copyFile(source, shared + "/palace.prp");
             const bool newFileAllowed = store.copyFile(source, shared + "/other.prp").ok;
             return !refused.ok && refused.reason == QString::fromLocal8Bit(strerror(EACCES)) && newFileAllowed
                        ? 0
@@ -246,7 +246,7 @@ private slots:
         QVERIFY(store.deleteFile(path("a.prp")).ok);
         QCOMPARE(entries(), QStringList({"b.prp"}));
 
-        const FileResult missing = store.deleteFile(path("a.prp"));
+        const StepResult missing = store.deleteFile(path("a.prp"));
         QVERIFY(!missing.ok);
         QCOMPARE(missing.reason, QString::fromLocal8Bit(strerror(ENOENT)));
 
@@ -259,7 +259,7 @@ private slots:
         writeFile(path("a.prp"), "a");
         const QString target = path("a.prp");
         const int status = ChildProcess::runWithReadOnlyDirectory(dir.path(), [&] {
-            const FileResult result = store.deleteFile(target);
+            const StepResult result = store.deleteFile(target);
             return !result.ok && result.reason == QString::fromLocal8Bit(strerror(EROFS)) ? 0 : 1;
         });
         if (status == ChildProcess::setupFailed)
@@ -292,7 +292,7 @@ private slots:
         QFETCH(QString, toHolds);
         writeFile(path("a.prp"), "a");
         writeFile(path("b.prp"), "b");
-        const FileResult result = store.renameFile(path(from), path(to));
+        const StepResult result = store.renameFile(path(from), path(to));
         QCOMPARE(result.ok, !toHolds.isEmpty());
         QCOMPARE(entries(), after);
         if (result.ok)
@@ -311,14 +311,19 @@ private slots:
         QCOMPARE(symlink("b.prp", QFile::encodeName(path("link.prp")).constData()), 0);
         QCOMPARE(symlink("missing.prp", QFile::encodeName(path("dangling.prp")).constData()), 0);
         QCOMPARE(symlink("folder.prp", QFile::encodeName(path("tofolder.prp")).constData()), 0);
-        QCOMPARE(store.listBags(dir.path()), QStringList({".prp", "A.prp", "a.prp", "a.prp.prp", "b.prp",
-                                                          "link.prp", "new\nline.prp", "with space.prp"}));
+        QCOMPARE(store.listBags(dir.path()).names,
+                 QStringList({".prp", "A.prp", "a.prp", "a.prp.prp", "b.prp", "link.prp", "new\nline.prp",
+                              "with space.prp"}));
     }
 
     void listBagsOfMissingFolderIsEmpty() {
-        QCOMPARE(store.listBags(path("nowhere")), QStringList());
+        const BagListing missing = store.listBags(path("nowhere"));
+        QCOMPARE(missing.names, QStringList());
+        QCOMPARE(missing.result.error, ENOENT);
         writeFile(path("file.prp"), "x");
-        QCOMPARE(store.listBags(path("file.prp")), QStringList());
+        const BagListing notFolder = store.listBags(path("file.prp"));
+        QCOMPARE(notFolder.names, QStringList());
+        QCOMPARE(notFolder.result.error, ENOTDIR);
     }
 
     void removeLeftoverTemporariesRemovesOnlyOurs() {

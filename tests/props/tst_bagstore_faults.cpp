@@ -134,7 +134,7 @@ private slots:
                 FaultyFileSystem fs;
                 fs.rangeCopyUnsupported = rangeCopyUnsupported;
                 fs.fault = c.fault;
-                const FileResult result = BagStore(fs).copyFile(path("source.prp"), path("palace.prp"));
+                const StepResult result = BagStore(fs).copyFile(path("source.prp"), path("palace.prp"));
                 ++faultsInjected;
 
                 const QString what = describe(c.fault);
@@ -177,7 +177,7 @@ private slots:
             const Fault fault{step.call, ++seen[step.call], Effect::Fail, EIO};
             FaultyFileSystem fs;
             fs.fault = fault;
-            const FileResult result = run(fs);
+            const StepResult result = run(fs);
             ++faultsInjected;
             const bool harmless = step.call == Call::Close;
             QVERIFY2(result.ok == harmless, qPrintable(describe(fault)));
@@ -194,13 +194,13 @@ private slots:
         for (const char* name : {"a.prp", "b.prp", ".stowbox-AAAAAA.tmp", ".stowbox-BBBBBB.tmp"})
             writeFile(path(QLatin1String(name)), "x");
         FaultyFileSystem dry;
-        QCOMPARE(BagStore(dry).listBags(dir.path()), QStringList({"a.prp", "b.prp"}));
+        QCOMPARE(BagStore(dry).listBags(dir.path()).names, QStringList({"a.prp", "b.prp"}));
 
         QHash<Call, int> seen;
         for (const FaultyFileSystem::Step& step : std::as_const(dry.trace)) {
             FaultyFileSystem fs;
             fs.fault = Fault{step.call, ++seen[step.call], Effect::Fail, EIO};
-            const QStringList listed = BagStore(fs).listBags(dir.path());
+            const QStringList listed = BagStore(fs).listBags(dir.path()).names;
             ++faultsInjected;
             QVERIFY(listed.size() <= 2);
             for (const QString& name : listed)

@@ -62,7 +62,7 @@ private slots:
         QFETCH(DeleteCase, c);
         BagScene scene;
         scene.h.client.running = true; // delete never asks about the client
-        Form1& f = scene.start(QStringLiteral("a.prp"));
+        Form1Probe f = scene.start(QStringLiteral("a.prp"));
         if (c.dsr != 0)
             f.menDSR->trigger(); // safety requests off, as the user turns them off
         QCOMPARE(f.DSR, c.dsr);
@@ -109,7 +109,7 @@ private slots:
         QFETCH(int, answer);
         QFETCH(QString, delbox);
         BagScene scene;
-        Form1& f = scene.start(QStringLiteral("a.prp"));
+        Form1Probe f = scene.start(QStringLiteral("a.prp"));
         if (dsr != 0)
             f.menDSR->trigger();
         QCOMPARE(f.DSR, dsr);
@@ -154,11 +154,11 @@ private slots:
         QFETCH(Qt::KeyboardModifiers, modifiers);
         QFETCH(int, questions);
         BagScene scene;
-        Form1& f = scene.start(QStringLiteral("a.prp"));
+        Form1Probe f = scene.start(QStringLiteral("a.prp"));
         if (!selected)
             f.Form_Click();
-        QApplication::setActiveWindow(&f);
-        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QApplication::setActiveWindow(&f.form);
+        QVERIFY(QTest::qWaitForWindowActive(&f.form));
         QWidget* target = inList ? static_cast<QWidget*>(f.File1) : f.Command2;
         target->setFocus();
         QTRY_VERIFY(target->hasFocus());
@@ -182,11 +182,11 @@ private slots:
     void deleteKeyDeletesOnce() {
         QFETCH(bool, inList);
         BagScene scene;
-        Form1& f = scene.start(QStringLiteral("a.prp"));
+        Form1Probe f = scene.start(QStringLiteral("a.prp"));
         f.menDSR->trigger();
         QCOMPARE(f.DSR, qint16(1));
-        QApplication::setActiveWindow(&f);
-        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QApplication::setActiveWindow(&f.form);
+        QVERIFY(QTest::qWaitForWindowActive(&f.form));
         QWidget* target = inList ? static_cast<QWidget*>(f.File1) : f.Command2;
         target->setFocus();
         QTRY_VERIFY(target->hasFocus());

@@ -199,7 +199,7 @@ private slots:
         QFETCH(LoadCase, c);
         BagScene scene(c.palace);
         scene.h.client.running = c.clientRunning;
-        Form1& f = scene.start(QStringLiteral("a.prp"));
+        Form1Probe f = scene.start(QStringLiteral("a.prp"));
         if (c.dsr != 0)
             f.menDSR->trigger(); // safety requests off, as the user turns them off
         QCOMPARE(f.DSR, c.dsr);
@@ -252,7 +252,7 @@ private slots:
 
     void theSameBagLoadsAgainAtOnce() {
         BagScene scene;
-        Form1& f = scene.start(QStringLiteral("a.prp"));
+        Form1Probe f = scene.start(QStringLiteral("a.prp"));
         for (int round = 0; round < 2; ++round) {
             Form1Harness::writeFile(scene.h.livePath(), "changed by the client");
             scene.h.prompter.answerMessage(Pressed::No);
@@ -269,7 +269,7 @@ private slots:
     // The offered save asks nothing about the client: it is asked once, before anything else.
     void theClientIsAskedOnceAndFirst() {
         BagScene scene;
-        Form1& f = scene.start(QStringLiteral("a.prp"));
+        Form1Probe f = scene.start(QStringLiteral("a.prp"));
         scene.h.prompter.whileOpen = [&](const FakePrompter::Request&) { scene.h.client.running = true; };
         scene.h.prompter.answerMessage(Pressed::Yes);
         scene.h.prompter.answerText(QStringLiteral("keep"));

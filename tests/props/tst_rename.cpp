@@ -64,7 +64,7 @@ private slots:
         BagScene scene;
         QVERIFY(QDir(scene.h.programDir.path()).mkdir(QStringLiteral("folder.prp")));
         scene.h.client.running = c.clientRunning;
-        Form1& f = scene.start(QStringLiteral("a.prp"));
+        Form1Probe f = scene.start(QStringLiteral("a.prp"));
         if (c.dsr != 0)
             f.menDSR->trigger(); // safety requests off, as the user turns them off
         QCOMPARE(f.DSR, c.dsr);
@@ -100,7 +100,7 @@ private slots:
 
     void workingStorageHoldsTheTypedName() {
         BagScene scene;
-        Form1& f = scene.start(QStringLiteral("a.prp"));
+        Form1Probe f = scene.start(QStringLiteral("a.prp"));
         scene.h.prompter.answerText(QStringLiteral(" party "));
         QString rfile;
         f.RenFile(rfile);
@@ -112,7 +112,7 @@ private slots:
     // so the other operation then fails on it and reports so.
     void theOtherOperationAfterwardsMeetsTheBagGone() {
         BagScene scene;
-        Form1& f = scene.start(QStringLiteral("a.prp"));
+        Form1Probe f = scene.start(QStringLiteral("a.prp"));
         scene.h.prompter.answerText(QStringLiteral("party"));
         f.menRename->trigger();
         QVERIFY(f.menDelete->isEnabled());

@@ -100,7 +100,7 @@ private slots:
         BagScene scene(c.palace);
         QVERIFY(QDir(scene.h.programDir.path()).mkdir(QStringLiteral("folder.prp")));
         scene.h.client.running = c.clientRunning;
-        Form1& f = scene.start(c.selectFirst ? QStringLiteral("a.prp") : QString());
+        Form1Probe f = scene.start(c.selectFirst ? QStringLiteral("a.prp") : QString());
         scene.sneakBagIn();
         DirectoryContents expectedProgram = scene.programFiles();
         const DirectoryContents palaceBefore = scene.palaceFiles();
@@ -141,7 +141,7 @@ private slots:
     // After a failed save only a new selection or a background click makes Save available again.
     void failedSaveKeepsSaveOffUntilTheNextSelection() {
         BagScene scene(Palace::NoLiveFile);
-        Form1& f = scene.start(QStringLiteral("a.prp"));
+        Form1Probe f = scene.start(QStringLiteral("a.prp"));
         scene.h.prompter.answerText(QStringLiteral("x"));
         scene.h.prompter.answerMessage(Pressed::Ok);
         QTest::mouseClick(f.Command2, Qt::LeftButton);

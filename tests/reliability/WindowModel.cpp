@@ -2,6 +2,7 @@
 
 #include "app/Form1Texts.h"
 #include "app/MessageCodes.h"
+#include "props/BagPaths.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ QList<ExpectedPrompt> WindowModel::apply(const Step& step) {
         if (!c.ren)
             break;
         input(Form1Texts::renameTitle, step.typed);
-        const QString target = step.typed + Form1Texts::bagExtension;
+        const QString target = step.typed + BagPaths::bagExtension;
         if (target == selfile) // the bag's own name: nothing to change
             break;
         if (step.typed.isEmpty()) {
@@ -159,7 +160,7 @@ void WindowModel::fsave(const Step& step) {
             message(Form1Texts::palaceFilesText, MessageStyle::Critical, Form1Texts::palaceFilesTitle);
             return;
         }
-        bags[step.typed + Form1Texts::bagExtension] = live;
+        bags[step.typed + BagPaths::bagExtension] = live;
     }
     refresh();
     controls.save = true;

@@ -1,5 +1,6 @@
 #include "app/BagList.h"
 #include "app/Form1Texts.h"
+#include "props/BagPaths.h"
 #include "support/Form1Harness.h"
 
 #include <QAction>
@@ -259,7 +260,7 @@ private slots:
         }
 
         const auto checks = [&] {
-            Form1& f = h.start();
+            Form1Probe f = h.start();
             QCOMPARE(f.Selpath, h.palaceDirectory());
             if (dsr)
                 f.menDSR->trigger();
@@ -284,12 +285,12 @@ private slots:
 
             QStringList bags{bagName};
             if (!saveFails && !typed.isEmpty())
-                bags << typed + Form1Texts::bagExtension;
+                bags << typed + BagPaths::bagExtension;
             bags.sort();
             QCOMPARE(everythingIn(h.programDir.path()), bags);
             QCOMPARE(Form1Harness::readFile(h.bagPath(bagName)), bag);
             if (!saveFails && !typed.isEmpty())
-                QCOMPARE(Form1Harness::readFile(h.bagPath(typed + Form1Texts::bagExtension)), live);
+                QCOMPARE(Form1Harness::readFile(h.bagPath(typed + BagPaths::bagExtension)), live);
             QCOMPARE(everythingIn(h.palaceDir.path()), QStringList{QStringLiteral("palace.prp")});
             const bool loaded = operation == Operation::Load && !loadFails;
             QVERIFY(Form1Harness::readFile(h.livePath()) == (loaded ? bag : live));

@@ -62,7 +62,7 @@ const QStringList titlesEveryRunShows = {
     Form1Texts::aboutTitle,
 };
 
-Availability availabilityOf(const Form1& f) {
+Availability availabilityOf(const Form1Probe& f) {
     return {f.Command1->isEnabled(), f.Command2->isEnabled(), f.File1->isEnabled(), f.menDelete->isEnabled(),
             f.menRename->isEnabled()};
 }
@@ -202,8 +202,8 @@ private:
     QList<std::pair<const char*, QByteArray>> savedEnvironment_;
 
     QString runSequence(StepGenerator& gen, Figures& figures, QStringList& trace);
-    void perform(Form1Harness& h, Form1& f, const Step& s);
-    QString compare(Form1Harness& h, const Form1& f, const WindowModel& m,
+    void perform(Form1Harness& h, const Form1Probe& f, const Step& s);
+    QString compare(Form1Harness& h, const Form1Probe& f, const WindowModel& m,
                     const QList<ExpectedPrompt>& expected, const QList<Availability>& during);
 
 private slots:
@@ -272,13 +272,13 @@ QString ModelTest::runSequence(StepGenerator& gen, Figures& figures, QStringList
     Form1Harness::writeFile(h.livePath(), m.live);
     m.refresh();
 
-    Form1& f = h.start();
+    Form1Probe f = h.start();
     QList<Availability> during; // the controls while each prompt is open
     h.prompter.whileOpen = [&](const FakePrompter::Request&) { during.append(availabilityOf(f)); };
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         QTest::ignoreMessage(QtWarningMsg, "This plugin does not support propagateSizeHints()");
-    f.show();
-    if (!QTest::qWaitForWindowActive(&f))
+    f.form.show();
+    if (!QTest::qWaitForWindowActive(&f.form))
         return QStringLiteral("the main window never became active");
     f.File1->setFocus();
 
@@ -308,10 +308,10 @@ QString ModelTest::runSequence(StepGenerator& gen, Figures& figures, QStringList
     return fault;
 }
 
-void ModelTest::perform(Form1Harness& h, Form1& f, const Step& s) {
-    QWindow* window = f.windowHandle();
+void ModelTest::perform(Form1Harness& h, const Form1Probe& f, const Step& s) {
+    QWindow* window = f.form.windowHandle();
     const auto click = [&](QWidget* widget, QPoint at) {
-        QTest::mouseClick(window, Qt::LeftButton, {}, widget->mapTo(&f, at));
+        QTest::mouseClick(window, Qt::LeftButton, {}, widget->mapTo(&f.form, at));
     };
     if (s.wrongPath)
         h.settings.saveSetting(PalacePathSetting::application, PalacePathSetting::section,
@@ -325,7 +325,7 @@ void ModelTest::perform(Form1Harness& h, Form1& f, const Step& s) {
         break;
     }
     case Action::Background:
-        click(f.centralWidget(), QPoint(8, 80)); // left of the list, above the strip
+        click(f.form.centralWidget(), QPoint(8, 80)); // left of the list, above the strip
         break;
     case Action::Save:
         click(f.Command2, f.Command2->rect().center());
@@ -370,7 +370,7 @@ void ModelTest::perform(Form1Harness& h, Form1& f, const Step& s) {
         h.storePalaceDirectory();
 }
 
-QString ModelTest::compare(Form1Harness& h, const Form1& f, const WindowModel& m,
+QString ModelTest::compare(Form1Harness& h, const Form1Probe& f, const WindowModel& m,
                            const QList<ExpectedPrompt>& expected, const QList<Availability>& during) {
     QStringList faults;
     const auto check = [&](bool ok, const QString& what) {

@@ -35,7 +35,7 @@ private slots:
     void aboutBoxText() {
         Form1Harness h;
         Form1Harness::writeFile(h.bagPath("a.prp"), "a");
-        Form1& f = h.start();
+        Form1Probe f = h.start();
         QVERIFY(f.File1->selectName(QStringLiteral("a.prp")));
         h.prompter.answerMessage(Answer::Ok);
 

@@ -44,14 +44,14 @@ private slots:
     void toggle() {
         QFETCH(bool, byKey);
         Form1Harness h;
-        Form1& f = h.start();
-        f.show();
-        QVERIFY(QTest::qWaitForWindowActive(&f));
+        Form1Probe f = h.start();
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.form));
         LampWatcher watcher(f.Picture1, f.Picture2);
 
         const auto choose = [&] {
             if (byKey)
-                QTest::keyClick(&f, Qt::Key_F2);
+                QTest::keyClick(&f.form, Qt::Key_F2);
             else
                 f.menDSR->trigger();
         };
@@ -78,11 +78,12 @@ private slots:
 
     void everyStartHasRequestsOn() {
         Form1Harness first;
-        first.start().menDSR->trigger();
-        QCOMPARE(first.form->DSR, qint16(1));
+        first.start();
+        first.probe().menDSR->trigger();
+        QCOMPARE(first.probe().DSR, qint16(1));
 
         Form1Harness second;
-        Form1& f = second.start();
+        Form1Probe f = second.start();
         QCOMPARE(f.DSR, qint16(0));
         QVERIFY(!f.menDSR->isChecked());
         QVERIFY(!f.Picture1->isHidden());
@@ -93,9 +94,9 @@ private slots:
     // A screen reader hears the state through whichever lamp is showing, and through the label.
     void indicatorReadsTheState() {
         Form1Harness h;
-        Form1& f = h.start();
-        f.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        Form1Probe f = h.start();
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
         const auto shownLampName = [&] {
             return f.Picture1->isVisible() ? f.Picture1->accessibleName() : f.Picture2->accessibleName();
         };

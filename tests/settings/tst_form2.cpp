@@ -1,11 +1,12 @@
+#include "app/DirList.h"
+#include "app/DriveList.h"
+#include "app/Form2.h"
+#include "app/Form2Texts.h"
 #include "app/MessageCodes.h"
-#include "settings/Form2.h"
-#include "settings/Form2DirList.h"
-#include "settings/Form2DriveList.h"
-#include "settings/Form2Texts.h"
 #include "support/DialogDriver.h"
 #include "support/DialogFakes.h"
 #include "support/FakePrompter.h"
+#include "support/Form1Probe.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,6 +31,7 @@ struct Rig {
     FakeDriveSource drives;
     RefusingLister directories;
     std::unique_ptr<Form2> form;
+    Form2Probe probe() const { return *form; }
 
     Rig() {
         for (const char* dir :
@@ -50,7 +52,7 @@ struct Rig {
             shown.append(request.title);
         return shown;
     }
-    int driveIndex(const QString& name) const { return form->Drive1->findText(name); }
+    int driveIndex(const QString& name) const { return probe().Drive1->findText(name); }
 };
 
 QString native(const QString& path) {
@@ -109,13 +111,13 @@ private slots:
             if (step == "show")
                 rig.form->showDialog();
             else if (step.startsWith("open:"))
-                QVERIFY2(navigate(*rig.form->Dir1, rig.at(step.mid(5))), qPrintable(step));
+                QVERIFY2(navigate(*rig.probe().Dir1, rig.at(step.mid(5))), qPrintable(step));
             else if (step == "openRoot")
-                QVERIFY(navigate(*rig.form->Dir1, QDir::rootPath()));
+                QVERIFY(navigate(*rig.probe().Dir1, QDir::rootPath()));
             else if (step == "ok")
-                QTest::mouseClick(rig.form->Command1, Qt::LeftButton);
+                QTest::mouseClick(rig.probe().Command1, Qt::LeftButton);
             else if (step == "cancel")
-                QTest::mouseClick(rig.form->Command2, Qt::LeftButton);
+                QTest::mouseClick(rig.probe().Command2, Qt::LeftButton);
             else if (step == "frame")
                 rig.form->windowHandle()->close();
             else
@@ -124,16 +126,16 @@ private slots:
         QCOMPARE(rig.stored(), QString(stored).replace(native("$T"), native(rig.root.path())));
         QCOMPARE(rig.titles(), prompts);
         QCOMPARE(rig.form->isVisible(), open);
-        QCOMPARE(rig.form->Text1->text(), QString(text1).replace(native("$T"), native(rig.root.path())));
+        QCOMPARE(rig.probe().Text1->text(), QString(text1).replace(native("$T"), native(rig.root.path())));
         if (stored != "<none>")
-            QCOMPARE(rig.form->Selpath, rig.stored());
+            QCOMPARE(rig.probe().Selpath, rig.stored());
     }
 
     void emptyOkMessage() {
         Rig rig;
         rig.prompter.answerMessage(Answer::Ok);
         rig.form->showDialog();
-        rig.form->Command1->click();
+        rig.probe().Command1->click();
         QCOMPARE(rig.prompter.requests.size(), 1);
         QCOMPARE(rig.prompter.requests[0].text, QStringLiteral("You cannot set an empty path"));
         QCOMPARE(rig.prompter.requests[0].style, 16);
@@ -143,39 +145,39 @@ private slots:
     void eachOpeningStartsAfresh() {
         Rig rig;
         rig.form->showDialog();
-        const QString start = rig.form->Dir1->path();
-        const int startDrive = rig.form->Drive1->currentIndex();
+        const QString start = rig.probe().Dir1->path();
+        const int startDrive = rig.probe().Drive1->currentIndex();
         QCOMPARE(start, native(rig.at("home")));
-        QCOMPARE(rig.form->Drive1->currentText(), QStringLiteral("/"));
-        QCOMPARE(rig.form->Text1->text(), QString());
-        QCOMPARE(rig.form->Selpath, QString()); // placing the lists reports nothing
-        QCOMPARE(rig.form->focusWidget(), rig.form->Dir1);
+        QCOMPARE(rig.probe().Drive1->currentText(), QStringLiteral("/"));
+        QCOMPARE(rig.probe().Text1->text(), QString());
+        QCOMPARE(rig.probe().Selpath, QString()); // placing the lists reports nothing
+        QCOMPARE(rig.form->focusWidget(), rig.probe().Dir1);
 
-        rig.form->Drive1->setCurrentIndex(rig.driveIndex("c:"));
-        QVERIFY(navigate(*rig.form->Dir1, rig.at("home/.wine/drive_c/Palace")));
-        rig.form->Command2->click();
+        rig.probe().Drive1->setCurrentIndex(rig.driveIndex("c:"));
+        QVERIFY(navigate(*rig.probe().Dir1, rig.at("home/.wine/drive_c/Palace")));
+        rig.probe().Command2->click();
         rig.drives.list.append({"g:", rig.at("home/alpha")}); // a drive that appeared meanwhile
         rig.form->showDialog();
 
-        QCOMPARE(rig.form->Text1->text(), QString());
-        QCOMPARE(rig.form->Dir1->path(), start);
-        QCOMPARE(rig.form->Drive1->currentIndex(), startDrive);
-        QCOMPARE(rig.form->Drive1->count(), 5);
-        QCOMPARE(rig.form->Selpath, native(rig.at("home/.wine/drive_c/Palace")));
+        QCOMPARE(rig.probe().Text1->text(), QString());
+        QCOMPARE(rig.probe().Dir1->path(), start);
+        QCOMPARE(rig.probe().Drive1->currentIndex(), startDrive);
+        QCOMPARE(rig.probe().Drive1->count(), 5);
+        QCOMPARE(rig.probe().Selpath, native(rig.at("home/.wine/drive_c/Palace")));
     }
 
     void startsAtTheInnermostDrive() {
         Rig rig;
         rig.drives.list.append({"h:", rig.at("home")});
         rig.form->showDialog();
-        QCOMPARE(rig.form->Drive1->currentText(), QStringLiteral("h:"));
+        QCOMPARE(rig.probe().Drive1->currentText(), QStringLiteral("h:"));
     }
 
     void startsAtAParentWhenHomeCannotBeListed() {
         Rig rig;
         rig.directories.refused.append(rig.at("home"));
         rig.form->showDialog();
-        QCOMPARE(rig.form->Dir1->path(), native(rig.root.path()));
+        QCOMPARE(rig.probe().Dir1->path(), native(rig.root.path()));
     }
 
     // Picking a drive moves the directory list to the drive's directory; a drive whose directory cannot be
@@ -194,39 +196,39 @@ private slots:
         Rig rig;
         rig.form->showDialog();
         const QString before = rig.at("home/alpha");
-        QVERIFY(navigate(*rig.form->Dir1, before));
-        const QStringList entriesBefore = rig.form->Dir1->entryPaths();
+        QVERIFY(navigate(*rig.probe().Dir1, before));
+        const QStringList entriesBefore = rig.probe().Dir1->entryPaths();
         if (!reachable)
             rig.prompter.answerMessage(Answer::Ok);
 
-        rig.form->Drive1->setCurrentIndex(rig.driveIndex(drive));
+        rig.probe().Drive1->setCurrentIndex(rig.driveIndex(drive));
 
-        QCOMPARE(rig.form->Drive1->currentText(), drive);
+        QCOMPARE(rig.probe().Drive1->currentText(), drive);
         const QString expected =
             native(reachable ? rig.drives.list[rig.driveIndex(drive)].directory : before);
-        QCOMPARE(rig.form->Dir1->path(), expected);
-        QCOMPARE(rig.form->Text1->text(), expected);
-        QCOMPARE(rig.form->Selpath, expected);
+        QCOMPARE(rig.probe().Dir1->path(), expected);
+        QCOMPARE(rig.probe().Text1->text(), expected);
+        QCOMPARE(rig.probe().Selpath, expected);
         QCOMPARE(rig.titles(), reachable ? QStringList{} : QStringList{"Disk Error"});
         if (!reachable) {
-            QCOMPARE(rig.form->Dir1->entryPaths(), entriesBefore);
+            QCOMPARE(rig.probe().Dir1->entryPaths(), entriesBefore);
             QCOMPARE(rig.prompter.requests[0].style, 16);
             QCOMPARE(
                 rig.prompter.requests[0].text,
                 QStringLiteral("The specified drive cannot be found.\rPlease ensure the drive is connected "
                                "and operating properly."));
         }
-        rig.form->Command1->click();
+        rig.probe().Command1->click();
         QCOMPARE(rig.stored(), expected + QDir::separator());
     }
 
     void pickDriveWithTheKeyboard() {
         Rig rig;
         rig.form->showDialog();
-        rig.form->Drive1->setFocus();
-        QTest::keyClick(rig.form->Drive1, Qt::Key_Down); // from "/" to "c:"
-        QCOMPARE(rig.form->Drive1->currentText(), QStringLiteral("c:"));
-        QCOMPARE(rig.form->Text1->text(), native(rig.at("home/.wine/drive_c")));
+        rig.probe().Drive1->setFocus();
+        QTest::keyClick(rig.probe().Drive1, Qt::Key_Down); // from "/" to "c:"
+        QCOMPARE(rig.probe().Drive1->currentText(), QStringLiteral("c:"));
+        QCOMPARE(rig.probe().Text1->text(), native(rig.at("home/.wine/drive_c")));
     }
 
     // The list shows the chain of parents, then every subdirectory, hidden ones and links included,
@@ -247,8 +249,8 @@ private slots:
         }
         for (const char* name : {".hidden", ".wine", "alpha", "Beta", "link"})
             expected.append(native(rig.at("home/") + name));
-        QCOMPARE(rig.form->Dir1->entryPaths(), expected);
-        QCOMPARE(rig.form->Dir1->entryPaths().first(), QDir::separator());
+        QCOMPARE(rig.probe().Dir1->entryPaths(), expected);
+        QCOMPARE(rig.probe().Dir1->entryPaths().first(), QDir::separator());
     }
 
     void openingAnEntry_data() {
@@ -275,17 +277,17 @@ private slots:
         rig.form->showDialog();
         const QString target = QDir::cleanPath(rig.at(entry));
         if (how == "click")
-            QVERIFY(DialogDriver::clickEntry(*rig.form->Dir1, target));
+            QVERIFY(DialogDriver::clickEntry(*rig.probe().Dir1, target));
         else
-            QVERIFY(DialogDriver::openEntry(*rig.form->Dir1, target,
+            QVERIFY(DialogDriver::openEntry(*rig.probe().Dir1, target,
                                             how == "enter" ? DialogDriver::OpenBy::Enter
                                                            : DialogDriver::OpenBy::DoubleClick));
         // Highlighted by the click, or standing as the directory now open.
-        QCOMPARE(rig.form->Dir1->currentItem()->text(0), QFileInfo(target).fileName());
+        QCOMPARE(rig.probe().Dir1->currentItem()->text(0), QFileInfo(target).fileName());
         const QString shown = native(opens ? target : rig.at("home"));
-        QCOMPARE(rig.form->Dir1->path(), shown);
-        QCOMPARE(rig.form->Selpath, opens ? shown : QString());
-        QCOMPARE(rig.form->Text1->text(), opens ? shown : QString());
+        QCOMPARE(rig.probe().Dir1->path(), shown);
+        QCOMPARE(rig.probe().Selpath, opens ? shown : QString());
+        QCOMPARE(rig.probe().Text1->text(), opens ? shown : QString());
         QCOMPARE(rig.form->isVisible(), true);
     }
 
@@ -294,15 +296,15 @@ private slots:
         rig.drives.list.append({"h:", rig.at("home")});
         rig.prompter.answerMessage(Answer::Ok);
         rig.form->showDialog();
-        QCOMPARE(rig.form->Drive1->currentText(), QStringLiteral("h:"));
-        rig.form->Drive1->setCurrentIndex(rig.driveIndex("e:")); // not ready: the list stays at home
+        QCOMPARE(rig.probe().Drive1->currentText(), QStringLiteral("h:"));
+        rig.probe().Drive1->setCurrentIndex(rig.driveIndex("e:")); // not ready: the list stays at home
 
-        rig.form->Drive1->setCurrentIndex(rig.driveIndex("h:"));
+        rig.probe().Drive1->setCurrentIndex(rig.driveIndex("h:"));
 
         QCOMPARE(rig.titles(), QStringList{"Disk Error"});
-        QCOMPARE(rig.form->Dir1->path(), native(rig.at("home")));
-        QCOMPARE(rig.form->Text1->text(), QString());
-        QCOMPARE(rig.form->Selpath, QString());
+        QCOMPARE(rig.probe().Dir1->path(), native(rig.at("home")));
+        QCOMPARE(rig.probe().Text1->text(), QString());
+        QCOMPARE(rig.probe().Selpath, QString());
     }
 
     // An entry that cannot be opened leaves the list where it was, re-read, and reports nothing.
@@ -316,19 +318,19 @@ private slots:
         QFETCH(bool, removed);
         Rig rig;
         rig.form->showDialog();
-        QVERIFY(navigate(*rig.form->Dir1, rig.at("home/alpha")));
-        QVERIFY(navigate(*rig.form->Dir1, rig.at("home")));
+        QVERIFY(navigate(*rig.probe().Dir1, rig.at("home/alpha")));
+        QVERIFY(navigate(*rig.probe().Dir1, rig.at("home")));
         const QString target = rig.at("home/Beta");
         if (removed)
             QVERIFY(QDir(target).removeRecursively());
         else
             rig.directories.refused.append(target);
 
-        QVERIFY(DialogDriver::openEntry(*rig.form->Dir1, target));
+        QVERIFY(DialogDriver::openEntry(*rig.probe().Dir1, target));
 
-        QCOMPARE(rig.form->Dir1->path(), native(rig.at("home")));
-        QCOMPARE(rig.form->Selpath, native(rig.at("home")));
-        QCOMPARE(rig.form->Dir1->entryPaths().contains(native(target)), !removed);
+        QCOMPARE(rig.probe().Dir1->path(), native(rig.at("home")));
+        QCOMPARE(rig.probe().Selpath, native(rig.at("home")));
+        QCOMPARE(rig.probe().Dir1->entryPaths().contains(native(target)), !removed);
         QVERIFY(rig.prompter.requests.isEmpty());
     }
 
@@ -346,11 +348,11 @@ private slots:
         QFETCH(int, key);
         Rig rig;
         rig.form->showDialog();
-        QVERIFY(navigate(*rig.form->Dir1, rig.at("home/alpha")));
-        const QMap<QString, QWidget*> controls{{"Text1", rig.form->Text1},
-                                               {"Drive1", rig.form->Drive1},
-                                               {"Command1", rig.form->Command1},
-                                               {"Command2", rig.form->Command2}};
+        QVERIFY(navigate(*rig.probe().Dir1, rig.at("home/alpha")));
+        const QMap<QString, QWidget*> controls{{"Text1", rig.probe().Text1},
+                                               {"Drive1", rig.probe().Drive1},
+                                               {"Command1", rig.probe().Command1},
+                                               {"Command2", rig.probe().Command2}};
         QWidget* target = controls.value(control);
         target->setFocus();
         QTest::keyClick(target, Qt::Key(key));
@@ -359,7 +361,7 @@ private slots:
         QVERIFY(rig.prompter.requests.isEmpty());
 
         // The same focus and Space does press a focused button: the keys do reach the controls.
-        if (target == rig.form->Command2) {
+        if (target == rig.probe().Command2) {
             QTest::keyClick(target, Qt::Key_Space);
             QVERIFY(!rig.form->isVisible());
         }
@@ -371,9 +373,9 @@ private slots:
         rig.prompter.answerMessage(Answer::Ok);
         rig.form->showDialog();
         const QString chosen = native(rig.at("home/alpha"));
-        QVERIFY(navigate(*rig.form->Dir1, chosen));
+        QVERIFY(navigate(*rig.probe().Dir1, chosen));
 
-        rig.form->Command1->click();
+        rig.probe().Command1->click();
 
         QVERIFY(rig.form->isVisible());
         QCOMPARE(rig.titles(), QStringList{"Settings Error"});
@@ -382,14 +384,14 @@ private slots:
         QVERIFY2(report.text.contains("/test/Stowbox.conf") && report.text.contains("Read-only file system"),
                  qPrintable(report.text));
         QVERIFY(!report.text.contains('\n'));
-        QCOMPARE(rig.form->Selpath, chosen);
-        QCOMPARE(rig.form->Text1->text(), chosen);
-        QCOMPARE(rig.form->Dir1->path(), chosen);
+        QCOMPARE(rig.probe().Selpath, chosen);
+        QCOMPARE(rig.probe().Text1->text(), chosen);
+        QCOMPARE(rig.probe().Dir1->path(), chosen);
         QCOMPARE(rig.stored(), QStringLiteral("<none>"));
 
         // Once the store can be written, Ok stores the choice with one separator, not two.
         rig.settings.writable = true;
-        rig.form->Command1->click();
+        rig.probe().Command1->click();
         QCOMPARE(rig.stored(), chosen + QDir::separator());
         QVERIFY(!rig.form->isVisible());
     }

@@ -159,5 +159,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(Form2DrivesTest)
+QTEST_GUILESS_MAIN(Form2DrivesTest)
 #include "tst_form2drives.moc"

@@ -1,8 +1,9 @@
-#include "settings/Form2.h"
-#include "settings/Form2DirList.h"
-#include "settings/Form2DriveList.h"
+#include "app/DirList.h"
+#include "app/DriveList.h"
+#include "app/Form2.h"
 #include "support/DialogFakes.h"
 #include "support/FakePrompter.h"
+#include "support/Form1Probe.h"
 
 #include <QImage>
 #include <QLineEdit>
@@ -22,16 +23,17 @@ struct Rig {
     FakeDriveSource drives;
     RefusingLister directories;
     std::unique_ptr<Form2> form;
+    Form2Probe probe() const { return *form; }
     Rig() {
         drives.list = {{"/", "/"}};
         form = std::make_unique<Form2>(Form2Units{settings, prompter, drives, directories, home.path()});
     }
     QWidget* control(const QString& name) const {
-        const QMap<QString, QWidget*> controls{{"Dir1", form->Dir1},
-                                               {"Text1", form->Text1},
-                                               {"Drive1", form->Drive1},
-                                               {"Command1", form->Command1},
-                                               {"Command2", form->Command2}};
+        const QMap<QString, QWidget*> controls{{"Dir1", probe().Dir1},
+                                               {"Text1", probe().Text1},
+                                               {"Drive1", probe().Drive1},
+                                               {"Command1", probe().Command1},
+                                               {"Command2", probe().Command2}};
         return controls.value(name);
     }
 };
@@ -98,7 +100,7 @@ private slots:
         rig.form->showDialog();
         QApplication::setActiveWindow(rig.form.get());
         QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
-        QCOMPARE(QApplication::focusWidget(), rig.form->Dir1);
+        QCOMPARE(QApplication::focusWidget(), rig.probe().Dir1);
         QStringList order;
         for (int step = 0; step < 5; ++step) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

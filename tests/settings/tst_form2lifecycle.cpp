@@ -1,7 +1,7 @@
+#include "app/DirList.h"
+#include "app/DriveList.h"
+#include "app/Form2.h"
 #include "app/MessageCodes.h"
-#include "settings/Form2.h"
-#include "settings/Form2DirList.h"
-#include "settings/Form2DriveList.h"
 #include "settings/SettingsStore.h"
 #include "support/DialogDriver.h"
 #include "support/Form1Harness.h"
@@ -32,7 +32,7 @@ private slots:
     void openingEmptiesTheMainWindowsCopy() {
         Form1Harness h;
         h.storePalaceDirectory();
-        Form1& f = h.start();
+        Form1Probe f = h.start();
         QCOMPARE(f.Selpath, h.palaceDirectory());
         QCOMPARE(f.pathDialog(), nullptr); // created only when first opened
 
@@ -41,24 +41,24 @@ private slots:
         QCOMPARE(f.Selpath, QString());
         QVERIFY(f.pathDialog());
         QVERIFY(f.pathDialog()->isVisible());
-        QCOMPARE(f.pathDialog()->Dir1->path(), QDir::toNativeSeparators(QDir::homePath()));
+        QCOMPARE(f.dialog().Dir1->path(), QDir::toNativeSeparators(QDir::homePath()));
         QCOMPARE(storedPath(h), h.palaceDirectory()); // opening stores nothing
     }
 
     void oneDialogObjectForTheRun() {
         Form1Harness h;
-        Form1& f = h.start();
+        Form1Probe f = h.start();
         f.menPpal->trigger();
         Form2* first = f.pathDialog();
-        QVERIFY(navigate(*first->Dir1, h.palaceDir.path()));
-        first->Command2->click();
+        QVERIFY(navigate(*Form2Probe(*first).Dir1, h.palaceDir.path()));
+        Form2Probe(*first).Command2->click();
         QVERIFY(!first->isVisible());
 
         f.menPpal->trigger();
 
         QCOMPARE(f.pathDialog(), first);
-        QCOMPARE(first->Selpath, QDir::toNativeSeparators(h.palaceDir.path()));
-        QCOMPARE(first->Text1->text(), QString());
+        QCOMPARE(Form2Probe(*first).Selpath, QDir::toNativeSeparators(h.palaceDir.path()));
+        QCOMPARE(Form2Probe(*first).Text1->text(), QString());
     }
 
     // Choosing the item again while the dialog is open only brings it to the front.
@@ -71,13 +71,13 @@ private slots:
     void reopeningWhileOpenTouchesNothing() {
         QFETCH(bool, minimized);
         Form1Harness h;
-        Form1& f = h.start();
+        Form1Probe f = h.start();
         f.menPpal->trigger();
         Form2* d = f.pathDialog();
-        QVERIFY(navigate(*d->Dir1, h.palaceDir.path()));
-        const QString path = d->Dir1->path();
-        const QStringList entries = d->Dir1->entryPaths();
-        const int drive = d->Drive1->currentIndex();
+        QVERIFY(navigate(*Form2Probe(*d).Dir1, h.palaceDir.path()));
+        const QString path = Form2Probe(*d).Dir1->path();
+        const QStringList entries = Form2Probe(*d).Dir1->entryPaths();
+        const int drive = Form2Probe(*d).Drive1->currentIndex();
         if (minimized)
             d->setWindowState(Qt::WindowMinimized);
         f.Selpath = QStringLiteral("set by an operation");
@@ -87,19 +87,19 @@ private slots:
         QCOMPARE(f.Selpath, QString());
         QVERIFY(d->isVisible());
         QVERIFY(!(d->windowState() & Qt::WindowMinimized));
-        QCOMPARE(d->Dir1->path(), path);
-        QCOMPARE(d->Dir1->entryPaths(), entries);
-        QCOMPARE(d->Text1->text(), path);
-        QCOMPARE(d->Selpath, path);
-        QCOMPARE(d->Drive1->currentIndex(), drive);
+        QCOMPARE(Form2Probe(*d).Dir1->path(), path);
+        QCOMPARE(Form2Probe(*d).Dir1->entryPaths(), entries);
+        QCOMPARE(Form2Probe(*d).Text1->text(), path);
+        QCOMPARE(Form2Probe(*d).Selpath, path);
+        QCOMPARE(Form2Probe(*d).Drive1->currentIndex(), drive);
     }
 
     void okStoresForTheNextOperation() {
         Form1Harness h;
-        Form1& f = h.start();
+        Form1Probe f = h.start();
         f.menPpal->trigger();
-        QVERIFY(navigate(*f.pathDialog()->Dir1, h.palaceDir.path()));
-        f.pathDialog()->Command1->click();
+        QVERIFY(navigate(*f.dialog().Dir1, h.palaceDir.path()));
+        f.dialog().Command1->click();
 
         QVERIFY(!f.pathDialog()->isVisible());
         // The main window learns nothing: its operations read the store afresh, and find the new value.
@@ -120,10 +120,10 @@ private slots:
 
     void closeEndsTheProgramStoringNothing() {
         Form1Harness h;
-        Form1& f = h.start();
-        f.show();
+        Form1Probe f = h.start();
+        f.form.show();
         f.menPpal->trigger();
-        QVERIFY(navigate(*f.pathDialog()->Dir1, h.palaceDir.path()));
+        QVERIFY(navigate(*f.dialog().Dir1, h.palaceDir.path()));
 
         f.menExit->trigger();
         QCOMPARE(h.endProgramCalls, 1);
@@ -139,8 +139,8 @@ private slots:
     void mainWindowClosedWhileTheDialogIsOpen() {
         QVERIFY(QGuiApplication::quitOnLastWindowClosed());
         Form1Harness h;
-        Form1& f = h.start();
-        f.show();
+        Form1Probe f = h.start();
+        f.form.show();
         f.menPpal->trigger();
         Form2* d = f.pathDialog();
         QVERIFY(QTest::qWaitForWindowExposed(d));
@@ -150,12 +150,12 @@ private slots:
             events.append(d->isVisible() ? "last window closed, dialog open" : "last window closed");
         });
         QTimer::singleShot(0, this, [&] {
-            f.windowHandle()->close();
-            events.append(f.isVisible() ? "main window still open" : "main window closed");
+            f.form.windowHandle()->close();
+            events.append(f.form.isVisible() ? "main window still open" : "main window closed");
             QTimer::singleShot(50, this, [&] {
                 events.append(d->isVisible() ? "dialog open" : "dialog gone");
-                if (navigate(*d->Dir1, h.palaceDir.path()))
-                    d->Command1->click();
+                if (navigate(*Form2Probe(*d).Dir1, h.palaceDir.path()))
+                    Form2Probe(*d).Command1->click();
             });
         });
         QTimer guard;

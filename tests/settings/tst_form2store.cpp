@@ -1,5 +1,5 @@
-#include "platform/QtSettingsStore.h"
-#include "settings/Form2Texts.h"
+#include "app/Form2Texts.h"
+#include "settings/QtSettingsStore.h"
 
 #include <QDir>
 #include <QFile>

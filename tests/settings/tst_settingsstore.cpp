@@ -1,4 +1,4 @@
-#include "platform/QtSettingsStore.h"
+#include "settings/QtSettingsStore.h"
 #include "support/ChildProcess.h"
 
 #include <QDir>

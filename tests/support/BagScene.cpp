@@ -60,21 +60,21 @@ Form1& BagScene::start(const QString& selectName) {
 }
 
 void BagScene::clickBag(const QString& name) {
-    BagList* list = h.form->File1;
+    BagList* list = h.probe().File1;
     const int row = static_cast<int>(list->names().indexOf(name));
     QVERIFY2(row >= 0, qPrintable(name + QStringLiteral(" is not listed")));
     const QRect item = list->visualRect(list->model()->index(row, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
-    QCOMPARE(h.form->Selfile, name);
+    QCOMPARE(h.probe().Selfile, name);
 }
 
 void BagScene::sneakBagIn() {
     Form1Harness::writeFile(h.bagPath(sneakedBag), "sneaked");
-    QVERIFY(!h.form->File1->names().contains(sneakedBag));
+    QVERIFY(!h.probe().File1->names().contains(sneakedBag));
 }
 
 bool BagScene::listWasRefreshed() const {
-    return h.form->File1->names().contains(sneakedBag);
+    return h.probe().File1->names().contains(sneakedBag);
 }
 
 void BagScene::checkOutcome(const Outcome& expected) const {
@@ -85,7 +85,7 @@ void BagScene::checkOutcome(const Outcome& expected) const {
     QCOMPARE(describe(palaceFiles()), describe(expected.palaceFiles));
     if (expected.currentDirFiles)
         QCOMPARE(describe(currentDirFiles()), describe(*expected.currentDirFiles));
-    QCOMPARE(controlStates(*h.form), expected.controls);
+    QCOMPARE(controlStates(h.probe()), expected.controls);
     QCOMPARE(listWasRefreshed(), expected.refreshed);
-    QCOMPARE(h.form->Selfile, expected.selfile);
+    QCOMPARE(h.probe().Selfile, expected.selfile);
 }

@@ -1,6 +1,6 @@
 #include "support/DialogDriver.h"
 
-#include "settings/Form2DirList.h"
+#include "app/DirList.h"
 
 #include <QDir>
 #include <QtTest>

@@ -4,10 +4,11 @@
 #include "platform/DirectoryReader.h"
 #include "platform/DriveScanner.h"
 #include "platform/PosixFileSystem.h"
-#include "platform/QtSettingsStore.h"
 #include "props/BagStore.h"
+#include "settings/QtSettingsStore.h"
 #include "support/FakePrompter.h"
 #include "support/Fakes.h"
+#include "support/Form1Probe.h"
 
 #include <QByteArray>
 #include <QTemporaryDir>
@@ -35,6 +36,8 @@ public:
 
     // Builds the window (runs Form_Load). Store the Palace directory and write files first.
     Form1& start();
+    // The started window's state and controls.
+    Form1Probe probe() const { return *form; }
     // Stores the Palace directory as the path dialog would: with a trailing separator.
     void storePalaceDirectory();
     QString palaceDirectory() const; // with trailing separator

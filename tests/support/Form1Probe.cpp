@@ -18,7 +18,7 @@ QString visible(QString text) {
 
 } // namespace
 
-QString controlStates(const Form1& form) {
+QString controlStates(const Form1Probe& form) {
     return QStringList{state("load", form.Command1->isEnabled()), state("save", form.Command2->isEnabled()),
                        state("list", form.File1->isEnabled()), state("delete", form.menDelete->isEnabled()),
                        state("rename", form.menRename->isEnabled())}

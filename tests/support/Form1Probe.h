@@ -1,11 +1,69 @@
 #pragma once
 
+#include "app/Form1.h"
+#include "app/Form2.h"
 #include "support/FakePrompter.h"
 
 #include <QString>
 #include <QStringList>
 
-class Form1;
+// The tests' view into the main window and the path dialog: their state, controls and handlers under
+// their own names, which the windows keep to themselves.
+class Form2Probe {
+public:
+    Form2Probe(Form2& dialog) // NOLINT: stands in for the dialog wherever a test names one
+        : form(dialog), Selpath(dialog.Selpath), Dir1(dialog.Dir1), Text1(dialog.Text1),
+          Drive1(dialog.Drive1), Command1(dialog.Command1), Command2(dialog.Command2) {}
+
+    Form2& form;
+    QString& Selpath;
+    DirList* const Dir1;
+    QLineEdit* const Text1;
+    DriveList* const Drive1;
+    QPushButton* const Command1;
+    QPushButton* const Command2;
+};
+
+class Form1Probe {
+public:
+    Form1Probe(Form1& window) // NOLINT: stands in for the window wherever a test names one
+        : form(window), Selfile(window.Selfile), Selpath(window.Selpath), Apath(window.Apath),
+          DSR(window.DSR), File1(window.File1), Command1(window.Command1), Command2(window.Command2),
+          Command3(window.Command3), Frame1(window.Frame1), Picture1(window.Picture1), Label1(window.Label1),
+          Picture2(window.Picture2), menFile(window.menFile), menOptions(window.menOptions),
+          menAbout(window.menAbout), menDelete(window.menDelete), menRename(window.menRename),
+          menExit(window.menExit), menPpal(window.menPpal), menDSR(window.menDSR), menuStx(window.menuStx) {}
+
+    Form1& form;
+    QString& Selfile;
+    QString& Selpath;
+    QString& Apath;
+    qint16& DSR;
+    BagList* const File1;
+    QPushButton* const Command1;
+    QPushButton* const Command2;
+    QPushButton* const Command3;
+    QFrame* const Frame1;
+    QLabel* const Picture1;
+    QLabel* const Label1;
+    QLabel* const Picture2;
+    QMenu* const menFile;
+    QMenu* const menOptions;
+    QMenu* const menAbout;
+    QAction* const menDelete;
+    QAction* const menRename;
+    QAction* const menExit;
+    QAction* const menPpal;
+    QAction* const menDSR;
+    QAction* const menuStx;
+
+    void Form_Click() const { form.Form_Click(); }
+    void Delfile(QString& Delbox) const { form.Delfile(Delbox); }
+    void RenFile(QString& rfile) const { form.RenFile(rfile); }
+    // The path dialog, once it has been opened; nullptr before.
+    Form2* pathDialog() const { return form.form2_.get(); }
+    Form2Probe dialog() const { return *form.form2_; }
+};
 
 // Button codes as the user's answers, spelled out here so that a wrong code in the program shows.
 namespace Pressed {
@@ -17,7 +75,7 @@ inline constexpr int No = 7;
 
 // The availability of the controls that the bag operations change, as one line:
 // "load:on save:on list:on delete:off rename:off".
-QString controlStates(const Form1& form);
+QString controlStates(const Form1Probe& form);
 
 // A prompt request as one readable line; carriage returns and line feeds are shown as <CR> and <LF>.
 QString describe(const FakePrompter::Request& request);

@@ -1,6 +1,6 @@
-#include "platform/QtSettingsStore.h"
+#include "settings/QtSettingsStore.h"
 
-#include "platform/IniText.h"
+#include "settings/IniText.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,14 +1,10 @@
-#include "settings/Form2.h"
+#include "app/Form2.h"
 
-#include "app/MessageCodes.h"
-#include "app/Prompter.h"
-#include "settings/Form2DirList.h"
-#include "settings/Form2DriveList.h"
-#include "settings/Form2Texts.h"
-#include "settings/SettingsStore.h"
+#include "app/DirList.h"
+#include "app/DriveList.h"
+#include "app/Form2Texts.h"
+#include "app/Images.h"
 
-#include <QDir>
-#include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -24,22 +20,14 @@ QPushButton* makeButton(QWidget* parent, const QString& caption, const QString& 
     return button;
 }
 
-QIcon folderIcon() {
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/settings/path-dialog-32.xpm"), QSize(32, 32));
-    icon.addFile(QStringLiteral(":/settings/path-dialog-16.xpm"), QSize(16, 16));
-    return icon;
-}
-
 } // namespace
 
 Form2::Form2(Form2Units units, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       units_(std::move(units)) {
-    Q_INIT_RESOURCE(Form2Icon);
     setWindowTitle(Form2Texts::windowTitle);
-    setWindowIcon(folderIcon());
+    setWindowIcon(Images::pathDialog());
     // First shown with its client area 425 by 320 pixels from the top-left corner of the screen.
     setGeometry(425, 320, 312, 232);
     setFixedSize(312, 232);
@@ -82,54 +70,4 @@ void Form2::showDialog() {
     }
     raise();
     activateWindow();
-}
-
-void Form2::Form_Load() {
-    Text1->clear();
-    Dir1->startAt(units_.startDirectory);
-    Drive1->startAt(Dir1->path());
-    Dir1->setFocus();
-}
-
-void Form2::Dir1_Change() {
-    Selpath = Dir1->path();
-    Text1->setText(Selpath);
-}
-
-void Form2::Drive1_Change() {
-    if (!Dir1->setPath(Drive1->drive().directory))
-        units_.prompter.showMessage(Form2Texts::diskErrorText, MessageStyle::Critical,
-                                    Form2Texts::diskErrorTitle);
-}
-
-void Form2::Command1_Click() {
-    if (Selpath.isEmpty()) {
-        units_.prompter.showMessage(Form2Texts::emptyPathText, MessageStyle::Critical,
-                                    Form2Texts::emptyPathTitle);
-        return;
-    }
-    const QString chosen = Selpath;
-    Selpath += QDir::separator();
-    if (!Spath()) {
-        Selpath = chosen;
-        return;
-    }
-    close();
-}
-
-void Form2::Command2_Click() {
-    close();
-}
-
-bool Form2::Spath() {
-    using namespace PalacePathSetting;
-    if (!units_.settings.saveSetting(application, section, key, Selpath)) {
-        // Nothing was stored: say where and why, and let the user try again or cancel.
-        units_.prompter.showMessage(Form2Texts::storeErrorText(units_.settings.location(application),
-                                                               units_.settings.whyNotWritable(application)),
-                                    MessageStyle::Critical, Form2Texts::storeErrorTitle);
-        return false;
-    }
-    Selpath = units_.settings.readSetting(application, section, key);
-    return true;
 }

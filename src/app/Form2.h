@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Form2Units.h"
+#include "app/Form2Units.h"
 
 #include <QString>
 #include <QWidget>
@@ -11,12 +11,29 @@ class QLineEdit;
 class QPushButton;
 
 // The path dialog: modeless, without an owner; one object for the whole run. Its window is closed and
-// shown again, its Selpath lasts.
+// shown again, its Selpath lasts. Form2.cpp builds the window, Form2Handlers.cpp holds what it does.
 class Form2 : public QWidget {
     Q_OBJECT
 
 public:
     explicit Form2(Form2Units units, QWidget* parent = nullptr);
+
+    // Shows the dialog without waiting for it: afresh when it is closed, or brought to the front
+    // untouched when it is open.
+    void showDialog();
+
+private:
+    friend class Form2Probe; // the tests' view of the state and the controls
+
+    // Handlers, in the order a user meets them, and the method that stores.
+    void Form_Load();
+    void Dir1_Change();
+    void Drive1_Change();
+    void Command1_Click();
+    void Command2_Click();
+    bool Spath();
+
+    Form2Units units_;
 
     QString Selpath; // the directory last reported by the directory list, or the value last stored
 
@@ -26,19 +43,4 @@ public:
     DriveList* Drive1 = nullptr;
     QPushButton* Command1 = nullptr; // Ok
     QPushButton* Command2 = nullptr; // Cancel
-
-    // Shows the dialog without waiting for it: afresh when it is closed, or brought to the front
-    // untouched when it is open.
-    void showDialog();
-
-    // Handlers and the method that stores.
-    void Form_Load();
-    void Dir1_Change();
-    void Drive1_Change();
-    void Command1_Click();
-    void Command2_Click();
-    bool Spath();
-
-private:
-    Form2Units units_;
 };

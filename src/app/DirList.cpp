@@ -1,4 +1,4 @@
-#include "settings/Form2DirList.h"
+#include "app/DirList.h"
 
 #include "platform/DirectoryLister.h"
 

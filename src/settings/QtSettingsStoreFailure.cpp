@@ -1,4 +1,4 @@
-#include "platform/QtSettingsStore.h"
+#include "settings/QtSettingsStore.h"
 
 #include <QDir>
 #include <QFile>

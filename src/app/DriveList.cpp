@@ -1,4 +1,4 @@
-#include "settings/Form2DriveList.h"
+#include "app/DriveList.h"
 
 #include <QDir>
 #include <QSignalBlocker>

@@ -1,21 +1,21 @@
+#include "ProgramVersion.h"
 #include "app/Form1.h"
 #include "app/MessageBoxPrompter.h"
-#include "app/ProgramIdentity.h"
+#include "client/DetachedProgramStarter.h"
 #include "client/SystemClientDetector.h"
-#include "platform/DetachedProgramStarter.h"
 #include "platform/DirectoryReader.h"
 #include "platform/DriveScanner.h"
 #include "platform/PosixFileSystem.h"
-#include "platform/QtSettingsStore.h"
 #include "props/BagStore.h"
+#include "settings/QtSettingsStore.h"
 
 #include <QApplication>
 #include <QDir>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(ProgramIdentity::name);
-    QCoreApplication::setApplicationVersion(ProgramIdentity::version);
+    QCoreApplication::setApplicationName(QString::fromLatin1(programName));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(programVersion));
 
     PosixFileSystem fileSystem;
     BagStore bags(fileSystem);

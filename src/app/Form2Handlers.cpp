@@ -1,0 +1,59 @@
+#include "app/DirList.h"
+#include "app/DriveList.h"
+#include "app/Form2.h"
+#include "app/Form2Texts.h"
+#include "app/Prompter.h"
+#include "settings/SettingsStore.h"
+
+#include <QDir>
+#include <QLineEdit>
+
+void Form2::Form_Load() {
+    Text1->clear();
+    Dir1->startAt(units_.startDirectory);
+    Drive1->startAt(Dir1->path());
+    Dir1->setFocus();
+}
+
+void Form2::Dir1_Change() {
+    Selpath = Dir1->path();
+    Text1->setText(Selpath);
+}
+
+void Form2::Drive1_Change() {
+    if (!Dir1->setPath(Drive1->drive().directory))
+        units_.prompter.showMessage(Form2Texts::diskErrorText, MessageStyle::Critical,
+                                    Form2Texts::diskErrorTitle);
+}
+
+void Form2::Command1_Click() {
+    if (Selpath.isEmpty()) {
+        units_.prompter.showMessage(Form2Texts::emptyPathText, MessageStyle::Critical,
+                                    Form2Texts::emptyPathTitle);
+        return;
+    }
+    const QString chosen = Selpath;
+    Selpath += QDir::separator();
+    if (!Spath()) {
+        Selpath = chosen;
+        return;
+    }
+    close();
+}
+
+void Form2::Command2_Click() {
+    close();
+}
+
+bool Form2::Spath() {
+    using namespace PalacePathSetting;
+    if (!units_.settings.saveSetting(application, section, key, Selpath)) {
+        // Nothing was stored: say where and why, and let the user try again or cancel.
+        units_.prompter.showMessage(Form2Texts::storeErrorText(units_.settings.location(application),
+                                                               units_.settings.whyNotWritable(application)),
+                                    MessageStyle::Critical, Form2Texts::storeErrorTitle);
+        return false;
+    }
+    Selpath = units_.settings.readSetting(application, section, key);
+    return true;
+}

@@ -1,0 +1,13 @@
+#include "client/DetachedProgramStarter.h"
+
+#include "client/LaunchCommand.h"
+#include "platform/ProgramFile.h"
+
+bool DetachedProgramStarter::startProgram(const QString& path, int) {
+    // An X11 window manager places and focuses a new window itself; the window style asks for no more.
+    const LaunchCommand::Command command =
+        LaunchCommand::choose(path, QString::fromLocal8Bit(qgetenv("PATH")), ProgramFile::probe);
+    if (command.kind == LaunchCommand::Command::NotFound)
+        return false;
+    return ProgramFile::startDetached(command.program, command.arguments);
+}
