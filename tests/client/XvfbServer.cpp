@@ -45,8 +45,10 @@ XvfbServer::XvfbServer() {
         return;
     }
     // Everything the child needs is made before fork: after it only async-signal-safe calls.
+    // -noreset: by default the server resets when its last client leaves and drops every connection
+    // still being set up, so a stand-in started just as the one before it was killed found no server.
     const std::string fdText = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb",    "-displayfd", fdText.c_str(), "-nolisten", "tcp",
+    const char* argv[] = {"Xvfb",    "-displayfd", fdText.c_str(), "-nolisten", "tcp", "-noreset",
                           "-screen", "0",          "1024x768x24",  nullptr};
     pid_ = fork();
     if (pid_ == 0) {
