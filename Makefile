@@ -7,7 +7,7 @@ WERROR     := $(if $(CI),ON,OFF)
 PREFIX     ?= $(HOME)/.local
 DESTDIR    ?=
 
-BUILD_PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libxcb1-dev libgl-dev
+BUILD_PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libxcb1-dev libxau-dev libgl-dev
 TEST_PACKAGES  := xvfb xdotool x11-utils imagemagick xauth desktop-file-utils appstream
 
 .PHONY: run test check-asan bench build deps test-deps clean install uninstall demo

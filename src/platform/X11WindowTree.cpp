@@ -1,7 +1,6 @@
 #include "platform/X11WindowTree.h"
 
-// The X server and /proc exist only on Unix-like systems; Windows asks for a window class instead.
-#ifndef Q_OS_WIN
+#include "platform/X11Connection.h"
 
 #include <xcb/xcb.h>
 
@@ -18,10 +17,8 @@ struct FreeReply {
 };
 template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, FreeReply>;
 
-struct Disconnect {
-    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
-};
-using ConnectionPtr = std::unique_ptr<xcb_connection_t, Disconnect>;
+// Long enough for a busy desktop's server, short enough for a click that waits on the answer.
+constexpr std::chrono::milliseconds answerLimit(2000);
 
 // WM_CLASS holds "instance\0class\0".
 bool passes(const xcb_get_property_reply_t* property, const ClassTest& test) {
@@ -75,9 +72,8 @@ bool anyInLevel(xcb_connection_t* connection, const std::vector<xcb_window_t>& l
 } // namespace
 
 bool anyWindowClass(const QByteArray& displayName, const ClassTest& test) {
-    const ConnectionPtr connection(
-        xcb_connect(displayName.isEmpty() ? nullptr : displayName.constData(), nullptr));
-    if (!connection || xcb_connection_has_error(connection.get()))
+    const X11Connection connection(displayName, answerLimit);
+    if (!connection.get() || xcb_connection_has_error(connection.get()))
         return false;
     std::vector<xcb_window_t> level;
     for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection.get())); screens.rem;
@@ -95,5 +91,3 @@ bool anyWindowClass(const QByteArray& displayName, const ClassTest& test) {
 }
 
 } // namespace X11WindowTree
-
-#endif

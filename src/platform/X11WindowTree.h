@@ -12,8 +12,8 @@ namespace X11WindowTree {
 using ClassTest = std::function<bool(QByteArrayView instance, QByteArrayView windowClass)>;
 
 // True when a window anywhere in the tree of any screen, mapped or not, has a WM_CLASS that passes
-// the test. An empty display name means $DISPLAY. False when no server answers, and after an error
-// whatever the windows seen until then gave.
+// the test. An empty display name means $DISPLAY. False when no server answers within about two
+// seconds, and after an error or at that limit whatever the windows seen until then gave.
 bool anyWindowClass(const QByteArray& displayName, const ClassTest& test);
 
 } // namespace X11WindowTree

@@ -1,6 +1,9 @@
 #include "client/XvfbServer.h"
 
+#include <QDataStream>
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QUuid>
 
 #include <cerrno>
 #include <csignal>
@@ -36,17 +39,41 @@ QByteArray readDisplayNumber(int fd) {
     return {};
 }
 
+// An authority file with one cookie for any address and display.
+bool writeCookie(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QDataStream out(&file);
+    out << quint16(0xffff) << quint16(0) << quint16(0);
+    for (const QByteArray& field : {QByteArray("MIT-MAGIC-COOKIE-1"), QUuid::createUuid().toRfc4122()}) {
+        out << quint16(field.size());
+        out.writeRawData(field.constData(), static_cast<int>(field.size()));
+    }
+    return out.status() == QDataStream::Ok && file.flush();
+}
+
 } // namespace
 
 XvfbServer::XvfbServer() {
+    const QString cookieFile = cookieDirectory_.filePath(QStringLiteral("Xauthority"));
+    const QByteArray cookies = QFile::encodeName(cookieFile);
+    if (!writeCookie(cookieFile)) {
+        failure_ = QStringLiteral("no authority file");
+        return;
+    }
+    qputenv("XAUTHORITY", cookies);
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         failure_ = QStringLiteral("no pipe for -displayfd");
         return;
     }
     // Everything the child needs is made before fork: after it only async-signal-safe calls.
+    // -noreset: by default the server resets when its last client leaves and drops every connection
+    // still being set up, so a stand-in started just as the one before it was killed found no server.
     const std::string fdText = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb",    "-displayfd", fdText.c_str(), "-nolisten", "tcp",
+    const char* argv[] = {"Xvfb",    "-displayfd", fdText.c_str(), "-nolisten",
+                          "tcp",     "-noreset",   "-auth",        cookies.constData(),
                           "-screen", "0",          "1024x768x24",  nullptr};
     pid_ = fork();
     if (pid_ == 0) {

@@ -2,9 +2,11 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QTemporaryDir>
 #include <sys/types.h>
 
-// An Xvfb of the test's own, on a display number it picks itself, stopped with the object.
+// An Xvfb of the test's own, on a display number it picks itself, stopped with the object. Like a
+// desktop's server it lets in only clients with its cookie, which $XAUTHORITY then holds.
 class XvfbServer {
 public:
     XvfbServer();
@@ -18,6 +20,7 @@ public:
 
 private:
     void stop();
+    QTemporaryDir cookieDirectory_;
     pid_t pid_ = -1;
     QByteArray display_;
     QString failure_;

@@ -8,7 +8,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstring>
+#include <future>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -19,6 +24,24 @@ QByteArray displayWithNoServer() {
         if (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
             return ':' + QByteArray::number(number);
     return ":599";
+}
+
+// A display whose server takes connections and never answers: its socket listens and never accepts.
+// The name is bound where xcb looks first, the abstract namespace, and a real server's is refused.
+int listenAsSilentServer(QByteArray& display) {
+    for (int number = 900; number < 1000; ++number) {
+        const QByteArray path = "/tmp/.X11-unix/X" + QByteArray::number(number);
+        sockaddr_un address{AF_UNIX, {}};
+        std::memcpy(address.sun_path + 1, path.constData(), path.size());
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
+        if (bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 && listen(fd, 8) == 0) {
+            display = ':' + QByteArray::number(number);
+            return fd;
+        }
+        close(fd);
+    }
+    return -1;
 }
 
 // Client processes this test did not start (another suite's, say) would make every "false" meaningless.
@@ -197,6 +220,20 @@ private slots:
     }
 
     void nothingRunning() {
+        QByteArray silentDisplay;
+        const int silentServer = listenAsSilentServer(silentDisplay);
+        QVERIFY(silentServer >= 0);
+        // In a thread of its own, so that a lookup that hangs fails here instead of holding the suite.
+        auto answer = std::make_shared<std::promise<bool>>();
+        std::future<bool> answered = answer->get_future();
+        std::thread([answer, silentDisplay] {
+            answer->set_value(SystemClientDetector(silentDisplay, "/nonexistent/proc").isPalaceRunning());
+        }).detach();
+        const bool returned = answered.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+        close(silentServer);
+        QVERIFY2(returned, "still waiting for a server that never answers");
+        QVERIFY(!answered.get());
+
         if (foreignClientProcessRuns())
             QSKIP("a palace32.exe process that this test did not start is running");
         QVERIFY(!SystemClientDetector(displayWithNoServer()).isPalaceRunning());
