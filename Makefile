@@ -1,49 +1,61 @@
 # Quick start: `make run` builds and starts Stowbox; `make test` runs the whole suite.
-BUILD      ?= build
-ASAN_BUILD ?= build-asan
-BENCH_BUILD?= build-release
-JOBS       ?= $(shell nproc)
-WERROR     := $(if $(CI),ON,OFF)
-PREFIX     ?= $(HOME)/.local
-DESTDIR    ?=
+BUILD         ?= build
+ASAN_BUILD    ?= build-asan
+RELEASE_BUILD ?= build-release
+JOBS          ?= $(shell nproc)
+WERROR        := $(if $(CI),ON,OFF)
+PREFIX        ?= $(HOME)/.local
+DESTDIR       ?=
 
-BUILD_PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libxcb1-dev libxau-dev libgl-dev
+# libxkbcommon-dev: Qt's Gui package looks for it at every configure.
+BUILD_PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libxcb1-dev libxau-dev libgl-dev libxkbcommon-dev
 TEST_PACKAGES  := xvfb xdotool x11-utils imagemagick xauth desktop-file-utils appstream
 
-.PHONY: run test check-asan bench build deps test-deps clean install uninstall demo
+# `make install` and `make bench` share the release tree, so they configure it alike.
+DEBUG_OPTIONS   := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSTOWBOX_WERROR=$(WERROR)
+RELEASE_OPTIONS := -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSTOWBOX_WERROR=$(WERROR)
 
-run: build
-	./$(BUILD)/STX102
+.PHONY: run build-for-run test check-asan bench release deps test-deps clean install uninstall demo
+
+# Started in its own directory, as the installed launcher does.
+run: build-for-run
+	cd $(BUILD) && ./STX102
+
+# Only the program, so the window comes before the tests and benchmarks are built.
+build-for-run: deps
+	cmake -S . -B $(BUILD) $(DEBUG_OPTIONS)
+	cmake --build $(BUILD) -j $(JOBS) --target STX102
 
 test: test-deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSTOWBOX_WERROR=$(WERROR)
+	cmake -S . -B $(BUILD) $(DEBUG_OPTIONS)
 	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 bench: test-deps
-	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSTOWBOX_WERROR=$(WERROR)
-	cmake --build $(BENCH_BUILD) -j $(JOBS)
-	bench/run.sh $(BENCH_BUILD)
+	cmake -S . -B $(RELEASE_BUILD) $(RELEASE_OPTIONS)
+	cmake --build $(RELEASE_BUILD) -j $(JOBS)
+	bench/run.sh $(RELEASE_BUILD)
 
 check-asan: test-deps
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSTOWBOX_WERROR=$(WERROR) -DSTOWBOX_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) $(DEBUG_OPTIONS) -DSTOWBOX_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
-build: deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSTOWBOX_WERROR=$(WERROR)
-	cmake --build $(BUILD) -j $(JOBS)
+# What an installation holds: the program and its icons, in release mode.
+release: deps
+	cmake -S . -B $(RELEASE_BUILD) $(RELEASE_OPTIONS)
+	cmake --build $(RELEASE_BUILD) -j $(JOBS) --target STX102 stowbox_icons
 
 # The program goes to $(PREFIX)/lib/stowbox, where it keeps the prop bags; `stowbox` to $(PREFIX)/bin.
-install: build
-	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+install: release
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_BUILD) --prefix "$(PREFIX)" --strip
 
 # Removes what `make install` with the same PREFIX and DESTDIR puts there, and never a prop bag.
-uninstall: build
-	DESTDIR="$(DESTDIR)" cmake -DBUILD_DIR="$(abspath $(BUILD))" -DPREFIX="$(PREFIX)" -P packaging/uninstall.cmake
+uninstall: release
+	DESTDIR="$(DESTDIR)" cmake -DBUILD_DIR="$(abspath $(RELEASE_BUILD))" -DPREFIX="$(PREFIX)" -P packaging/uninstall.cmake
 
 # Stowbox against a throwaway client directory, with its own settings: nothing of yours is touched.
-demo: build
+demo: build-for-run
 	cmake --build $(BUILD) --target palace_standin
 	scripts/demo $(BUILD)/STX102 $(BUILD)/tests/client/palace_standin
 
@@ -54,4 +66,4 @@ test-deps: deps
 	@scripts/ensure-packages $(TEST_PACKAGES)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD)

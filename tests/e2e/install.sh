@@ -4,14 +4,10 @@
 # checks that only what was installed has gone, prop bags and foreign files staying.
 # Usage: install.sh BUILD_DIR SOURCE_DIR WORK_DIR
 set -uo pipefail
+source "$(dirname "$0")/xsession.sh"
 build=$1 source=$2 work=$3
 
-for tool in desktop-file-validate appstreamcli; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is missing (make test-deps installs it)"
-    exit 77
-  fi
-done
+xs_require desktop-file-validate appstreamcli readelf identify convert compare
 
 failures=0
 check() { # description, command...
@@ -27,47 +23,55 @@ prefix=/home/someone/.local
 installed="$DESTDIR$prefix"
 app_id=org.stowbox.Stowbox
 
-cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; exit 1; }
+cmake --install "$build" --prefix "$prefix" --strip >"$work/install.log" || { cat "$work/install.log"; exit 1; }
 
 program_dir="$installed/lib/stowbox"
 desktop="$installed/share/applications/$app_id.desktop"
 metainfo="$installed/share/metainfo/$app_id.metainfo.xml"
-icon="$installed/share/icons/hicolor/32x32/apps/$app_id.png"
+icons="$installed/share/icons/hicolor"
 check "the program has a directory of its own" test -x "$program_dir/STX102"
+stripped() { ! readelf -S --wide "$1" | grep -q -e ' \.symtab' -e ' \.debug_'; }
+check "the program is stripped" stripped "$program_dir/STX102"
 check "the program directory holds nothing else" test "$(ls -A "$program_dir")" = STX102
 check "the launcher is on the PATH directory" test -x "$installed/bin/stowbox"
 check "the desktop entry is valid" desktop-file-validate "$desktop"
 check "the desktop entry starts the launcher by its full path" \
   grep -qx "Exec=\"$prefix/bin/stowbox\"" "$desktop"
 check "the metainfo is valid" appstreamcli validate --no-net "$metainfo"
-png_size() { # PNG file -> its signature and its width and height, in hex
-  echo $(od -An -tx1 -N8 "$1") $(od -An -tx1 -j16 -N8 "$1")
+# Every size is the 32 x 32 hammer enlarged by whole pixels, centred: nothing blurred.
+enlarged_hammer_is() { # size, factor, PNG
+  convert "$icons/32x32/apps/$app_id.png" -sample "$(($2 * 100))%" -background none -gravity center \
+    -extent "$1x$1" "$work/expected.png" && compare -metric AE "$work/expected.png" "$3" null: 2>/dev/null
 }
-check "the hammer icon is a 32 x 32 PNG in the hicolor theme" \
-  test "$(png_size "$icon")" = "89 50 4e 47 0d 0a 1a 0a 00 00 00 20 00 00 00 20"
+for size in 32 48 64 128 256; do
+  icon="$icons/${size}x$size/apps/$app_id.png"
+  check "the hammer icon is a $size x $size PNG in the hicolor theme" \
+    test "$(identify -format '%m %wx%h' "$icon" 2>&1)" = "PNG ${size}x$size"
+  check "the $size x $size hammer keeps its pixels square" enlarged_hammer_is "$size" $((size / 32)) "$icon"
+done
 check "the desktop entry names the icon" grep -qx "Icon=$app_id" "$desktop"
 check "the metainfo names the desktop entry" grep -q "<launchable type=\"desktop-id\">$app_id.desktop<" "$metainfo"
 
-# The launcher, also reached through a link of the user's, must run the installed program.
+# The launcher, also reached through a link of the user's, runs the installed program in the program
+# directory, wherever it is started from.
 mkdir -p "$work/elsewhere"
 ln -s "$installed/bin/stowbox" "$work/elsewhere/stowbox"
 mkdir -p "$work/config"
-launched_program() { # launcher -> prints the executable the started process runs
-  XDG_CONFIG_HOME="$work/config" "$1" >/dev/null 2>&1 &
-  local pid=$! exe="" tries
-  for ((tries = 0; tries < 100; tries++)); do
-    exe=$(readlink "/proc/$pid/exe" 2>/dev/null)
-    [[ $exe == */STX102 ]] && break
-    sleep 0.05
-  done
+started_or_ended() { # pid
+  [[ $(readlink "/proc/$1/exe" 2>/dev/null) == */STX102 ]] || [[ $(sed 's/.*) //' "/proc/$1/stat") == Z* ]]
+}
+launched() { # launcher -> prints the executable and the working directory of the started process
+  (cd "$work/elsewhere" && exec env XDG_CONFIG_HOME="$work/config" "$1") >/dev/null 2>&1 &
+  local pid=$!
+  xs_until "$XS_PATIENCE" started_or_ended "$pid"
+  echo "$(readlink "/proc/$pid/exe") in $(readlink "/proc/$pid/cwd")"
   kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
-  echo "$exe"
 }
-check "the launcher starts the installed program" \
-  test "$(launched_program "$installed/bin/stowbox")" = "$program_dir/STX102"
-check "a link to the launcher starts the installed program" \
-  test "$(launched_program "$work/elsewhere/stowbox")" = "$program_dir/STX102"
+check "the launcher starts the installed program in its directory" \
+  test "$(launched "$installed/bin/stowbox")" = "$program_dir/STX102 in $program_dir"
+check "a link to the launcher starts the installed program in its directory" \
+  test "$(launched "$work/elsewhere/stowbox")" = "$program_dir/STX102 in $program_dir"
 
 uninstall() { cmake -DBUILD_DIR="$build" -DPREFIX="$prefix" -P "$source/packaging/uninstall.cmake" >>"$work/uninstall.log"; }
 printf 'bag' >"$program_dir/mine.prp"
@@ -77,7 +81,7 @@ check "the program is gone" test ! -e "$program_dir/STX102"
 check "the launcher is gone" test ! -e "$installed/bin/stowbox"
 check "the desktop entry is gone" test ! -e "$desktop"
 check "the metainfo is gone" test ! -e "$metainfo"
-check "the icon is gone" test ! -e "$icon"
+check "the icons are gone" test -z "$(find "$icons" -type f)"
 check "the bag is kept" test "$(cat "$program_dir/mine.prp")" = bag
 check "another program's file is kept" test -e "$installed/share/applications/other.desktop"
 check "nothing installed is left" test -z "$(find "$installed" -type f ! -name mine.prp ! -name other.desktop)"

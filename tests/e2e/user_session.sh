@@ -57,9 +57,13 @@ need() { # description, command...
 }
 same_bytes() { cmp -s "$1" "$2"; }
 holds() { [[ $(cat "$1" 2>/dev/null) == "$2" ]]; }
+gone() { [[ ! -e $1 ]]; }
+# What the program does after its last box has closed: waited for.
+eventually() { xs_until "$XS_PATIENCE" "$@"; }
 stored_path() { sed -n 's/^Pathkey=//p' "$settings" 2>/dev/null; }
-window_shown() { xs_wait_window "$1" "${2:-10}" >/dev/null; }
-no_window_appears() { ! xs_wait_window "$1" "${2:-1}" >/dev/null 2>&1; }
+window_shown() { xs_wait_window "$1" >/dev/null; }
+# Asked only once the program has shown that it is done with what could open the window.
+no_window_appears() { ! xs_wait_window "$1" 1 >/dev/null 2>&1; }
 ended() { # pid: gone, or waiting to be reaped
   [[ ! -e /proc/$1 ]] || [[ $(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null) == Z* ]]
 }
@@ -89,13 +93,14 @@ give_name() { # title regex, name
   need "the name is accepted" xs_keys "$box" Return
   need "the box /$1/ closes" xs_wait_no_window "$1"
 }
-# Selects a bag in the list as a user would from the keyboard: into the list, then its name.
+# Selects a bag in the list as a user would from the keyboard: into the list, then its name. The
+# list shows no selection before, so the window changes when the bag is selected.
 select_bag() { # name without extension
   # Below the last bag: a click there only gives the list the focus.
   need "the list takes the focus" xs_click "$main" 60 $((menu_height + 150))
-  sleep 0.5
-  need "the bag $1 is selected" xs_type "$main" "$1"
-  sleep 0.5
+  need "the list is seen" xs_pixels "$main" "$work/unselected.rgb"
+  need "the name is typed" xs_type "$main" "$1"
+  need "the bag $1 is selected" xs_wait_change "$main" "$work/unselected.rgb"
 }
 
 xs_start_server "$work"
@@ -106,7 +111,7 @@ env HOME="$work/home" XDG_CONFIG_HOME="$work/config" WINEPREFIX="$work/wine" \
   XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb STOWBOX_STANDIN_LIFETIME=120 \
   "$program/STX102" >"$work/stx102.log" 2>&1 &
 stx_pid=$!
-main=$(xs_wait_window '^STX$' 20) || fail "the main window opens"
+main=$(xs_wait_window '^STX$') || fail "the main window opens"
 # The window is the 301 x 236 client area under the menu bar.
 menu_height=$(($(xdotool getwindowgeometry --shell "$main" | sed -n 's/^HEIGHT=//p') - 236))
 xs_shot "$main" 01-started
@@ -115,16 +120,22 @@ check "nothing is stored at first start" test -z "$(stored_path)"
 # Options > Set Path to Palace Files (F1); from the root, open each directory down to the client's.
 xs_keys "$main" F1
 dialog=$(xs_wait_window '^Set Path to Palace$') || fail "the path dialog opens"
-need "the dialog's list goes to the root" xs_keys "$dialog" Home Return
+# The list's type-ahead search takes keys that come within 0.4 s of the one before as one name, so
+# each name is typed once the step before has been seen done, after a pause longer than that.
 IFS=/ read -ra steps <<<"${client#/}"
-for step in "${steps[@]}"; do
-  sleep 0.6 # a pause ends the list's type-ahead search
-  xs_type "$dialog" "$step"
-  xs_keys "$dialog" Return
+for step in '' "${steps[@]}"; do
+  need "the dialog is seen" xs_pixels "$dialog" "$work/dialog.rgb"
+  if [[ -z $step ]]; then
+    xs_keys "$dialog" Home Return
+  else
+    sleep 0.6
+    xs_type "$dialog" "$step"
+    xs_keys "$dialog" Return
+  fi
+  need "the dialog's list opens /${step}" xs_wait_change "$dialog" "$work/dialog.rgb"
 done
-sleep 0.3
 xs_shot "$dialog" 02-path-dialog
-check "the dialog is not closed by choosing" window_shown '^Set Path to Palace$' 1
+check "the dialog is not closed by choosing" window_shown '^Set Path to Palace$'
 need "Ok is clicked" xs_click "$dialog" 185 210 # Ok: 160,200 51 x 21 in the dialog
 need "Ok closes the dialog" xs_wait_no_window '^Set Path to Palace$'
 check "Ok stores the client directory with a trailing separator" test "$(stored_path)" = "$client/"
@@ -132,7 +143,7 @@ check "Ok stores the client directory with a trailing separator" test "$(stored_
 # Save (Alt+S) under a typed name.
 xs_keys "$main" alt+s
 give_name '^Prop File Name$' party
-check "Save copies palace.prp to party.prp" same_bytes "$client/palace.prp" "$program/party.prp"
+check "Save copies palace.prp to party.prp" eventually same_bytes "$client/palace.prp" "$program/party.prp"
 xs_shot "$main" 03-saved
 
 # The client changes its props; then load party answering every question: Yes, save the current
@@ -152,15 +163,15 @@ check "the loaded bag stays" holds "$program/party.prp" 'props: a red hat'
 # File > Rename (Alt+F, M) the bag still selected.
 xs_keys "$main" alt+f m
 give_name '^Rename Prop File$' dance
-check "Rename makes dance.prp" holds "$program/dance.prp" 'props: a red hat'
+check "Rename makes dance.prp" eventually holds "$program/dance.prp" 'props: a red hat'
 check "Rename removes party.prp" test ! -e "$program/party.prp"
 
 # Select dance and press Delete in the list; one question, answered Yes.
 select_bag dance
 xs_keys "$main" Delete
 answer '^Confirm File Delete$' 07-delete-question y
+check "Delete removes dance.prp" eventually gone "$program/dance.prp"
 check "one press of Delete asks once" no_window_appears '^Confirm File Delete$'
-check "Delete removes dance.prp" test ! -e "$program/dance.prp"
 check "the other bags stay" test -e "$program/before.prp" -a -e "$program/street.prp"
 check "the client's props are untouched by rename and delete" holds "$client/palace.prp" 'props: a red hat'
 
@@ -168,7 +179,7 @@ check "the client's props are untouched by rename and delete" holds "$client/pal
 xs_keys "$main" alt+p
 answer '^Run Palace Confirmation$' 08-start-question y
 need "the stand-in client's window opens" window_shown '^Palace$'
-check "the stand-in client runs" xs_until 5 standin_running
+check "the stand-in client runs" eventually standin_running
 
 # With the client running, Load and Save are refused and change nothing.
 select_bag before
@@ -184,7 +195,7 @@ end_standins
 
 # File > Close (F4) ends the program, writing nothing.
 xs_keys "$main" F4
-check "Close ends the program" xs_until 10 ended "$stx_pid"
+check "Close ends the program" eventually ended "$stx_pid"
 wait "$stx_pid" 2>/dev/null
 status=$?
 stx_pid=
