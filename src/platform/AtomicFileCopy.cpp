@@ -3,6 +3,7 @@
 #include "platform/Descriptor.h"
 #include "platform/NativePath.h"
 #include "platform/SystemCall.h"
+#include "platform/TemporaryLock.h"
 #include "platform/TemporaryName.h"
 
 #include <climits>
@@ -48,9 +49,7 @@ int AtomicFileCopy::copyOrError(const QByteArray& source, const QByteArray& dest
                          }));
     if (!directory.isOpen())
         return errno;
-    if (const int error = copyInto(from.get(), directory.get(), where.name))
-        return error;
-    return syncDirectory(fs_, directory.get());
+    return copyInto(from.get(), directory.get(), where.name);
 }
 
 // Only a regular file has an end: a device in the source's place could fill the disk.
@@ -106,13 +105,20 @@ int AtomicFileCopy::copyInto(int source, int directory, const QByteArray& name) 
         error = errno;
     if (!error && fs_.fsync(temporary.get()) < 0)
         error = errno;
-    if (!error && temporary.closeChecked() < 0)
-        error = errno;
     if (!error && fs_.renameat(directory, temporaryName.constData(), directory, name.constData()) < 0)
         error = errno;
-    if (error)
+    if (error) {
         fs_.unlinkat(directory, temporaryName.constData(), 0);
-    return error;
+        return error;
+    }
+    return closeAfterRename(temporary, directory);
+}
+
+// Closing gives up the temporary file's lock, which until the rename kept other copies' clean-up away.
+int AtomicFileCopy::closeAfterRename(Descriptor& temporary, int directory) {
+    const int closed = temporary.closeChecked() < 0 ? errno : 0;
+    const int synced = syncDirectory(fs_, directory);
+    return closed ? closed : synced;
 }
 
 int AtomicFileCopy::createTemporary(int directory, mode_t mode, QByteArray& name, int& fd) {
@@ -121,10 +127,19 @@ int AtomicFileCopy::createTemporary(int directory, mode_t mode, QByteArray& name
         fd = retryInterrupted([&] {
             return fs_.openat(directory, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         });
-        if (fd >= 0)
-            return 0;
-        if (errno != EEXIST)
+        if (fd < 0 && errno != EEXIST)
             return errno;
+        if (fd < 0)
+            continue;
+        // EAGAIN: a clean-up got there first and takes the file away; another name will do.
+        const int error = TemporaryLock::take(fs_, directory, name, fd);
+        if (error == 0)
+            return 0;
+        if (error != EAGAIN)
+            fs_.unlinkat(directory, name.constData(), 0);
+        fs_.close(fd);
+        if (error != EAGAIN)
+            return error;
     }
     return EEXIST;
 }

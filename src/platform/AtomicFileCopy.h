@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 
+class Descriptor;
+
 // Copies a file so that the destination is, at every moment and after any crash, either exactly as it was
 // or exactly the new copy: the bytes go to a temporary file in the destination's directory, which is
 // synced and then renamed over the destination. A destination that is a symbolic link keeps the link
@@ -13,8 +15,8 @@ class AtomicFileCopy {
 public:
     explicit AtomicFileCopy(FileSystem& fs) : fs_(fs) {}
 
-    // After a failure before the rename nothing is left behind; after a failed sync of the directory the
-    // new copy is in place but may not survive a power cut.
+    // After a failure before the rename nothing is left behind; after a failed close or sync of the
+    // directory the new copy is in place but may not survive a power cut.
     StepResult copy(const QByteArray& source, const QByteArray& destination);
 
 private:
@@ -22,6 +24,7 @@ private:
     int checkRegularFile(int fd);
     int resolveLinks(QByteArray path, QByteArray& target);
     int copyInto(int source, int directory, const QByteArray& name);
+    int closeAfterRename(Descriptor& temporary, int directory);
     int createTemporary(int directory, mode_t mode, QByteArray& name, int& fd);
     int copyBytes(int from, int to);
     int copyByReadWrite(int from, int to);

@@ -218,6 +218,27 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"a.prp", "b.prp"}));
     }
 
+    // A second copy of the program starts while this one copies: its clean-up, before any call of the copy,
+    // leaves the temporary file alone.
+    void cleanUpSparesARunningCopy() {
+        prepare(Destination::Existing);
+        FaultyFileSystem dry;
+        QVERIFY(BagStore(dry).copyFile(path("source.prp"), path("palace.prp")).ok);
+        for (int step = 0; step < dry.trace.size(); ++step) {
+            prepare(Destination::Existing);
+            FaultyFileSystem fs;
+            PosixFileSystem other;
+            fs.beforeCall = [&, calls = 0](Call) mutable {
+                if (calls++ == step)
+                    BagStore(other).removeLeftoversAtStart(dir.path(), dir.path() + '/');
+            };
+            const StepResult result = BagStore(fs).copyFile(path("source.prp"), path("palace.prp"));
+            QVERIFY2(result.ok, qPrintable(QString::number(step) + QStringLiteral(": ") + result.reason));
+            QCOMPARE(readFile(path("palace.prp")), newBytes);
+            QVERIFY(leftovers().isEmpty());
+        }
+    }
+
     void cleanupTestCase() { qInfo("faults injected: %d", faultsInjected); }
 };
 

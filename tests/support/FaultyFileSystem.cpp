@@ -26,9 +26,10 @@ bool FaultyFileSystem::mutates(Call call) {
 }
 
 const char* FaultyFileSystem::nameOf(Call call) {
-    static const char* const names[] = {
-        "open",  "openat", "read",     "write",    "copy_file_range", "fstatat",   "faccessat", "fchmod",
-        "fsync", "close",  "renameat", "unlinkat", "readlink",        "fdopendir", "readdir",   "closedir"};
+    static const char* const names[] = {"open",     "openat",    "read",     "write",     "copy_file_range",
+                                        "fstatat",  "faccessat", "fchmod",   "fsync",     "close",
+                                        "renameat", "unlinkat",  "readlink", "fdopendir", "readdir",
+                                        "closedir", "flock"};
     return names[int(call)];
 }
 
@@ -133,6 +134,10 @@ int FaultyFileSystem::renameat(int fromDirectory, const char* from, int toDirect
 
 int FaultyFileSystem::unlinkat(int directory, const char* name, int flags) {
     return next(Call::Unlinkat) == Action::Fail ? -1 : PosixFileSystem::unlinkat(directory, name, flags);
+}
+
+int FaultyFileSystem::flock(int fd, int operation) {
+    return next(Call::Flock, fd) == Action::Fail ? -1 : PosixFileSystem::flock(fd, operation);
 }
 
 ssize_t FaultyFileSystem::readlink(const char* path, char* buffer, size_t size) {
