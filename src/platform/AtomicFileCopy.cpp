@@ -18,14 +18,26 @@ constexpr size_t rangeChunk = size_t(1) << 20;
 constexpr size_t bufferSize = size_t(256) << 10;
 constexpr mode_t defaultMode = 0666; // narrowed by the umask, as for any new file
 constexpr mode_t privateMode = 0600; // until the replaced file's bits are set
+constexpr int sourceChanged = -1;    // not an errno, which is never negative
+const QString sourceChangedReason = QStringLiteral("Source file changed during the copy");
 
 bool rangeCopyUnsupported(int error) {
     return error == ENOSYS || error == EXDEV || error == EINVAL || error == EOPNOTSUPP;
 }
+
+bool sameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
 } // namespace
 
 StepResult AtomicFileCopy::copy(const QByteArray& source, const QByteArray& destination) {
-    return StepResult::fromErrno(copyOrError(source, destination));
+    int error = copyOrError(source, destination);
+    // Bytes read while the source was rewritten may belong to neither version: one more try, then give up.
+    if (error == sourceChanged)
+        error = copyOrError(source, destination);
+    if (error == sourceChanged)
+        return StepResult::refused(sourceChangedReason);
+    return StepResult::fromErrno(error);
 }
 
 int AtomicFileCopy::copyOrError(const QByteArray& source, const QByteArray& destination) {
@@ -42,19 +54,19 @@ int AtomicFileCopy::copyOrError(const QByteArray& source, const QByteArray& dest
                     }));
     if (!from.isOpen())
         return errno;
-    if (const int error = checkRegularFile(from.get()))
+    struct stat sourceBefore {};
+    if (const int error = checkRegularFile(from.get(), sourceBefore))
         return error;
     Descriptor directory(fs_, retryInterrupted([&] {
                              return fs_.open(where.directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
                          }));
     if (!directory.isOpen())
         return errno;
-    return copyInto(from.get(), directory.get(), where.name);
+    return copyInto(from.get(), sourceBefore, directory.get(), where.name);
 }
 
 // Only a regular file has an end: a device in the source's place could fill the disk.
-int AtomicFileCopy::checkRegularFile(int fd) {
-    struct stat status {};
+int AtomicFileCopy::checkRegularFile(int fd, struct stat& status) {
     if (fs_.fstatat(fd, "", &status, AT_EMPTY_PATH) < 0)
         return errno;
     if (S_ISDIR(status.st_mode))
@@ -82,7 +94,8 @@ int AtomicFileCopy::resolveLinks(QByteArray path, QByteArray& target) {
     return ELOOP;
 }
 
-int AtomicFileCopy::copyInto(int source, int directory, const QByteArray& name) {
+int AtomicFileCopy::copyInto(int source, const struct stat& sourceBefore, int directory,
+                             const QByteArray& name) {
     struct stat replaced {};
     bool replacing = fs_.fstatat(directory, name.constData(), &replaced, AT_SYMLINK_NOFOLLOW) == 0;
     if (!replacing && errno != ENOENT)
@@ -101,6 +114,8 @@ int AtomicFileCopy::copyInto(int source, int directory, const QByteArray& name) 
         return error;
     Descriptor temporary(fs_, fd);
     int error = copyBytes(source, temporary.get());
+    if (!error)
+        error = checkUnchanged(source, sourceBefore);
     if (!error && replacing && fs_.fchmod(temporary.get(), replaced.st_mode & 07777) < 0)
         error = errno;
     if (!error && fs_.fsync(temporary.get()) < 0)
@@ -112,6 +127,16 @@ int AtomicFileCopy::copyInto(int source, int directory, const QByteArray& name) 
         return error;
     }
     return closeAfterRename(temporary, directory);
+}
+
+// The source's size and times before and after: a write to it in between changes at least one of them.
+int AtomicFileCopy::checkUnchanged(int source, const struct stat& before) {
+    struct stat after {};
+    if (fs_.fstatat(source, "", &after, AT_EMPTY_PATH) < 0)
+        return errno;
+    const bool same = before.st_size == after.st_size && sameTime(before.st_mtim, after.st_mtim) &&
+                      sameTime(before.st_ctim, after.st_ctim);
+    return same ? 0 : sourceChanged;
 }
 
 // Closing gives up the temporary file's lock, which until the rename kept other copies' clean-up away.

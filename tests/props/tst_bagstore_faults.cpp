@@ -239,6 +239,29 @@ private slots:
         }
     }
 
+    // The source is rewritten with other bytes between the first and second chunk of each reading.
+    void copyOfChangingSource_data() {
+        QTest::addColumn<int>("rewrites");
+        QTest::newRow("rewritten once: copied again, whole") << 1;
+        QTest::newRow("rewritten twice: destination kept") << 2;
+    }
+
+    void copyOfChangingSource() {
+        QFETCH(int, rewrites);
+        prepare(Destination::Existing);
+        const auto version = [](int n) { return QByteArray(1100 * 1024 + n, char('a' + n)); };
+        FaultyFileSystem fs;
+        fs.beforeCall = [&, chunk = 0, done = 0](Call call) mutable {
+            chunk = call == Call::Open ? 0 : chunk + int(call == Call::CopyFileRange || call == Call::Read);
+            if (chunk == 2 && done < rewrites)
+                writeFile(path("source.prp"), version(done++));
+        };
+        const StepResult result = BagStore(fs).copyFile(path("source.prp"), path("palace.prp"));
+        QCOMPARE(result.ok, rewrites == 1);
+        QCOMPARE(readFile(path("palace.prp")), rewrites == 1 ? version(0) : oldBytes);
+        QVERIFY(leftovers().isEmpty());
+    }
+
     void cleanupTestCase() { qInfo("faults injected: %d", faultsInjected); }
 };
 
