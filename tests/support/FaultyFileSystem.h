@@ -46,6 +46,7 @@ public:
         Call call;
         int fd;           // the descriptor a close, fsync, flock or write was given; -1 for the others
         bool afterRename; // a rename had already succeeded
+        QByteArray path; // what the call acted on: the file behind fd, or the directory and name it was given
     };
 
     std::optional<Fault> fault;
@@ -78,7 +79,7 @@ public:
 
 private:
     enum class Action { Proceed, Fail, Shorten };
-    Action next(Call call, int fd = -1);
+    Action next(Call call, int fd = -1, QByteArray path = {});
 
     int counts_[int(Call::Flock) + 1] = {};
     bool renamed_ = false;
