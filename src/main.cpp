@@ -28,7 +28,9 @@ int main(int argc, char* argv[]) {
     const Form2Units dialog{settings, prompter, drives, directories, QDir::homePath()};
 
     const QString programDirectory = QCoreApplication::applicationDirPath();
-    bags.removeLeftoverTemporaries(programDirectory);
+    bags.removeLeftoversAtStart(programDirectory,
+                                settings.readSetting(PalacePathSetting::application,
+                                                     PalacePathSetting::section, PalacePathSetting::key));
 
     Form1 form1({settings, bags, client, starter, prompter, dialog, programDirectory, [] {
                      QApplication::closeAllWindows();

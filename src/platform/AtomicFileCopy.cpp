@@ -3,6 +3,7 @@
 #include "platform/Descriptor.h"
 #include "platform/NativePath.h"
 #include "platform/SystemCall.h"
+#include "platform/TemporaryLock.h"
 #include "platform/TemporaryName.h"
 
 #include <climits>
@@ -17,14 +18,26 @@ constexpr size_t rangeChunk = size_t(1) << 20;
 constexpr size_t bufferSize = size_t(256) << 10;
 constexpr mode_t defaultMode = 0666; // narrowed by the umask, as for any new file
 constexpr mode_t privateMode = 0600; // until the replaced file's bits are set
+constexpr int sourceChanged = -1;    // not an errno, which is never negative
+const QString sourceChangedReason = QStringLiteral("Source file changed during the copy");
 
 bool rangeCopyUnsupported(int error) {
     return error == ENOSYS || error == EXDEV || error == EINVAL || error == EOPNOTSUPP;
 }
+
+bool sameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
 } // namespace
 
 StepResult AtomicFileCopy::copy(const QByteArray& source, const QByteArray& destination) {
-    return StepResult::fromErrno(copyOrError(source, destination));
+    int error = copyOrError(source, destination);
+    // Bytes read while the source was rewritten may belong to neither version: one more try, then give up.
+    if (error == sourceChanged)
+        error = copyOrError(source, destination);
+    if (error == sourceChanged)
+        return StepResult::refused(sourceChangedReason);
+    return StepResult::fromErrno(error);
 }
 
 int AtomicFileCopy::copyOrError(const QByteArray& source, const QByteArray& destination) {
@@ -41,21 +54,19 @@ int AtomicFileCopy::copyOrError(const QByteArray& source, const QByteArray& dest
                     }));
     if (!from.isOpen())
         return errno;
-    if (const int error = checkRegularFile(from.get()))
+    struct stat sourceBefore {};
+    if (const int error = checkRegularFile(from.get(), sourceBefore))
         return error;
     Descriptor directory(fs_, retryInterrupted([&] {
                              return fs_.open(where.directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
                          }));
     if (!directory.isOpen())
         return errno;
-    if (const int error = copyInto(from.get(), directory.get(), where.name))
-        return error;
-    return syncDirectory(fs_, directory.get());
+    return copyInto(from.get(), sourceBefore, directory.get(), where.name);
 }
 
 // Only a regular file has an end: a device in the source's place could fill the disk.
-int AtomicFileCopy::checkRegularFile(int fd) {
-    struct stat status {};
+int AtomicFileCopy::checkRegularFile(int fd, struct stat& status) {
     if (fs_.fstatat(fd, "", &status, AT_EMPTY_PATH) < 0)
         return errno;
     if (S_ISDIR(status.st_mode))
@@ -83,7 +94,8 @@ int AtomicFileCopy::resolveLinks(QByteArray path, QByteArray& target) {
     return ELOOP;
 }
 
-int AtomicFileCopy::copyInto(int source, int directory, const QByteArray& name) {
+int AtomicFileCopy::copyInto(int source, const struct stat& sourceBefore, int directory,
+                             const QByteArray& name) {
     struct stat replaced {};
     bool replacing = fs_.fstatat(directory, name.constData(), &replaced, AT_SYMLINK_NOFOLLOW) == 0;
     if (!replacing && errno != ENOENT)
@@ -102,17 +114,36 @@ int AtomicFileCopy::copyInto(int source, int directory, const QByteArray& name) 
         return error;
     Descriptor temporary(fs_, fd);
     int error = copyBytes(source, temporary.get());
+    if (!error)
+        error = checkUnchanged(source, sourceBefore);
     if (!error && replacing && fs_.fchmod(temporary.get(), replaced.st_mode & 07777) < 0)
         error = errno;
     if (!error && fs_.fsync(temporary.get()) < 0)
         error = errno;
-    if (!error && temporary.closeChecked() < 0)
-        error = errno;
     if (!error && fs_.renameat(directory, temporaryName.constData(), directory, name.constData()) < 0)
         error = errno;
-    if (error)
+    if (error) {
         fs_.unlinkat(directory, temporaryName.constData(), 0);
-    return error;
+        return error;
+    }
+    return closeAfterRename(temporary, directory);
+}
+
+// The source's size and times before and after: a write to it in between changes at least one of them.
+int AtomicFileCopy::checkUnchanged(int source, const struct stat& before) {
+    struct stat after {};
+    if (fs_.fstatat(source, "", &after, AT_EMPTY_PATH) < 0)
+        return errno;
+    const bool same = before.st_size == after.st_size && sameTime(before.st_mtim, after.st_mtim) &&
+                      sameTime(before.st_ctim, after.st_ctim);
+    return same ? 0 : sourceChanged;
+}
+
+// Closing gives up the temporary file's lock, which until the rename kept other copies' clean-up away.
+int AtomicFileCopy::closeAfterRename(Descriptor& temporary, int directory) {
+    const int closed = temporary.closeChecked() < 0 ? errno : 0;
+    const int synced = syncDirectory(fs_, directory);
+    return closed ? closed : synced;
 }
 
 int AtomicFileCopy::createTemporary(int directory, mode_t mode, QByteArray& name, int& fd) {
@@ -121,10 +152,19 @@ int AtomicFileCopy::createTemporary(int directory, mode_t mode, QByteArray& name
         fd = retryInterrupted([&] {
             return fs_.openat(directory, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         });
-        if (fd >= 0)
-            return 0;
-        if (errno != EEXIST)
+        if (fd < 0 && errno != EEXIST)
             return errno;
+        if (fd < 0)
+            continue;
+        // EAGAIN: a clean-up got there first and takes the file away; another name will do.
+        const int error = TemporaryLock::take(fs_, directory, name, fd);
+        if (error == 0)
+            return 0;
+        if (error != EAGAIN)
+            fs_.unlinkat(directory, name.constData(), 0);
+        fs_.close(fd);
+        if (error != EAGAIN)
+            return error;
     }
     return EEXIST;
 }

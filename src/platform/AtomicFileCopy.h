@@ -5,23 +5,28 @@
 
 #include <QByteArray>
 
+class Descriptor;
+
 // Copies a file so that the destination is, at every moment and after any crash, either exactly as it was
 // or exactly the new copy: the bytes go to a temporary file in the destination's directory, which is
 // synced and then renamed over the destination. A destination that is a symbolic link keeps the link
-// and has the file it points to replaced. The source is only read.
+// and has the file it points to replaced. The source is only read; when it is written to during the copy,
+// it is copied once more, and a second change fails the copy, so that no mix of two versions is kept.
 class AtomicFileCopy {
 public:
     explicit AtomicFileCopy(FileSystem& fs) : fs_(fs) {}
 
-    // After a failure before the rename nothing is left behind; after a failed sync of the directory the
-    // new copy is in place but may not survive a power cut.
+    // After a failure before the rename nothing is left behind; after a failed close or sync of the
+    // directory the new copy is in place but may not survive a power cut.
     StepResult copy(const QByteArray& source, const QByteArray& destination);
 
 private:
     int copyOrError(const QByteArray& source, const QByteArray& destination);
-    int checkRegularFile(int fd);
+    int checkRegularFile(int fd, struct stat& status);
     int resolveLinks(QByteArray path, QByteArray& target);
-    int copyInto(int source, int directory, const QByteArray& name);
+    int copyInto(int source, const struct stat& sourceBefore, int directory, const QByteArray& name);
+    int checkUnchanged(int source, const struct stat& before);
+    int closeAfterRename(Descriptor& temporary, int directory);
     int createTemporary(int directory, mode_t mode, QByteArray& name, int& fd);
     int copyBytes(int from, int to);
     int copyByReadWrite(int from, int to);

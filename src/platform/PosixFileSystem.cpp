@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 int PosixFileSystem::open(const char* path, int flags) {
@@ -50,6 +51,10 @@ int PosixFileSystem::renameat(int fromDirectory, const char* from, int toDirecto
 
 int PosixFileSystem::unlinkat(int directory, const char* name, int flags) {
     return ::unlinkat(directory, name, flags);
+}
+
+int PosixFileSystem::flock(int fd, int operation) {
+    return ::flock(fd, operation);
 }
 
 ssize_t PosixFileSystem::readlink(const char* path, char* buffer, size_t size) {

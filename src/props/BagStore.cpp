@@ -5,7 +5,7 @@
 #include "platform/NativePath.h"
 #include "platform/RegularFileNames.h"
 #include "platform/SystemCall.h"
-#include "platform/TemporaryName.h"
+#include "platform/TemporaryLock.h"
 #include "props/BagPaths.h"
 
 #include <QFile>
@@ -78,15 +78,10 @@ BagListing BagStore::listBags(const QString& directory) const {
 }
 
 void BagStore::removeLeftoverTemporaries(const QString& directory) {
-    const QByteArray path = QFile::encodeName(directory);
-    QList<QByteArray> leftovers;
-    RegularFileNames::list(fs_, path, TemporaryName::isOurs, RegularFileNames::Links::Skip, leftovers);
-    if (leftovers.isEmpty())
-        return;
-    Descriptor folder(fs_, openDirectory(fs_, path));
-    if (!folder.isOpen())
-        return;
-    for (const QByteArray& name : leftovers)
-        fs_.unlinkat(folder.get(), name.constData(), 0);
-    syncDirectory(fs_, folder.get());
+    TemporaryLock::removeLeftovers(fs_, QFile::encodeName(directory));
+}
+
+void BagStore::removeLeftoversAtStart(const QString& programDirectory, const QString& palaceDirectory) {
+    removeLeftoverTemporaries(programDirectory);
+    TemporaryLock::removeLeftovers(fs_, NativePath::split(BagPaths::liveFile(palaceDirectory)).directory);
 }

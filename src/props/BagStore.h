@@ -25,8 +25,11 @@ public:
     StepResult renameFile(const QString& from, const QString& to);
     // Names (with extension, without directory) of the regular files in directory ending in ".prp".
     BagListing listBags(const QString& directory) const;
-    // Removes our own temporary files left behind by an earlier run that was killed mid-copy.
+    // Removes our own temporary files left behind by an earlier run that was killed mid-copy; those that
+    // another running copy of the program is still writing stay.
     void removeLeftoverTemporaries(const QString& directory);
+    // At start-up: the leftovers beside the bags and beside the live file, which a killed load leaves.
+    void removeLeftoversAtStart(const QString& programDirectory, const QString& palaceDirectory);
 
 private:
     FileSystem& fs_;

@@ -11,6 +11,7 @@
 using Call = FaultyFileSystem::Call;
 using Effect = FaultyFileSystem::Effect;
 using Fault = FaultyFileSystem::Fault;
+using Replace = std::function<StepResult(FileSystem&)>;
 
 namespace {
 const QByteArray oldBytes = "old props";
@@ -216,6 +217,95 @@ private slots:
         FaultyFileSystem clean;
         BagStore(clean).removeLeftoverTemporaries(dir.path());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"a.prp", "b.prp"}));
+    }
+
+    // A second copy of the program starts while this one copies: its clean-up, before any call of the copy,
+    // leaves the temporary file alone.
+    void cleanUpSparesARunningCopy() {
+        prepare(Destination::Existing);
+        FaultyFileSystem dry;
+        QVERIFY(BagStore(dry).copyFile(path("source.prp"), path("palace.prp")).ok);
+        for (int step = 0; step < dry.trace.size(); ++step) {
+            prepare(Destination::Existing);
+            FaultyFileSystem fs;
+            PosixFileSystem other;
+            fs.beforeCall = [&, calls = 0](Call) mutable {
+                if (calls++ == step)
+                    BagStore(other).removeLeftoversAtStart(dir.path(), dir.path() + '/');
+            };
+            const StepResult result = BagStore(fs).copyFile(path("source.prp"), path("palace.prp"));
+            QVERIFY2(result.ok, qPrintable(QString::number(step) + QStringLiteral(": ") + result.reason));
+            QCOMPARE(readFile(path("palace.prp")), newBytes);
+            QVERIFY(leftovers().isEmpty());
+        }
+    }
+
+    // The source is rewritten with other bytes between the first and second chunk of each reading.
+    void copyOfChangingSource_data() {
+        QTest::addColumn<int>("rewrites");
+        QTest::newRow("rewritten once: copied again, whole") << 1;
+        QTest::newRow("rewritten twice: destination kept") << 2;
+    }
+
+    void copyOfChangingSource() {
+        QFETCH(int, rewrites);
+        prepare(Destination::Existing);
+        const auto version = [](int n) { return QByteArray(1100 * 1024 + n, char('a' + n)); };
+        FaultyFileSystem fs;
+        fs.beforeCall = [&, chunk = 0, done = 0](Call call) mutable {
+            chunk = call == Call::Open ? 0 : chunk + int(call == Call::CopyFileRange || call == Call::Read);
+            if (chunk == 2 && done < rewrites)
+                writeFile(path("source.prp"), version(done++));
+        };
+        const StepResult result = BagStore(fs).copyFile(path("source.prp"), path("palace.prp"));
+        QCOMPARE(result.ok, rewrites == 1);
+        QCOMPARE(readFile(path("palace.prp")), rewrites == 1 ? version(0) : oldBytes);
+        QVERIFY(leftovers().isEmpty());
+    }
+
+    // What a kill cannot show: each replace makes its durable calls, in this order. A temporary file shows
+    // as "~", bytes copied as "write".
+    void durableStepsInOrder_data() {
+        QTest::addColumn<Replace>("replace");
+        QTest::addColumn<QStringList>("expected");
+        const QString bags = path("bags/"), palace = path("palace/");
+        QTest::newRow("bag copy on save") << Replace([=](FileSystem& fs) {
+            return BagStore(fs).copyFile(palace + "palace.prp", bags + "b.prp");
+        }) << QStringList{"write bags/~", "fsync bags/~", "renameat bags/b.prp", "fsync bags"};
+        QTest::newRow("live file on load") << Replace([=](FileSystem& fs) {
+            return BagStore(fs).copyFile(bags + "a.prp", palace + "palace.prp");
+        }) << QStringList{"write palace/~", "fsync palace/~", "renameat palace/palace.prp", "fsync palace"};
+        QTest::newRow("delete") << Replace([=](FileSystem& fs) {
+            return BagStore(fs).deleteFile(bags + "a.prp");
+        }) << QStringList{"unlinkat bags/a.prp", "fsync bags"};
+        QTest::newRow("rename") << Replace([=](FileSystem& fs) {
+            return BagStore(fs).renameFile(bags + "a.prp", bags + "b.prp");
+        }) << QStringList{"renameat bags/b.prp", "fsync bags"};
+    }
+
+    void durableStepsInOrder() {
+        QFETCH(Replace, replace);
+        QFETCH(QStringList, expected);
+        QVERIFY(QDir(dir.path()).removeRecursively());
+        QVERIFY(QDir().mkpath(path("bags")) && QDir().mkpath(path("palace")));
+        writeFile(path("bags/a.prp"), "bag");
+        writeFile(path("palace/palace.prp"), oldBytes);
+        FaultyFileSystem fs;
+        QVERIFY(replace(fs).ok);
+
+        const QRegularExpression temporary(QStringLiteral("\\.stowbox-\\w{6}\\.tmp$"));
+        const QString root = QFileInfo(dir.path()).canonicalFilePath() + '/';
+        QStringList made;
+        qsizetype found = 0;
+        for (const FaultyFileSystem::Step& step : std::as_const(fs.trace)) {
+            const Call call = step.call == Call::CopyFileRange ? Call::Write : step.call;
+            const QString what = QLatin1String(FaultyFileSystem::nameOf(call)) + ' ' +
+                                 QFile::decodeName(step.path).remove(root).replace(temporary, "~");
+            made.append(what);
+            found += found < expected.size() && what == expected[found];
+        }
+        QVERIFY2(found == expected.size(),
+                 qPrintable(expected.mid(found).join(", ") + " missing from: " + made.join(", ")));
     }
 
     void cleanupTestCase() { qInfo("faults injected: %d", faultsInjected); }

@@ -64,8 +64,9 @@ class BagStoreKillTest : public QObject {
     int kills = 0;
     int leftoversSeen = 0;
 
-    QString source() const { return dir.filePath("source.prp"); }
-    QString destination() const { return dir.filePath("palace.prp"); }
+    // A load: a bag of the program directory copied over the live file of the client's.
+    QString source() const { return dir.filePath("bags/source.prp"); }
+    QString destination() const { return dir.filePath("palace/palace.prp"); }
 
     enum class State { Old, New, Torn };
     // Mapped rather than read: a fresh 64 MiB buffer per check would cost more than the copy itself.
@@ -83,7 +84,7 @@ class BagStoreKillTest : public QObject {
     }
 
     // After a copy died or ended: the destination is whole, the source untouched, and the clean-up at the
-    // next start leaves no temporary file and nothing else changed.
+    // next start leaves no temporary file in either directory and nothing else changed.
     void checkAfterwards(State expected, const QString& what) {
         const State state = destinationState();
         QVERIFY2(state != State::Torn, qPrintable(what));
@@ -92,18 +93,19 @@ class BagStoreKillTest : public QObject {
         QVERIFY2(fingerprint(source()) == sourceFingerprint, qPrintable(what));
 
         PosixFileSystem fs;
-        const QStringList all = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-        leftoversSeen += int(all.size()) - 2;
-        BagStore(fs).removeLeftoverTemporaries(dir.path());
-        QVERIFY2(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden) ==
-                     QStringList({"palace.prp", "source.prp"}),
+        const auto files = [this](const char* folder) {
+            return QDir(dir.filePath(folder)).entryList(QDir::Files | QDir::Hidden);
+        };
+        leftoversSeen += int(files("palace").size()) - 1;
+        BagStore(fs).removeLeftoversAtStart(dir.filePath("bags"), dir.filePath("palace/"));
+        QVERIFY2(files("palace") == QStringList("palace.prp") && files("bags") == QStringList("source.prp"),
                  qPrintable(what));
         writeFile(destination(), oldBytes);
     }
 
 private slots:
     void initTestCase() {
-        QVERIFY(dir.isValid());
+        QVERIFY(dir.isValid() && QDir(dir.path()).mkdir("bags") && QDir(dir.path()).mkdir("palace"));
         qInfo("copying in %s", qPrintable(dir.path()));
         newBytes = pattern(bigSize, 1);
         writeFile(source(), newBytes);

@@ -1,11 +1,22 @@
 #include "support/FaultyFileSystem.h"
 
 #include <algorithm>
+#include <climits>
 #include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 size_t shortened(size_t size) {
     return std::max<size_t>(1, size / 2);
+}
+
+QByteArray pathOf(int fd) {
+    const int saved = errno;
+    char target[PATH_MAX];
+    const ssize_t length =
+        ::readlink(("/proc/self/fd/" + QByteArray::number(fd)).constData(), target, sizeof target);
+    errno = saved;
+    return length < 0 ? QByteArray() : QByteArray(target, length);
 }
 } // namespace
 
@@ -26,16 +37,17 @@ bool FaultyFileSystem::mutates(Call call) {
 }
 
 const char* FaultyFileSystem::nameOf(Call call) {
-    static const char* const names[] = {
-        "open",  "openat", "read",     "write",    "copy_file_range", "fstatat",   "faccessat", "fchmod",
-        "fsync", "close",  "renameat", "unlinkat", "readlink",        "fdopendir", "readdir",   "closedir"};
+    static const char* const names[] = {"open",     "openat",    "read",     "write",     "copy_file_range",
+                                        "fstatat",  "faccessat", "fchmod",   "fsync",     "close",
+                                        "renameat", "unlinkat",  "readlink", "fdopendir", "readdir",
+                                        "closedir", "flock"};
     return names[int(call)];
 }
 
-FaultyFileSystem::Action FaultyFileSystem::next(Call call, int fd) {
+FaultyFileSystem::Action FaultyFileSystem::next(Call call, int fd, QByteArray path) {
     if (beforeCall)
         beforeCall(call);
-    trace.append({call, fd, renamed_});
+    trace.append({call, fd, renamed_, fd >= 0 ? pathOf(fd) : path});
     const int occurrence = ++counts_[int(call)];
     if (!fault || fault->call != call)
         return Action::Proceed;
@@ -124,7 +136,7 @@ int FaultyFileSystem::close(int fd) {
 }
 
 int FaultyFileSystem::renameat(int fromDirectory, const char* from, int toDirectory, const char* to) {
-    if (next(Call::Renameat) == Action::Fail)
+    if (next(Call::Renameat, -1, pathOf(toDirectory) + '/' + to) == Action::Fail)
         return -1;
     const int result = PosixFileSystem::renameat(fromDirectory, from, toDirectory, to);
     renamed_ = renamed_ || result == 0;
@@ -132,7 +144,13 @@ int FaultyFileSystem::renameat(int fromDirectory, const char* from, int toDirect
 }
 
 int FaultyFileSystem::unlinkat(int directory, const char* name, int flags) {
-    return next(Call::Unlinkat) == Action::Fail ? -1 : PosixFileSystem::unlinkat(directory, name, flags);
+    return next(Call::Unlinkat, -1, pathOf(directory) + '/' + name) == Action::Fail
+               ? -1
+               : PosixFileSystem::unlinkat(directory, name, flags);
+}
+
+int FaultyFileSystem::flock(int fd, int operation) {
+    return next(Call::Flock, fd) == Action::Fail ? -1 : PosixFileSystem::flock(fd, operation);
 }
 
 ssize_t FaultyFileSystem::readlink(const char* path, char* buffer, size_t size) {

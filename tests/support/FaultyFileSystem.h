@@ -27,7 +27,8 @@ public:
         Readlink,
         Fdopendir,
         Readdir,
-        Closedir
+        Closedir,
+        Flock
     };
     enum class Effect {
         Fail,            // -1 with the given errno
@@ -43,8 +44,9 @@ public:
     };
     struct Step {
         Call call;
-        int fd;           // the descriptor a close, fsync or write was given; -1 for the others
+        int fd;           // the descriptor a close, fsync, flock or write was given; -1 for the others
         bool afterRename; // a rename had already succeeded
+        QByteArray path; // what the call acted on: the file behind fd, or the directory and name it was given
     };
 
     std::optional<Fault> fault;
@@ -69,6 +71,7 @@ public:
     int close(int fd) override;
     int renameat(int fromDirectory, const char* from, int toDirectory, const char* to) override;
     int unlinkat(int directory, const char* name, int flags) override;
+    int flock(int fd, int operation) override;
     ssize_t readlink(const char* path, char* buffer, size_t size) override;
     DIR* fdopendir(int fd) override;
     dirent* readdir(DIR* stream) override;
@@ -76,8 +79,8 @@ public:
 
 private:
     enum class Action { Proceed, Fail, Shorten };
-    Action next(Call call, int fd = -1);
+    Action next(Call call, int fd = -1, QByteArray path = {});
 
-    int counts_[int(Call::Closedir) + 1] = {};
+    int counts_[int(Call::Flock) + 1] = {};
     bool renamed_ = false;
 };

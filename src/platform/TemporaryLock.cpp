@@ -1,0 +1,53 @@
+#include "platform/TemporaryLock.h"
+
+#include "platform/Descriptor.h"
+#include "platform/RegularFileNames.h"
+#include "platform/SystemCall.h"
+#include "platform/TemporaryName.h"
+
+#include <QList>
+#include <fcntl.h>
+#include <sys/file.h>
+
+namespace TemporaryLock {
+
+namespace {
+void removeIfNobodyHolds(FileSystem& fs, int directory, const QByteArray& name) {
+    // Non-blocking, so that a pipe put in its place cannot hang the start.
+    Descriptor file(fs, retryInterrupted([&] {
+                        return fs.openat(directory, name.constData(),
+                                         O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
+                    }));
+    if (file.isOpen() && take(fs, directory, name, file.get()) == 0)
+        fs.unlinkat(directory, name.constData(), 0);
+}
+} // namespace
+
+int take(FileSystem& fs, int directory, const QByteArray& name, int fd) {
+    if (retryInterrupted([&] { return fs.flock(fd, LOCK_EX | LOCK_NB); }) < 0)
+        return errno == EWOULDBLOCK ? EAGAIN : errno;
+    struct stat held {};
+    struct stat named {};
+    if (fs.fstatat(fd, "", &held, AT_EMPTY_PATH) < 0)
+        return errno;
+    if (fs.fstatat(directory, name.constData(), &named, AT_SYMLINK_NOFOLLOW) < 0)
+        return errno == ENOENT ? EAGAIN : errno;
+    return held.st_dev == named.st_dev && held.st_ino == named.st_ino ? 0 : EAGAIN;
+}
+
+void removeLeftovers(FileSystem& fs, const QByteArray& directory) {
+    QList<QByteArray> leftovers;
+    RegularFileNames::list(fs, directory, TemporaryName::isOurs, RegularFileNames::Links::Skip, leftovers);
+    if (leftovers.isEmpty())
+        return;
+    Descriptor folder(fs, retryInterrupted([&] {
+                          return fs.open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                      }));
+    if (!folder.isOpen())
+        return;
+    for (const QByteArray& name : leftovers)
+        removeIfNobodyHolds(fs, folder.get(), name);
+    syncDirectory(fs, folder.get());
+}
+
+} // namespace TemporaryLock
