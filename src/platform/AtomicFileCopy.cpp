@@ -4,6 +4,7 @@
 #include "platform/NativePath.h"
 #include "platform/SystemCall.h"
 #include "platform/TemporaryName.h"
+#include "platform/Trash.h"
 
 #include <climits>
 #include <fcntl.h>
@@ -108,11 +109,19 @@ int AtomicFileCopy::copyInto(int source, int directory, const QByteArray& name) 
         error = errno;
     if (!error && temporary.closeChecked() < 0)
         error = errno;
+    if (!error && replacing)
+        keepReplaced(directory, name);
     if (!error && fs_.renameat(directory, temporaryName.constData(), directory, name.constData()) < 0)
         error = errno;
     if (error)
         fs_.unlinkat(directory, temporaryName.constData(), 0);
     return error;
+}
+
+// The safety net: the copy never fails because the old file could not be kept.
+void AtomicFileCopy::keepReplaced(int directory, const QByteArray& name) {
+    if (trash_)
+        trash_->keep(directory, name);
 }
 
 int AtomicFileCopy::createTemporary(int directory, mode_t mode, QByteArray& name, int& fd) {
