@@ -8,7 +8,7 @@ PREFIX     ?= $(HOME)/.local
 DESTDIR    ?=
 
 BUILD_PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libxcb1-dev libgl-dev
-TEST_PACKAGES  := xvfb xdotool x11-utils imagemagick xauth desktop-file-utils appstream
+TEST_PACKAGES  := xvfb xdotool x11-utils imagemagick xauth desktop-file-utils appstream trash-cli
 
 .PHONY: run test check-asan bench build deps test-deps clean install uninstall demo
 

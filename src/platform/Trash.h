@@ -28,7 +28,8 @@ public:
     // Puts the regular file name of directory into the trash and leaves it in place as well (a hard link,
     // or a copy), for the caller to replace with one rename.
     StepResult keep(int directory, const QByteArray& name);
-    // Moves the regular file name of directory into the trash (a rename, or a copy and an unlink).
+    // Moves the regular file name of directory into the trash: a hard link or a copy, synced, then an unlink.
+    // Where the unlink fails, the entry goes again and the file stays.
     StepResult moveIn(int directory, const QByteArray& name);
 
 private:

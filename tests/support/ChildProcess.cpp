@@ -32,25 +32,10 @@ int run(const std::function<int()>& work, int timeoutMs) {
     return pid < 0 ? notRun : wait(pid, timeoutMs);
 }
 
-namespace {
-bool enterPrivateMounts() {
-    return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-}
-} // namespace
-
-int runWithTmpfs(const QString& directory, const std::function<int()>& work) {
-    const QByteArray path = QFile::encodeName(directory);
-    return run([&] {
-        if (!enterPrivateMounts() || mount("tmpfs", path.constData(), "tmpfs", 0, "mode=0755") != 0)
-            return setupFailed;
-        return work();
-    });
-}
-
 int runWithReadOnlyDirectory(const QString& directory, const std::function<int()>& work) {
     const QByteArray path = QFile::encodeName(directory);
     return run([&] {
-        if (!enterPrivateMounts() ||
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
             mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) != 0 ||
             mount(nullptr, path.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
             return setupFailed;
@@ -59,7 +44,7 @@ int runWithReadOnlyDirectory(const QString& directory, const std::function<int()
 }
 
 QString skipReason() {
-    return QStringLiteral("cannot mount in a private mount namespace "
+    return QStringLiteral("cannot make a read-only mount in a private mount namespace "
                           "(needs root or CAP_SYS_ADMIN, and unshare allowed by the container)");
 }
 

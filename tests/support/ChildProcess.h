@@ -16,8 +16,6 @@ int run(const std::function<int()>& work, int timeoutMs = 30000);
 // As run, with directory read-only for the child: a read-only bind mount in a private mount namespace.
 // setupFailed when the child could not arrange that; skipReason then says why.
 int runWithReadOnlyDirectory(const QString& directory, const std::function<int()>& work);
-// As run, with a fresh tmpfs over directory for the child: a file system of its own.
-int runWithTmpfs(const QString& directory, const std::function<int()>& work);
 QString skipReason();
 
 // Waits for a child started by fork(), at most timeoutMs, killing it afterwards. Exit status or notRun.
