@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <unistd.h>
 
 namespace {
 constexpr int listedFiles = 10000;
@@ -25,7 +26,7 @@ class BagStoreBench : public QObject {
 
     QTemporaryDir dir;
     PosixFileSystem fs;
-    BagStore store{fs};
+    BagStore store{fs, {QFile::encodeName(dir.filePath("Trash")), getuid()}}; // never the user's own trash
 
 private slots:
     void initTestCase() {

@@ -1,9 +1,10 @@
 #!/bin/sh
 # Runs every benchmark of a release build and prints one table of medians and ratios.
 #   bench/run.sh BUILD_DIR      (what `make bench` does, with BUILD_DIR build-release)
-# Everything is done under one temporary directory, removed at the end: its own HOME and config
-# folder (no real settings are read), the program directories, the 256 MiB copies. An Xvfb server of
-# its own, on a free display, serves the start-up and detection benchmarks.
+# Everything is done under one temporary directory, removed at the end: its own HOME, config and data
+# folders (no real settings are read, nothing goes to the real trash), the program directories, the
+# 256 MiB copies. An Xvfb server of its own, on a free display, serves the start-up and detection
+# benchmarks.
 set -eu
 build=$(cd "$1" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/stowbox-bench.XXXXXX")
@@ -15,7 +16,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-export TMPDIR="$work" HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+export TMPDIR="$work" HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
+    XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$HOME" "$XDG_CONFIG_HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 

@@ -5,6 +5,7 @@
 #include "platform/SystemCall.h"
 #include "platform/TemporaryLock.h"
 #include "platform/TemporaryName.h"
+#include "platform/Trash.h"
 
 #include <climits>
 #include <fcntl.h>
@@ -120,6 +121,8 @@ int AtomicFileCopy::copyInto(int source, const struct stat& sourceBefore, int di
         error = errno;
     if (!error && fs_.fsync(temporary.get()) < 0)
         error = errno;
+    if (!error && replacing)
+        keepReplaced(directory, name);
     if (!error && fs_.renameat(directory, temporaryName.constData(), directory, name.constData()) < 0)
         error = errno;
     if (error) {
@@ -144,6 +147,12 @@ int AtomicFileCopy::closeAfterRename(Descriptor& temporary, int directory) {
     const int closed = temporary.closeChecked() < 0 ? errno : 0;
     const int synced = syncDirectory(fs_, directory);
     return closed ? closed : synced;
+}
+
+// The safety net: the copy never fails because the old file could not be kept.
+void AtomicFileCopy::keepReplaced(int directory, const QByteArray& name) {
+    if (trash_)
+        trash_->keep(directory, name);
 }
 
 int AtomicFileCopy::createTemporary(int directory, mode_t mode, QByteArray& name, int& fd) {

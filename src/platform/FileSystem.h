@@ -25,6 +25,8 @@ public:
     virtual int renameat(int fromDirectory, const char* from, int toDirectory, const char* to) = 0;
     virtual int unlinkat(int directory, const char* name, int flags) = 0;
     virtual int flock(int fd, int operation) = 0;
+    virtual int linkat(int fromDirectory, const char* from, int toDirectory, const char* to, int flags) = 0;
+    virtual int mkdirat(int directory, const char* name, mode_t mode) = 0;
     virtual ssize_t readlink(const char* path, char* buffer, size_t size) = 0;
     // The returned stream owns fd; closedir closes both.
     virtual DIR* fdopendir(int fd) = 0;

@@ -57,6 +57,14 @@ int PosixFileSystem::flock(int fd, int operation) {
     return ::flock(fd, operation);
 }
 
+int PosixFileSystem::linkat(int fromDirectory, const char* from, int toDirectory, const char* to, int flags) {
+    return ::linkat(fromDirectory, from, toDirectory, to, flags);
+}
+
+int PosixFileSystem::mkdirat(int directory, const char* name, mode_t mode) {
+    return ::mkdirat(directory, name, mode);
+}
+
 ssize_t PosixFileSystem::readlink(const char* path, char* buffer, size_t size) {
     return ::readlink(path, buffer, size);
 }

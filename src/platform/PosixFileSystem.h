@@ -18,6 +18,8 @@ public:
     int renameat(int fromDirectory, const char* from, int toDirectory, const char* to) override;
     int unlinkat(int directory, const char* name, int flags) override;
     int flock(int fd, int operation) override;
+    int linkat(int fromDirectory, const char* from, int toDirectory, const char* to, int flags) override;
+    int mkdirat(int directory, const char* name, mode_t mode) override;
     ssize_t readlink(const char* path, char* buffer, size_t size) override;
     DIR* fdopendir(int fd) override;
     dirent* readdir(DIR* stream) override;

@@ -43,10 +43,10 @@ QStringList sortedForReading(const QList<QByteArray>& names) {
 }
 } // namespace
 
-BagStore::BagStore(FileSystem& fs) : fs_(fs) {}
+BagStore::BagStore(FileSystem& fs, TrashOwner trash) : fs_(fs), trash_(fs, std::move(trash)) {}
 
 StepResult BagStore::copyFile(const QString& source, const QString& destination) {
-    return AtomicFileCopy(fs_).copy(QFile::encodeName(source), QFile::encodeName(destination));
+    return AtomicFileCopy(fs_, &trash_).copy(QFile::encodeName(source), QFile::encodeName(destination));
 }
 
 StepResult BagStore::deleteFile(const QString& path) {
@@ -54,7 +54,9 @@ StepResult BagStore::deleteFile(const QString& path) {
     Descriptor directory(fs_, openDirectory(fs_, where.directory));
     if (!directory.isOpen())
         return StepResult::fromErrno(errno);
-    if (fs_.unlinkat(directory.get(), where.name.constData(), 0) < 0)
+    // Where no trash takes the bag, it is deleted as it always was.
+    if (!trash_.moveIn(directory.get(), where.name) &&
+        fs_.unlinkat(directory.get(), where.name.constData(), 0) < 0)
         return StepResult::fromErrno(errno);
     return StepResult::fromErrno(syncDirectory(fs_, directory.get()));
 }
@@ -64,10 +66,22 @@ StepResult BagStore::renameFile(const QString& from, const QString& to) {
     Descriptor directory(fs_, openDirectory(fs_, where.directory));
     if (!directory.isOpen())
         return StepResult::fromErrno(errno);
-    if (fs_.renameat(AT_FDCWD, QFile::encodeName(from).constData(), directory.get(), where.name.constData()) <
-        0)
+    const QByteArray source = QFile::encodeName(from);
+    keepBagReplacedBy(source, directory.get(), where.name);
+    if (fs_.renameat(AT_FDCWD, source.constData(), directory.get(), where.name.constData()) < 0)
         return StepResult::fromErrno(errno);
     return StepResult::fromErrno(syncDirectory(fs_, directory.get()));
+}
+
+// Not when the source is missing (nothing is replaced then) or both names are one file, which the rename
+// leaves as it is.
+void BagStore::keepBagReplacedBy(const QByteArray& source, int directory, const QByteArray& name) {
+    struct stat from {};
+    struct stat to {};
+    if (fs_.fstatat(AT_FDCWD, source.constData(), &from, AT_SYMLINK_NOFOLLOW) == 0 &&
+        fs_.fstatat(directory, name.constData(), &to, AT_SYMLINK_NOFOLLOW) == 0 &&
+        (from.st_dev != to.st_dev || from.st_ino != to.st_ino))
+        trash_.keep(directory, name);
 }
 
 BagListing BagStore::listBags(const QString& directory) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/StepResult.h"
+#include "platform/Trash.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,9 +16,10 @@ struct BagListing {
 
 // Whole-file operations on prop bags and the client's live file. Contents are never looked at.
 // Copies replace their destination atomically: it is always either exactly as before or exactly the new copy.
+// What a copy or rename replaces and what a delete removes goes to the desktop trash where one can take it.
 class BagStore {
 public:
-    explicit BagStore(FileSystem& fs);
+    explicit BagStore(FileSystem& fs, TrashOwner trash = TrashOwner::fromEnvironment());
 
     StepResult copyFile(const QString& source, const QString& destination);
     StepResult deleteFile(const QString& path);
@@ -32,5 +34,8 @@ public:
     void removeLeftoversAtStart(const QString& programDirectory, const QString& palaceDirectory);
 
 private:
+    void keepBagReplacedBy(const QByteArray& source, int directory, const QByteArray& name);
+
     FileSystem& fs_;
+    Trash trash_;
 };

@@ -107,7 +107,7 @@ xs_start_server "$work"
 echo "display $DISPLAY"
 
 cd "$work"
-env HOME="$work/home" XDG_CONFIG_HOME="$work/config" WINEPREFIX="$work/wine" \
+env HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" WINEPREFIX="$work/wine" \
   XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb STOWBOX_STANDIN_LIFETIME=120 \
   "$program/STX102" >"$work/stx102.log" 2>&1 &
 stx_pid=$!
@@ -159,6 +159,7 @@ answer '^Load Successful$' 06-loaded Return
 check "the save offered before the load kept the current props" holds "$program/before.prp" 'props: a blue scarf'
 check "Load copies party.prp over palace.prp" holds "$client/palace.prp" 'props: a red hat'
 check "the loaded bag stays" holds "$program/party.prp" 'props: a red hat'
+check "the replaced palace.prp waits in the trash" eventually holds "$work/data/Trash/files/palace.prp" 'props: a blue scarf'
 
 # File > Rename (Alt+F, M) the bag still selected.
 xs_keys "$main" alt+f m
@@ -172,6 +173,7 @@ xs_keys "$main" Delete
 answer '^Confirm File Delete$' 07-delete-question y
 check "Delete removes dance.prp" eventually gone "$program/dance.prp"
 check "one press of Delete asks once" no_window_appears '^Confirm File Delete$'
+check "the deleted bag waits in the trash" eventually holds "$work/data/Trash/files/dance.prp" 'props: a red hat'
 check "the other bags stay" test -e "$program/before.prp" -a -e "$program/street.prp"
 check "the client's props are untouched by rename and delete" holds "$client/palace.prp" 'props: a red hat'
 

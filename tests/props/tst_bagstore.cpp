@@ -3,8 +3,11 @@
 #include "support/ChildProcess.h"
 #include "support/FileBytes.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sys/stat.h>
@@ -34,6 +37,8 @@ class BagStoreTest : public QObject {
     BagStore store{fs};
 
     QString path(const QString& name) const { return dir.filePath(name); }
+    // The home trash of this test's own data folder, emptied before each test.
+    const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash");
     // Everything in the directory, hidden files included: nothing may be left behind.
     QStringList entries() const {
         QStringList names =
@@ -44,6 +49,8 @@ class BagStoreTest : public QObject {
 
 private slots:
     void init() {
+        QFile::remove(trash);
+        QVERIFY(QDir(trash).removeRecursively());
         for (const QString& name : entries())
             QVERIFY(QFileInfo(path(name)).isDir() && !QFileInfo(path(name)).isSymLink()
                         ? QDir(path(name)).removeRecursively()
@@ -299,6 +306,72 @@ private slots:
             QCOMPARE(readFile(path(to)), toHolds.toUtf8());
         else
             QCOMPARE(result.reason, QString::fromLocal8Bit(strerror(ENOENT)));
+    }
+
+    // What goes is kept in the trash as trash-cli, the independent reader, sees it; or, where no trash can
+    // be made, goes as it always did.
+    void whatGoesIsKeptInTheTrash_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("taken"); // entries of that name in the trash already; -1: no trash possible
+        QTest::addColumn<QString>("entry"); // empty: nothing goes to the trash
+        QTest::newRow("delete") << "delete" << 0 << "a b%.prp";
+        QTest::newRow("save over a bag") << "copy" << 0 << "a b%.prp";
+        QTest::newRow("rename over a bag") << "rename" << 0 << "a b%.prp";
+        QTest::newRow("name taken") << "delete" << 1 << "a b%.prp.2";
+        QTest::newRow("two names taken") << "copy" << 2 << "a b%.prp.3";
+        QTest::newRow("rename onto itself") << "itself" << 0 << "";
+        QTest::newRow("unusable trash: deleted as before") << "delete" << -1 << "";
+        QTest::newRow("unusable trash: replaced as before") << "rename" << -1 << "";
+    }
+
+    void whatGoesIsKeptInTheTrash() {
+        QFETCH(QString, operation);
+        QFETCH(int, taken);
+        QFETCH(QString, entry);
+        QVERIFY(taken < 0 ? (writeFile(trash, "not a folder"), true) : QDir().mkpath(trash + "/info"));
+        for (int n = 1; n <= taken; ++n)
+            writeFile(trash + "/info/a b%.prp" + (n > 1 ? "." + QString::number(n) : "") + ".trashinfo", "");
+        QVERIFY(QDir(dir.path()).mkdir("bags 100%"));
+        const QString bag = QDir(path("bags 100%")).canonicalPath() + "/a b%.prp";
+        const QString other = path("bags 100%/new.prp");
+        writeFile(bag, "old");
+        writeFile(other, "new");
+        const QDateTime before = QDateTime::currentDateTime().addMSecs(-999);
+        const StepResult result = operation == "delete" ? store.deleteFile(bag)
+                                  : operation == "copy"
+                                      ? store.copyFile(other, bag)
+                                      : store.renameFile(operation == "rename" ? other : bag, bag);
+        QVERIFY2(result.ok, qPrintable(result.reason));
+        const char* const left = operation == "delete"   ? "<unreadable>"
+                                 : operation == "itself" ? "old"
+                                                         : "new";
+        QCOMPARE(readFile(bag), QByteArray(left));
+        QCOMPARE(QDir(trash + "/files").entryList(QDir::Files),
+                 entry.isEmpty() ? QStringList() : QStringList(entry));
+        if (entry.isEmpty())
+            return;
+        QCOMPARE(readFile(trash + "/files/" + entry), QByteArray("old"));
+        const QList<QByteArray> info = readFile(trash + "/info/" + entry + ".trashinfo").split('\n');
+        QCOMPARE(info.size(), 4);
+        QCOMPARE(info[0], QByteArray("[Trash Info]"));
+        QVERIFY2(info[1].startsWith("Path=/") && info[1].endsWith("/bags%20100%25/a%20b%25.prp"), info[1]);
+        QCOMPARE(QFile::decodeName(QByteArray::fromPercentEncoding(info[1].mid(5))), bag);
+        const QDateTime deleted =
+            QDateTime::fromString(QString::fromLatin1(info[2]), "'DeletionDate='yyyy-MM-dd'T'HH:mm:ss");
+        QVERIFY2(deleted >= before && deleted <= QDateTime::currentDateTime(), info[2]);
+
+        if (QStandardPaths::findExecutable("trash-restore").isEmpty())
+            QSKIP("trash-cli is not installed (make test installs it)");
+        QProcess cli;
+        cli.start("trash-list", {});
+        QVERIFY(cli.waitForFinished(60000));
+        QVERIFY(cli.readAllStandardOutput().contains(" " + QFile::encodeName(bag) + "\n"));
+        QFile::remove(bag);
+        cli.start("trash-restore", {QFileInfo(bag).path()});
+        cli.write("0\n");
+        cli.closeWriteChannel();
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(readFile(bag), QByteArray("old"));
     }
 
     void listBagsShowsOnlyRegularPrpFiles() {

@@ -70,6 +70,20 @@ QList<Case> casesFor(const FaultyFileSystem::Step& step, int occurrence, int cre
     }
     return cases;
 }
+
+// The steps that must reach the disk, in the order made; a run of writes or copies counts once.
+QString durableSteps(const QList<FaultyFileSystem::Step>& trace) {
+    QStringList steps;
+    for (const FaultyFileSystem::Step& step : trace) {
+        const bool data = step.call == Call::Write || step.call == Call::CopyFileRange;
+        if (data && !steps.isEmpty() && steps.last() == QLatin1String("write"))
+            continue;
+        if (data || step.call == Call::Fsync || step.call == Call::Linkat || step.call == Call::Renameat ||
+            step.call == Call::Unlinkat)
+            steps.append(data ? QStringLiteral("write") : QLatin1String(FaultyFileSystem::nameOf(step.call)));
+    }
+    return steps.join(' ');
+}
 } // namespace
 
 class BagStoreFaultsTest : public QObject {
@@ -79,6 +93,17 @@ class BagStoreFaultsTest : public QObject {
     int faultsInjected = 0;
 
     QString path(const QString& name) const { return dir.filePath(name); }
+    TrashOwner trash() const { return {QFile::encodeName(path("Trash")), getuid()}; }
+    // No entry is half made: an info for each file, a file for each info, each holding the kept bytes.
+    bool trashIsWhole(const QByteArray& kept) const {
+        QStringList infos = QDir(path("Trash/info")).entryList(QDir::Files | QDir::Hidden);
+        for (QString& name : infos)
+            name.chop(int(strlen(".trashinfo")));
+        const QStringList files = QDir(path("Trash/files")).entryList(QDir::Files | QDir::Hidden);
+        return infos == files && std::all_of(files.begin(), files.end(), [&](const QString& name) {
+                   return readFile(path("Trash/files/" + name)) == kept;
+               });
+    }
     QStringList leftovers() const {
         QStringList found;
         for (const QString& folder : {dir.path(), path("real")})
@@ -123,19 +148,28 @@ private slots:
         prepare(where);
         FaultyFileSystem dry;
         dry.rangeCopyUnsupported = rangeCopyUnsupported;
-        QVERIFY(BagStore(dry).copyFile(path("source.prp"), path("palace.prp")).ok);
+        QVERIFY(BagStore(dry, trash()).copyFile(path("source.prp"), path("palace.prp")).ok);
         QVERIFY(dry.trace.size() >= 10);
+        // The replaced file is kept in the trash, its info synced first, before the rename.
+        const QString keeping = where == Destination::New ? "" : "write fsync fsync linkat fsync ";
+        QCOMPARE(durableSteps(dry.trace), "write fsync " + keeping + "renameat fsync");
 
         QHash<Call, int> seen;
+        bool temporaryClosed = false;
         for (const FaultyFileSystem::Step& step : std::as_const(dry.trace)) {
             const int occurrence = ++seen[step.call];
-            for (const Case& c : casesFor(step, occurrence, dry.createdFd)) {
+            // From the finished temporary copy to its rename every step is the trash's: none fails the copy.
+            const bool inTrash = temporaryClosed && step.call != Call::Renameat && !step.afterRename;
+            temporaryClosed = temporaryClosed || (step.call == Call::Close && step.fd == dry.createdFd);
+            for (Case c : casesFor(step, occurrence, dry.createdFd)) {
+                c.succeeds = c.succeeds || inTrash;
                 prepare(where);
                 const int descriptors = openDescriptors();
                 FaultyFileSystem fs;
                 fs.rangeCopyUnsupported = rangeCopyUnsupported;
                 fs.fault = c.fault;
-                const StepResult result = BagStore(fs).copyFile(path("source.prp"), path("palace.prp"));
+                const StepResult result =
+                    BagStore(fs, trash()).copyFile(path("source.prp"), path("palace.prp"));
                 ++faultsInjected;
 
                 const QString what = describe(c.fault);
@@ -152,6 +186,7 @@ private slots:
                 QVERIFY2(openDescriptors() == descriptors, qPrintable(what));
                 if (where == Destination::Linked)
                     QVERIFY2(QFileInfo(path("palace.prp")).isSymLink(), qPrintable(what));
+                QVERIFY2(trashIsWhole(oldBytes), qPrintable(what));
             }
         }
     }
@@ -165,27 +200,38 @@ private slots:
     void deleteAndRenameUnderEveryFault() {
         QFETCH(bool, rename);
         const auto run = [&](FaultyFileSystem& fs) {
+            QDir(path("Trash")).removeRecursively();
             writeFile(path("a.prp"), "a");
-            QFile::remove(path("b.prp"));
-            return rename ? BagStore(fs).renameFile(path("a.prp"), path("b.prp"))
-                          : BagStore(fs).deleteFile(path("a.prp"));
+            writeFile(path("b.prp"), "b");
+            BagStore store(fs, trash());
+            return rename ? store.renameFile(path("a.prp"), path("b.prp")) : store.deleteFile(path("a.prp"));
         };
         FaultyFileSystem dry;
         QVERIFY(run(dry).ok);
+        // The bag that goes, deleted or replaced, is in the trash, its info synced before the file went in.
+        QCOMPARE(durableSteps(dry.trace), QStringLiteral("write fsync fsync linkat fsync ") +
+                                              (rename ? "renameat fsync" : "unlinkat fsync"));
+        const QByteArray kept = rename ? "b" : "a";
+        QCOMPARE(readFile(path("Trash/files/" + kept + ".prp")), kept);
 
         QHash<Call, int> seen;
-        for (const FaultyFileSystem::Step& step : std::as_const(dry.trace)) {
-            const Fault fault{step.call, ++seen[step.call], Effect::Fail, EIO};
+        const qsizetype last = dry.trace.size() - 1; // the program directory's close, after its sync
+        for (qsizetype i = 0; i <= last; ++i) {
+            const Call call = dry.trace[i].call;
+            const Fault fault{call, ++seen[call], Effect::Fail, EIO};
             FaultyFileSystem fs;
             fs.fault = fault;
             const StepResult result = run(fs);
             ++faultsInjected;
-            const bool harmless = step.call == Call::Close;
+            // Only the program directory's own steps can fail the operation: opening it, the rename and the
+            // sync after them. Every step of the trash in between may fail: the bag then goes as it used to.
+            const bool harmless = i > 0 && i != last - 1 && !(rename && i == last - 2);
             QVERIFY2(result.ok == harmless, qPrintable(describe(fault)));
             // The step is done once the call itself went through; a failed sync after it is still reported.
-            const bool done = harmless || step.afterRename || (step.call == Call::Fsync);
+            const bool done = harmless || i == last - 1;
             QCOMPARE(QFileInfo::exists(path("a.prp")), !done);
-            QCOMPARE(QFileInfo::exists(path("b.prp")), done && rename);
+            QCOMPARE(readFile(path("b.prp")), QByteArray(done && rename ? "a" : "b"));
+            QVERIFY2(trashIsWhole(kept), qPrintable(describe(fault)));
         }
     }
 

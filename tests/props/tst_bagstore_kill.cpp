@@ -67,11 +67,14 @@ class BagStoreKillTest : public QObject {
     // A load: a bag of the program directory copied over the live file of the client's.
     QString source() const { return dir.filePath("bags/source.prp"); }
     QString destination() const { return dir.filePath("palace/palace.prp"); }
+    TrashOwner trash() const { return {QFile::encodeName(dir.filePath("Trash")), getuid()}; }
 
-    enum class State { Old, New, Torn };
+    enum class State { Old, New, Torn, Gone };
     // Mapped rather than read: a fresh 64 MiB buffer per check would cost more than the copy itself.
     State destinationState() const {
         QFile file(destination());
+        if (!file.exists())
+            return State::Gone;
         if (!file.open(QIODevice::ReadOnly))
             return State::Torn;
         const auto matches = [&file](const QByteArray& bytes) {
@@ -83,23 +86,31 @@ class BagStoreKillTest : public QObject {
         return matches(oldBytes) ? State::Old : matches(newBytes) ? State::New : State::Torn;
     }
 
-    // After a copy died or ended: the destination is whole, the source untouched, and the clean-up at the
-    // next start leaves no temporary file in either directory and nothing else changed.
+    // After a copy or delete died or ended: the destination is whole, the source untouched, and the clean-up
+    // at the next start leaves no temporary file in either directory and nothing else changed.
     void checkAfterwards(State expected, const QString& what) {
         const State state = destinationState();
-        QVERIFY2(state != State::Torn, qPrintable(what));
+        QVERIFY2(state != State::Torn && (state != State::Gone || expected == State::Gone), qPrintable(what));
         if (expected != State::Torn)
             QVERIFY2(state == expected, qPrintable(what));
         QVERIFY2(fingerprint(source()) == sourceFingerprint, qPrintable(what));
+        // The replaced or deleted file is never lost: once it has left its place, it is whole in the trash.
+        const QString kept = dir.filePath("Trash/files/palace.prp");
+        QVERIFY2(QFileInfo::exists(kept)
+                     ? readFile(kept) == oldBytes &&
+                           QFileInfo::exists(dir.filePath("Trash/info/palace.prp.trashinfo"))
+                     : state == State::Old,
+                 qPrintable(what));
+        QVERIFY(QDir(dir.filePath("Trash")).removeRecursively());
 
         PosixFileSystem fs;
         const auto files = [this](const char* folder) {
             return QDir(dir.filePath(folder)).entryList(QDir::Files | QDir::Hidden);
         };
-        leftoversSeen += int(files("palace").size()) - 1;
-        BagStore(fs).removeLeftoversAtStart(dir.filePath("bags"), dir.filePath("palace/"));
-        QVERIFY2(files("palace") == QStringList("palace.prp") && files("bags") == QStringList("source.prp"),
-                 qPrintable(what));
+        const QStringList remaining = state == State::Gone ? QStringList() : QStringList("palace.prp");
+        leftoversSeen += int(files("palace").size() - remaining.size());
+        BagStore(fs, trash()).removeLeftoversAtStart(dir.filePath("bags"), dir.filePath("palace/"));
+        QVERIFY2(files("palace") == remaining && files("bags") == QStringList("source.prp"), qPrintable(what));
         writeFile(destination(), oldBytes);
     }
 
@@ -115,23 +126,31 @@ private slots:
 
     void killedAtEveryMutatingStep_data() {
         QTest::addColumn<bool>("rangeCopyUnsupported");
-        QTest::newRow("copy_file_range") << false;
-        QTest::newRow("read and write") << true;
+        QTest::addColumn<bool>("remove");
+        QTest::newRow("copy_file_range") << false << false;
+        QTest::newRow("read and write") << true << false;
+        QTest::newRow("delete") << false << true;
     }
 
     void killedAtEveryMutatingStep() {
         QFETCH(bool, rangeCopyUnsupported);
+        QFETCH(bool, remove);
+        const auto run = [&](FaultyFileSystem& fs) {
+            fs.rangeCopyUnsupported = rangeCopyUnsupported;
+            BagStore store(fs, trash());
+            return remove ? store.deleteFile(destination()) : store.copyFile(source(), destination());
+        };
+        const State done = remove ? State::Gone : State::New;
         FaultyFileSystem dry;
-        dry.rangeCopyUnsupported = rangeCopyUnsupported;
-        QVERIFY(BagStore(dry).copyFile(source(), destination()).ok);
-        checkAfterwards(State::New, "dry run");
+        QVERIFY(run(dry).ok);
+        checkAfterwards(done, "dry run");
 
         QList<int> steps; // indexes into the trace of the mutating calls to die at
         int writes = 0;
         int renameStep = -1;
         for (int i = 0; i < dry.trace.size(); ++i) {
             const Call call = dry.trace[i].call;
-            if (call == Call::Renameat)
+            if (call == (remove ? Call::Unlinkat : Call::Renameat))
                 renameStep = i;
             if (FaultyFileSystem::mutates(call) && (call != Call::Write || ++writes % writeSampling == 1))
                 steps.append(i);
@@ -142,13 +161,12 @@ private slots:
             const int pid = fork();
             if (pid == 0) {
                 FaultyFileSystem fs;
-                fs.rangeCopyUnsupported = rangeCopyUnsupported;
                 int calls = 0;
                 fs.beforeCall = [&](Call) {
                     if (calls++ == step)
                         raise(SIGKILL);
                 };
-                BagStore(fs).copyFile(source(), destination());
+                run(fs);
                 _exit(0);
             }
             QVERIFY(pid > 0);
@@ -158,7 +176,7 @@ private slots:
                                      .arg(QLatin1String(FaultyFileSystem::nameOf(dry.trace[step].call)))
                                      .arg(step + 1)
                                      .arg(dry.trace.size());
-            checkAfterwards(step <= renameStep ? State::Old : State::New, what);
+            checkAfterwards(step <= renameStep ? State::Old : done, what);
         }
         qInfo("%s: %lld mutating steps, each killed once", QTest::currentDataTag(), qlonglong(steps.size()));
     }
@@ -173,7 +191,7 @@ private slots:
             if (pid == 0) {
                 ::close(ready[0]);
                 PosixFileSystem fs;
-                BagStore store(fs);
+                BagStore store(fs, trash());
                 const char go = 'g';
                 if (::write(ready[1], &go, 1) != 1)
                     _exit(3);

@@ -60,6 +60,8 @@ private slots:
 
     void outcomes() {
         QFETCH(DeleteCase, c);
+        const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash");
+        QVERIFY(QDir(trash).removeRecursively());
         BagScene scene;
         scene.h.client.running = true; // delete never asks about the client
         Form1Probe f = scene.start(QStringLiteral("a.prp"));
@@ -93,6 +95,9 @@ private slots:
                             .controls = c.controlsAfter,
                             .refreshed = c.refreshed,
                             .selfile = QStringLiteral("a.prp")});
+        // A deleted bag is not gone: it waits in the trash.
+        const DirectoryContents trashed{{QStringLiteral("a.prp"), BagScene::bagABytes}};
+        QCOMPARE(contentsOf(trash + "/files"), c.deleted ? trashed : DirectoryContents());
     }
 
     // Delbox keeps the answer as the digits of the button code and is left alone when nothing is asked.

@@ -16,6 +16,7 @@
 #include <optional>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -291,8 +292,14 @@ private slots:
             QCOMPARE(Form1Harness::readFile(h.bagPath(bagName)), bag);
             if (!saveFails && !typed.isEmpty())
                 QCOMPARE(Form1Harness::readFile(h.bagPath(typed + BagPaths::bagExtension)), live);
-            QCOMPARE(everythingIn(h.palaceDir.path()), QStringList{QStringLiteral("palace.prp")});
             const bool loaded = operation == Operation::Load && !loadFails;
+            // The palace.prp that a load replaced on a file system of its own waits in that one's trash.
+            const QString trash = ".Trash-" + QString::number(getuid());
+            const bool kept = loaded && place == Place::PalaceDirectory && mounts_;
+            QCOMPARE(everythingIn(h.palaceDir.path()),
+                     kept ? QStringList({trash, "palace.prp"}) : QStringList("palace.prp"));
+            QVERIFY(!kept ||
+                    Form1Harness::readFile(h.palaceDir.filePath(trash + "/files/palace.prp")) == live);
             QVERIFY(Form1Harness::readFile(h.livePath()) == (loaded ? bag : live));
             // Nothing half-written is left, not even an unlinked temporary file held open. Only our own
             // tmpfs says so: the free space of a shared disk moves with everything else on the machine.
@@ -307,6 +314,48 @@ private slots:
             checks();
         if (!mounts_)
             QFile::setPermissions(special, QFileDevice::Permissions(0x7700));
+    }
+
+    // A bag on another mount goes to that mount's own trash, made or checked as file managers do; where
+    // none can be, a checked copy goes to the home trash.
+    void anotherMountKeepsItsOwnTrash_data() {
+        QTest::addColumn<QString>("top"); // what the mount's top folder holds first
+        QTest::addColumn<QString>("can"); // the trash that takes the bag; empty: the home trash
+        QTest::newRow("nothing: .Trash-$uid is made") << ""
+                                                      << ".Trash-%1";
+        QTest::newRow("a shared .Trash with the sticky bit") << "sticky"
+                                                             << ".Trash/%1";
+        QTest::newRow("a shared .Trash without it") << "plain"
+                                                    << ".Trash-%1";
+        QTest::newRow("no trash can be made there") << "blocked"
+                                                    << "";
+    }
+
+    void anotherMountKeepsItsOwnTrash() {
+        QFETCH(QString, top);
+        QFETCH(QString, can);
+        if (!mounts_)
+            QSKIP(qPrintable("no file system can be mounted here: " + noMountReason_));
+        const QString home = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash";
+        QVERIFY(QDir(home).removeRecursively());
+        Form1Harness h;
+        const QString mount = h.programDir.path();
+        TmpfsMount tmpfs(mount, 1024);
+        QVERIFY2(tmpfs.error.isEmpty(), qPrintable(tmpfs.error));
+        const QString uid = QString::number(getuid());
+        if (top == "blocked")
+            Form1Harness::writeFile(mount + "/.Trash-" + uid, "not a folder");
+        else if (!top.isEmpty())
+            QCOMPARE(mkdir(QFile::encodeName(mount + "/.Trash").constData(), top == "sticky" ? 01777 : 0777),
+                     0);
+        QVERIFY(QDir(mount).mkdir("bags"));
+        Form1Harness::writeFile(mount + "/bags/a.prp", "old");
+        QVERIFY(h.bags.deleteFile(mount + "/bags/a.prp").ok);
+        const QString kept = can.isEmpty() ? home : mount + "/" + can.arg(uid);
+        QCOMPARE(Form1Harness::readFile(kept + "/files/a.prp"), QByteArray("old"));
+        // Paths in a mount's own trash are relative to its top, as it may be mounted elsewhere next time.
+        const QByteArray path = can.isEmpty() ? QFile::encodeName(mount) + "/bags/a.prp" : "bags/a.prp";
+        QVERIFY(Form1Harness::readFile(kept + "/info/a.prp.trashinfo").contains("\nPath=" + path + "\n"));
     }
 };
 

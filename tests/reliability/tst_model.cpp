@@ -210,16 +210,17 @@ private slots:
     void initTestCase() {
         // Every copy and every settings write is synced; on a memory file system that costs nothing,
         // which keeps the run short. The harness's directories go into root_, so a name that escaped
-        // them would be seen there; the test's own settings file moves there as well.
+        // them would be seen there; the test's own settings file and trash move there as well.
         const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
                                                                                 : QDir::tempPath();
         root_ = std::make_unique<QTemporaryDir>(base + QStringLiteral("/stowbox-model-XXXXXX"));
         QVERIFY(root_->isValid());
-        for (const char* name : {"TMPDIR", "XDG_CONFIG_HOME"})
+        for (const char* name : {"TMPDIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
             savedEnvironment_.append({name, qgetenv(name)});
-        for (const char* name : {"config", "dirs"})
+        for (const char* name : {"config", "dirs", "data"})
             QVERIFY(QDir(root_->path()).mkdir(QString::fromLatin1(name)));
         qputenv("XDG_CONFIG_HOME", root_->filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", root_->filePath(QStringLiteral("data")).toLocal8Bit());
         qputenv("TMPDIR", root_->filePath(QStringLiteral("dirs")).toLocal8Bit());
     }
 
@@ -431,7 +432,7 @@ QString ModelTest::compare(Form1Harness& h, const Form1Probe& f, const WindowMod
     check(palaceFiles == QStringList{QStringLiteral("palace.prp")},
           "Palace directory [" + palaceFiles.join(',') + "]");
     check(Form1Harness::readFile(h.livePath()) == m.live, "palace.prp holds other bytes");
-    check(QDir(root_->path()).entryList(everything).size() == 2,
+    check(QDir(root_->path()).entryList(everything).size() == 3,
           "a file was written beside the two directories");
     return faults.join(QLatin1Char('\n'));
 }

@@ -30,6 +30,8 @@ bool FaultyFileSystem::mutates(Call call) {
     case Call::Close:
     case Call::Renameat:
     case Call::Unlinkat:
+    case Call::Linkat:
+    case Call::Mkdirat:
         return true;
     default:
         return false;
@@ -37,10 +39,10 @@ bool FaultyFileSystem::mutates(Call call) {
 }
 
 const char* FaultyFileSystem::nameOf(Call call) {
-    static const char* const names[] = {"open",     "openat",    "read",     "write",     "copy_file_range",
-                                        "fstatat",  "faccessat", "fchmod",   "fsync",     "close",
-                                        "renameat", "unlinkat",  "readlink", "fdopendir", "readdir",
-                                        "closedir", "flock"};
+    static const char* const names[] = {"open",     "openat",    "read",      "write",    "copy_file_range",
+                                        "fstatat",  "faccessat", "fchmod",    "fsync",    "close",
+                                        "renameat", "unlinkat",  "linkat",    "mkdirat",  "readlink",
+                                        "fdopendir", "readdir",  "closedir",  "flock"};
     return names[int(call)];
 }
 
@@ -77,7 +79,7 @@ int FaultyFileSystem::openat(int directory, const char* name, int flags, mode_t 
     if (next(Call::Openat) == Action::Fail)
         return -1;
     const int fd = PosixFileSystem::openat(directory, name, flags, mode);
-    if (fd >= 0 && (flags & O_CREAT))
+    if (fd >= 0 && (flags & O_CREAT) && createdFd < 0)
         createdFd = fd;
     return fd;
 }
@@ -151,6 +153,17 @@ int FaultyFileSystem::unlinkat(int directory, const char* name, int flags) {
 
 int FaultyFileSystem::flock(int fd, int operation) {
     return next(Call::Flock, fd) == Action::Fail ? -1 : PosixFileSystem::flock(fd, operation);
+}
+
+int FaultyFileSystem::linkat(int fromDirectory, const char* from, int toDirectory, const char* to,
+                             int flags) {
+    return next(Call::Linkat) == Action::Fail
+               ? -1
+               : PosixFileSystem::linkat(fromDirectory, from, toDirectory, to, flags);
+}
+
+int FaultyFileSystem::mkdirat(int directory, const char* name, mode_t mode) {
+    return next(Call::Mkdirat) == Action::Fail ? -1 : PosixFileSystem::mkdirat(directory, name, mode);
 }
 
 ssize_t FaultyFileSystem::readlink(const char* path, char* buffer, size_t size) {

@@ -24,6 +24,8 @@ public:
         Close,
         Renameat,
         Unlinkat,
+        Linkat,
+        Mkdirat,
         Readlink,
         Fdopendir,
         Readdir,
@@ -53,7 +55,7 @@ public:
     bool rangeCopyUnsupported = false; // copy_file_range answers ENOSYS, as on old kernels
     std::function<void(Call)> beforeCall;
     QList<Step> trace;
-    int createdFd = -1; // the last descriptor that openat created a file for
+    int createdFd = -1; // the first descriptor that openat created a file for
     bool faultHit = false;
 
     static bool mutates(Call call);
@@ -72,6 +74,8 @@ public:
     int renameat(int fromDirectory, const char* from, int toDirectory, const char* to) override;
     int unlinkat(int directory, const char* name, int flags) override;
     int flock(int fd, int operation) override;
+    int linkat(int fromDirectory, const char* from, int toDirectory, const char* to, int flags) override;
+    int mkdirat(int directory, const char* name, mode_t mode) override;
     ssize_t readlink(const char* path, char* buffer, size_t size) override;
     DIR* fdopendir(int fd) override;
     dirent* readdir(DIR* stream) override;
