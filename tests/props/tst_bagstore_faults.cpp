@@ -155,12 +155,12 @@ private slots:
         QCOMPARE(durableSteps(dry.trace), "write fsync " + keeping + "renameat fsync");
 
         QHash<Call, int> seen;
-        bool temporaryClosed = false;
+        bool temporarySynced = false;
         for (const FaultyFileSystem::Step& step : std::as_const(dry.trace)) {
             const int occurrence = ++seen[step.call];
-            // From the finished temporary copy to its rename every step is the trash's: none fails the copy.
-            const bool inTrash = temporaryClosed && step.call != Call::Renameat && !step.afterRename;
-            temporaryClosed = temporaryClosed || (step.call == Call::Close && step.fd == dry.createdFd);
+            // From the synced temporary copy to its rename every step is the trash's: none fails the copy.
+            const bool inTrash = temporarySynced && step.call != Call::Renameat && !step.afterRename;
+            temporarySynced = temporarySynced || (step.call == Call::Fsync && step.fd == dry.createdFd);
             for (Case c : casesFor(step, occurrence, dry.createdFd)) {
                 c.succeeds = c.succeeds || inTrash;
                 prepare(where);
