@@ -1,6 +1,6 @@
 #include "support/BagPrompts.h"
 
-#include "support/Form1Probe.h"
+#include "support/FakePrompter.h"
 
 namespace {
 const QString namePrompt =
