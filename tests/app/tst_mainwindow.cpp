@@ -230,7 +230,7 @@ private slots:
 
     void focusStartsInTheListAndTabSkipsWhatIsUnavailable() {
         Form1Harness h;
-        Form1Harness::writeFile(h.bagPath("a.prp"), "a");
+        writeFile(h.bagPath("a.prp"), "a");
         Form1Probe f = h.start();
         f.form.show();
         QVERIFY(QTest::qWaitForWindowActive(&f.form));

@@ -56,7 +56,7 @@ void act(Form1Harness& h, const QString& step) {
         QTest::mouseClick(f.File1->viewport(), Qt::LeftButton, {},
                           QPoint(5, f.File1->viewport()->height() - 3));
     else if (verb == "add")
-        Form1Harness::writeFile(h.bagPath(name), "new");
+        writeFile(h.bagPath(name), "new");
     else if (verb == "save-off") // as a failed save leaves it
         f.Command2->setEnabled(false);
     else
@@ -153,8 +153,8 @@ private slots:
         QFETCH(QStringList, listed);
 
         Form1Harness h;
-        Form1Harness::writeFile(h.bagPath("a.prp"), "a");
-        Form1Harness::writeFile(h.bagPath("b.prp"), "b");
+        writeFile(h.bagPath("a.prp"), "a");
+        writeFile(h.bagPath("b.prp"), "b");
         Form1Probe f = h.start();
         f.form.show();
         QVERIFY(QTest::qWaitForWindowActive(&f.form));
@@ -183,7 +183,7 @@ private slots:
     void keysOfUnavailableCommands() {
         QFETCH(bool, selected);
         Form1Harness h;
-        Form1Harness::writeFile(h.bagPath("a.prp"), "a");
+        writeFile(h.bagPath("a.prp"), "a");
         Form1Probe f = h.start();
         f.form.show();
         QVERIFY(QTest::qWaitForWindowActive(&f.form));

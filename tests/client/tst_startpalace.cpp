@@ -144,7 +144,7 @@ private slots:
 
     void changesNothingElse() {
         Form1Harness h;
-        Form1Harness::writeFile(h.bagPath(QStringLiteral("a.prp")), "a");
+        writeFile(h.bagPath(QStringLiteral("a.prp")), "a");
         h.storePalaceDirectory();
         Form1Probe f = h.start();
         h.starter.succeeds = false;

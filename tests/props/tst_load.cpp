@@ -254,12 +254,12 @@ private slots:
         BagScene scene;
         Form1Probe f = scene.start(QStringLiteral("a.prp"));
         for (int round = 0; round < 2; ++round) {
-            Form1Harness::writeFile(scene.h.livePath(), "changed by the client");
+            writeFile(scene.h.livePath(), "changed by the client");
             scene.h.prompter.answerMessage(Pressed::No);
             scene.h.prompter.answerMessage(Pressed::Ok);
             scene.h.prompter.answerMessage(Pressed::Ok);
             QTest::mouseClick(f.Command1, Qt::LeftButton);
-            QCOMPARE(Form1Harness::readFile(scene.h.livePath()), BagScene::bagABytes);
+            QCOMPARE(readFile(scene.h.livePath()), BagScene::bagABytes);
             QVERIFY(f.Command1->isEnabled());
         }
         QCOMPARE(scene.h.prompter.requests.size(), 6);
@@ -277,8 +277,8 @@ private slots:
         scene.h.prompter.answerMessage(Pressed::Ok);
         QTest::mouseClick(f.Command1, Qt::LeftButton);
         QCOMPARE(scene.h.client.calls, 1);
-        QCOMPARE(Form1Harness::readFile(scene.h.bagPath(QStringLiteral("keep.prp"))), BagScene::liveBytes);
-        QCOMPARE(Form1Harness::readFile(scene.h.livePath()), BagScene::bagABytes);
+        QCOMPARE(readFile(scene.h.bagPath(QStringLiteral("keep.prp"))), BagScene::liveBytes);
+        QCOMPARE(readFile(scene.h.livePath()), BagScene::bagABytes);
     }
 };
 

@@ -105,7 +105,7 @@ private slots:
         QString rfile;
         f.RenFile(rfile);
         QCOMPARE(rfile, QStringLiteral(" party "));
-        QCOMPARE(Form1Harness::readFile(scene.h.bagPath(QStringLiteral(" party .prp"))), BagScene::bagABytes);
+        QCOMPARE(readFile(scene.h.bagPath(QStringLiteral(" party .prp"))), BagScene::bagABytes);
     }
 
     // Delete and rename each withdraw only their own item; Selfile keeps naming the bag that is gone,

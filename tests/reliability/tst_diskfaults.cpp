@@ -217,8 +217,8 @@ private slots:
         }
         const QByteArray live = filled(liveKiB, 'L');
         const QByteArray bag = filled(bagKiB, 'B');
-        Form1Harness::writeFile(h.livePath(), live);
-        Form1Harness::writeFile(h.bagPath(bagName), bag);
+        writeFile(h.livePath(), live);
+        writeFile(h.bagPath(bagName), bag);
         h.storePalaceDirectory();
         if (medium == Medium::ReadOnly) {
             if (mounts_)
@@ -288,12 +288,12 @@ private slots:
                 bags << typed + BagPaths::bagExtension;
             bags.sort();
             QCOMPARE(everythingIn(h.programDir.path()), bags);
-            QCOMPARE(Form1Harness::readFile(h.bagPath(bagName)), bag);
+            QCOMPARE(readFile(h.bagPath(bagName)), bag);
             if (!saveFails && !typed.isEmpty())
-                QCOMPARE(Form1Harness::readFile(h.bagPath(typed + BagPaths::bagExtension)), live);
+                QCOMPARE(readFile(h.bagPath(typed + BagPaths::bagExtension)), live);
             QCOMPARE(everythingIn(h.palaceDir.path()), QStringList{QStringLiteral("palace.prp")});
             const bool loaded = operation == Operation::Load && !loadFails;
-            QVERIFY(Form1Harness::readFile(h.livePath()) == (loaded ? bag : live));
+            QVERIFY(readFile(h.livePath()) == (loaded ? bag : live));
             // Nothing half-written is left, not even an unlinked temporary file held open. Only our own
             // tmpfs says so: the free space of a shared disk moves with everything else on the machine.
             const bool failedThere = (place == Place::ProgramDirectory && saveFails) ||

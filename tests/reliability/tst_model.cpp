@@ -265,11 +265,11 @@ QString ModelTest::runSequence(StepGenerator& gen, Figures& figures, QStringList
     for (const QString& name : bagPool) {
         if (gen.coin()) {
             m.bags[name] = gen.contents(name);
-            Form1Harness::writeFile(h.bagPath(name), m.bags[name]);
+            writeFile(h.bagPath(name), m.bags[name]);
         }
     }
     m.live = gen.contents(QStringLiteral("live"));
-    Form1Harness::writeFile(h.livePath(), m.live);
+    writeFile(h.livePath(), m.live);
     m.refresh();
 
     Form1Probe f = h.start();
@@ -360,7 +360,7 @@ void ModelTest::perform(Form1Harness& h, const Form1Probe& f, const Step& s) {
     case Action::ClientToggle:
         break;
     case Action::BagAppears:
-        Form1Harness::writeFile(h.bagPath(s.name), s.typed.toUtf8());
+        writeFile(h.bagPath(s.name), s.typed.toUtf8());
         break;
     case Action::BagVanishes:
         QFile::remove(h.bagPath(s.name));
@@ -426,11 +426,11 @@ QString ModelTest::compare(Form1Harness& h, const Form1Probe& f, const WindowMod
     check(programFiles == QStringList(m.bags.keys()),
           "program directory [" + programFiles.join(',') + "], model [" + m.bags.keys().join(',') + "]");
     for (const QString& name : programFiles)
-        check(Form1Harness::readFile(h.bagPath(name)) == m.bags.value(name), name + " holds other bytes");
+        check(readFile(h.bagPath(name)) == m.bags.value(name), name + " holds other bytes");
     const QStringList palaceFiles = QDir(h.palaceDir.path()).entryList(everything);
     check(palaceFiles == QStringList{QStringLiteral("palace.prp")},
           "Palace directory [" + palaceFiles.join(',') + "]");
-    check(Form1Harness::readFile(h.livePath()) == m.live, "palace.prp holds other bytes");
+    check(readFile(h.livePath()) == m.live, "palace.prp holds other bytes");
     check(QDir(root_->path()).entryList(everything).size() == 2,
           "a file was written beside the two directories");
     return faults.join(QLatin1Char('\n'));

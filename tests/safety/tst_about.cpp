@@ -34,7 +34,7 @@ class AboutTest : public QObject {
 private slots:
     void aboutBoxText() {
         Form1Harness h;
-        Form1Harness::writeFile(h.bagPath("a.prp"), "a");
+        writeFile(h.bagPath("a.prp"), "a");
         Form1Probe f = h.start();
         QVERIFY(f.File1->selectName(QStringLiteral("a.prp")));
         h.prompter.answerMessage(Answer::Ok);

@@ -17,15 +17,15 @@ const QString sneakedBag = QStringLiteral("sneaked.prp");
 
 BagScene::BagScene(Palace palace) : palace_(palace), previousCurrentDir_(QDir::currentPath()) {
     QDir::setCurrent(currentDir.path());
-    Form1Harness::writeFile(h.bagPath(QStringLiteral("a.prp")), bagABytes);
-    Form1Harness::writeFile(h.bagPath(QStringLiteral("myprop.prp")), myPropBytes);
+    writeFile(h.bagPath(QStringLiteral("a.prp")), bagABytes);
+    writeFile(h.bagPath(QStringLiteral("myprop.prp")), myPropBytes);
     switch (palace) {
     case Palace::Stored:
         h.storePalaceDirectory();
-        Form1Harness::writeFile(h.livePath(), liveBytes);
+        writeFile(h.livePath(), liveBytes);
         break;
     case Palace::StoredAfterStart:
-        Form1Harness::writeFile(h.livePath(), liveBytes);
+        writeFile(h.livePath(), liveBytes);
         break;
     case Palace::NoLiveFile:
         h.storePalaceDirectory();
@@ -38,7 +38,7 @@ BagScene::BagScene(Palace palace) : palace_(palace), previousCurrentDir_(QDir::c
     case Palace::NotStored:
         break;
     case Palace::NotStoredLiveHere:
-        Form1Harness::writeFile(currentDir.filePath(QStringLiteral("palace.prp")), liveBytes);
+        writeFile(currentDir.filePath(QStringLiteral("palace.prp")), liveBytes);
         break;
     }
 }
@@ -69,7 +69,7 @@ void BagScene::clickBag(const QString& name) {
 }
 
 void BagScene::sneakBagIn() {
-    Form1Harness::writeFile(h.bagPath(sneakedBag), "sneaked");
+    writeFile(h.bagPath(sneakedBag), "sneaked");
     QVERIFY(!h.probe().File1->names().contains(sneakedBag));
 }
 

@@ -1,7 +1,6 @@
 #include "support/Form1Harness.h"
 
 #include "settings/SettingsStore.h"
-#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,15 +38,4 @@ QString Form1Harness::bagPath(const QString& name) const {
 
 QString Form1Harness::livePath() const {
     return palaceDir.filePath(QStringLiteral("palace.prp"));
-}
-
-void Form1Harness::writeFile(const QString& path, const QByteArray& bytes) {
-    ::writeFile(path, bytes);
-}
-
-QByteArray Form1Harness::readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
 }

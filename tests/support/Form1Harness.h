@@ -8,6 +8,7 @@
 #include "settings/QtSettingsStore.h"
 #include "support/FakePrompter.h"
 #include "support/Fakes.h"
+#include "support/FileBytes.h"
 #include "support/Form1Probe.h"
 
 #include <QByteArray>
@@ -43,6 +44,4 @@ public:
     QString palaceDirectory() const; // with trailing separator
     QString bagPath(const QString& name) const;
     QString livePath() const;
-    static void writeFile(const QString& path, const QByteArray& bytes);
-    static QByteArray readFile(const QString& path);
 };
