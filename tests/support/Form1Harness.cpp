@@ -70,7 +70,7 @@ Form1& Form1Harness::open(const QString& selectName) {
     Form1& window = start();
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
-        qWarning("the main window was not exposed");
+        QTest::qFail("the main window was not exposed", __FILE__, __LINE__);
     if (!selectName.isEmpty())
         clickBag(selectName);
     return window;
