@@ -1,7 +1,6 @@
 #include "app/DirList.h"
 #include "app/DriveList.h"
 #include "app/Form2.h"
-#include "app/Form2Texts.h"
 #include "app/MessageCodes.h"
 #include "support/DialogDriver.h"
 #include "support/DialogFakes.h"
@@ -46,17 +45,21 @@ struct Rig {
     QString stored() const {
         return settings.values.value(QStringLiteral("Stowbox/Spath/Pathkey"), QStringLiteral("<none>"));
     }
-    QStringList titles() const {
-        QStringList shown;
-        for (const auto& request : prompter.requests)
-            shown.append(request.title);
-        return shown;
-    }
     int driveIndex(const QString& name) const { return probe().Drive1->findText(name); }
 };
 
 QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
+}
+
+const QString emptyPathError = messageRequest("ERROR", 16, "You cannot set an empty path");
+const QString diskError = messageRequest(
+    "Disk Error", 16,
+    "The specified drive cannot be found.\rPlease ensure the drive is connected and operating properly.");
+QString storeError(const QString& location, const QString& reason) {
+    return messageRequest("Settings Error", 16,
+                          "The Palace directory could not be stored.\rThe settings file " + location +
+                              " cannot be written: " + reason + ".\rNothing was changed.");
 }
 
 } // namespace
@@ -76,7 +79,7 @@ private slots:
 
         const QString sep = QDir::separator();
         QTest::newRow("first Ok with nothing chosen")
-            << QStringList{"show", "ok"} << "<none>" << QStringList{"ERROR"} << true << "";
+            << QStringList{"show", "ok"} << "<none>" << QStringList{emptyPathError} << true << "";
         QTest::newRow("open a directory, Ok") << QStringList{"show", "open:home/.wine/drive_c/Palace", "ok"}
                                               << native("$T/home/.wine/drive_c/Palace") + sep << QStringList{}
                                               << false << native("$T/home/.wine/drive_c/Palace");
@@ -97,7 +100,7 @@ private slots:
             << QStringList{"show", "openRoot", "frame"} << "<none>" << QStringList{} << false << sep;
         QTest::newRow("Ok after a refused Ok")
             << QStringList{"show", "ok", "open:home/alpha", "ok"} << native("$T/home/alpha") + sep
-            << QStringList{"ERROR"} << false << native("$T/home/alpha");
+            << QStringList{emptyPathError} << false << native("$T/home/alpha");
     }
 
     void userPaths() {
@@ -124,7 +127,7 @@ private slots:
                 QFAIL(qPrintable("unknown step " + step));
         }
         QCOMPARE(rig.stored(), QString(stored).replace(native("$T"), native(rig.root.path())));
-        QCOMPARE(rig.titles(), prompts);
+        QCOMPARE(describe(rig.prompter.requests), prompts);
         QCOMPARE(rig.form->isVisible(), open);
         QCOMPARE(rig.probe().Text1->text(), QString(text1).replace(native("$T"), native(rig.root.path())));
         if (stored != "<none>")
@@ -136,9 +139,7 @@ private slots:
         rig.prompter.answerMessage(Answer::Ok);
         rig.form->showDialog();
         rig.probe().Command1->click();
-        QCOMPARE(rig.prompter.requests.size(), 1);
-        QCOMPARE(rig.prompter.requests[0].text, QStringLiteral("You cannot set an empty path"));
-        QCOMPARE(rig.prompter.requests[0].style, 16);
+        QCOMPARE(describe(rig.prompter.requests), QStringList{emptyPathError});
         QCOMPARE(rig.settings.saves, 0);
     }
 
@@ -209,15 +210,9 @@ private slots:
         QCOMPARE(rig.probe().Dir1->path(), expected);
         QCOMPARE(rig.probe().Text1->text(), expected);
         QCOMPARE(rig.probe().Selpath, expected);
-        QCOMPARE(rig.titles(), reachable ? QStringList{} : QStringList{"Disk Error"});
-        if (!reachable) {
+        QCOMPARE(describe(rig.prompter.requests), reachable ? QStringList{} : QStringList{diskError});
+        if (!reachable)
             QCOMPARE(rig.probe().Dir1->entryPaths(), entriesBefore);
-            QCOMPARE(rig.prompter.requests[0].style, 16);
-            QCOMPARE(
-                rig.prompter.requests[0].text,
-                QStringLiteral("The specified drive cannot be found.\rPlease ensure the drive is connected "
-                               "and operating properly."));
-        }
         rig.probe().Command1->click();
         QCOMPARE(rig.stored(), expected + QDir::separator());
     }
@@ -301,7 +296,7 @@ private slots:
 
         rig.probe().Drive1->setCurrentIndex(rig.driveIndex("h:"));
 
-        QCOMPARE(rig.titles(), QStringList{"Disk Error"});
+        QCOMPARE(describe(rig.prompter.requests), QStringList{diskError});
         QCOMPARE(rig.probe().Dir1->path(), native(rig.at("home")));
         QCOMPARE(rig.probe().Text1->text(), QString());
         QCOMPARE(rig.probe().Selpath, QString());
@@ -378,12 +373,8 @@ private slots:
         rig.probe().Command1->click();
 
         QVERIFY(rig.form->isVisible());
-        QCOMPARE(rig.titles(), QStringList{"Settings Error"});
-        const auto& report = rig.prompter.requests[0];
-        QCOMPARE(report.style, 16);
-        QVERIFY2(report.text.contains("/test/Stowbox.conf") && report.text.contains("Read-only file system"),
-                 qPrintable(report.text));
-        QVERIFY(!report.text.contains('\n'));
+        QCOMPARE(describe(rig.prompter.requests),
+                 QStringList{storeError("/test/Stowbox.conf", "Read-only file system")});
         QCOMPARE(rig.probe().Selpath, chosen);
         QCOMPARE(rig.probe().Text1->text(), chosen);
         QCOMPARE(rig.probe().Dir1->path(), chosen);
