@@ -3,50 +3,21 @@
 #include "app/Form2.h"
 #include "app/MessageCodes.h"
 #include "support/DialogDriver.h"
-#include "support/DialogFakes.h"
-#include "support/FakePrompter.h"
-#include "support/Form1Probe.h"
+#include "support/Form2Harness.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyleOptionButton>
-#include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
-#include <memory>
 
 using DialogDriver::navigate;
 
 namespace {
 
-// A dialog over a temporary tree: home/ (where the lists start, with hidden and ordinary directories),
-// a Wine-like drive under it, a drive whose directory is gone and one whose directory cannot be listed.
-struct Rig {
-    QTemporaryDir root;
-    MemorySettingsStore settings;
-    FakePrompter prompter;
-    FakeDriveSource drives;
-    RefusingLister directories;
-    std::unique_ptr<Form2> form;
-    Form2Probe probe() const { return *form; }
-
-    Rig() {
-        for (const char* dir :
-             {"home/.hidden", "home/.wine/drive_c/Palace", "home/alpha", "home/Beta", "refused"})
-            QDir().mkpath(at(dir));
-        directories.refused = {at("refused")};
-        drives.list = {
-            {"/", "/"}, {"c:", at("home/.wine/drive_c")}, {"e:", at("gone")}, {"f:", at("refused")}};
-        form = std::make_unique<Form2>(Form2Units{settings, prompter, drives, directories, at("home")});
-    }
-    QString at(const QString& relative) const { return root.path() + '/' + relative; }
-    QString stored() const {
-        return settings.values.value(QStringLiteral("Stowbox/Spath/Pathkey"), QStringLiteral("<none>"));
-    }
-    int driveIndex(const QString& name) const { return probe().Drive1->findText(name); }
-};
+using Rig = Form2Harness;
 
 QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
@@ -344,11 +315,7 @@ private slots:
         Rig rig;
         rig.form->showDialog();
         QVERIFY(navigate(*rig.probe().Dir1, rig.at("home/alpha")));
-        const QMap<QString, QWidget*> controls{{"Text1", rig.probe().Text1},
-                                               {"Drive1", rig.probe().Drive1},
-                                               {"Command1", rig.probe().Command1},
-                                               {"Command2", rig.probe().Command2}};
-        QWidget* target = controls.value(control);
+        QWidget* target = rig.control(control);
         target->setFocus();
         QTest::keyClick(target, Qt::Key(key));
         QVERIFY(rig.form->isVisible());
