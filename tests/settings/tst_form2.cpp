@@ -176,8 +176,7 @@ private slots:
         rig.probe().Drive1->setCurrentIndex(rig.driveIndex(drive));
 
         QCOMPARE(rig.probe().Drive1->currentText(), drive);
-        const QString expected =
-            native(reachable ? rig.drives.list[rig.driveIndex(drive)].directory : before);
+        const QString expected = native(reachable ? rig.driveDirectory(drive) : before);
         QCOMPARE(rig.probe().Dir1->path(), expected);
         QCOMPARE(rig.probe().Text1->text(), expected);
         QCOMPARE(rig.probe().Selpath, expected);

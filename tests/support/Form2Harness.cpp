@@ -29,6 +29,13 @@ int Form2Harness::driveIndex(const QString& name) const {
     return probe().Drive1->findText(name);
 }
 
+QString Form2Harness::driveDirectory(const QString& name) const {
+    for (const Drive& drive : drives.list)
+        if (drive.name == name)
+            return drive.directory;
+    return {};
+}
+
 QWidget* Form2Harness::control(const QString& name) const {
     const QMap<QString, QWidget*> controls{{"Dir1", probe().Dir1},
                                            {"Text1", probe().Text1},

@@ -32,6 +32,8 @@ public:
     QString stored() const;
     // Where the drive list shows the drive of that name.
     int driveIndex(const QString& name) const;
+    // The directory the fake drive source gives for the drive of that name.
+    QString driveDirectory(const QString& name) const;
     // A control by its name: Dir1, Text1, Drive1, Command1 or Command2.
     QWidget* control(const QString& name) const;
 };
