@@ -1,6 +1,5 @@
 #include "app/BagList.h"
-#include "app/Form1Texts.h"
-#include "props/BagPaths.h"
+#include "support/BagPrompts.h"
 #include "support/Form1Harness.h"
 
 #include <QAction>
@@ -103,13 +102,6 @@ QByteArray filled(int kib, char seed) {
 QStringList everythingIn(const QString& directory) {
     return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                      QDir::Name);
-}
-
-QStringList titlesOf(const QList<FakePrompter::Request>& requests) {
-    QStringList titles;
-    for (const auto& r : requests)
-        titles << r.title;
-    return titles;
 }
 
 // Runs checks in a forked child that has dropped root; false when the child failed or could not drop it.
@@ -232,30 +224,32 @@ private slots:
         const qulonglong freeBefore = freeBytes(special);
         const int reason = medium == Medium::SmallTmpfs ? ENOSPC : mounts_ ? EROFS : EACCES;
 
-        QStringList expectedTitles;
+        QStringList expectedPrompts;
         if (operation == Operation::Save) {
             h.prompter.answerText(typed);
-            expectedTitles << Form1Texts::saveNameTitle;
+            expectedPrompts << askBagName;
         } else if (!dsr) {
-            h.prompter.answerMessage(saveFirst ? Answer::Yes : Answer::No);
-            expectedTitles << Form1Texts::loadQuestionTitle;
+            h.prompter.answerMessage(saveFirst ? Pressed::Yes : Pressed::No);
+            expectedPrompts << loadQuestion;
             if (saveFirst) {
                 h.prompter.answerText(typed);
-                expectedTitles << Form1Texts::saveNameTitle;
+                expectedPrompts << askBagName;
             }
         }
         if (saveFails) {
-            h.prompter.answerMessage(Answer::Ok);
-            expectedTitles << Form1Texts::palaceFilesTitle;
+            h.prompter.answerMessage(Pressed::Ok);
+            expectedPrompts << palaceFilesError;
         }
         if (operation == Operation::Load) {
             if (!dsr) {
-                h.prompter.answerMessage(Answer::Ok);
-                expectedTitles << Form1Texts::finalLoadTitle;
+                h.prompter.answerMessage(Pressed::Ok);
+                expectedPrompts << finalLoadQuestion(bagName);
             }
             if (loadFails || !dsr) {
-                h.prompter.answerMessage(Answer::Ok);
-                expectedTitles << (loadFails ? Form1Texts::loadErrorTitle : Form1Texts::loadDoneTitle);
+                h.prompter.answerMessage(Pressed::Ok);
+                expectedPrompts << (loadFails
+                                        ? loadFailure(h.bagPath(bagName), h.livePath(), systemError(reason))
+                                        : loadDone(bagName));
             }
         }
 
@@ -267,17 +261,8 @@ private slots:
             QVERIFY(f.File1->selectName(bagName));
             (operation == Operation::Save ? f.Command2 : f.Command1)->click();
 
-            QCOMPARE(titlesOf(h.prompter.requests), expectedTitles);
+            QCOMPARE(describe(h.prompter.requests), expectedPrompts);
             QCOMPARE(h.prompter.unexpected, QStringList());
-            for (const auto& r : h.prompter.requests) {
-                if (r.title == Form1Texts::palaceFilesTitle) {
-                    QCOMPARE(r.text, Form1Texts::palaceFilesText);
-                    QCOMPARE(r.style, MessageStyle::Critical);
-                } else if (r.title == Form1Texts::loadErrorTitle) {
-                    QCOMPARE(r.style, MessageStyle::Critical);
-                    QVERIFY2(r.text.contains(systemError(reason)), qPrintable(r.text));
-                }
-            }
             // A failed save leaves Save and Load off; a load keeps Load on; the list is on afterwards.
             QCOMPARE(f.Command1->isEnabled(), operation == Operation::Load);
             QCOMPARE(f.Command2->isEnabled(), !saveFails);
@@ -285,12 +270,12 @@ private slots:
 
             QStringList bags{bagName};
             if (!saveFails && !typed.isEmpty())
-                bags << typed + BagPaths::bagExtension;
+                bags << typed + QStringLiteral(".prp");
             bags.sort();
             QCOMPARE(everythingIn(h.programDir.path()), bags);
             QCOMPARE(readFile(h.bagPath(bagName)), bag);
             if (!saveFails && !typed.isEmpty())
-                QCOMPARE(readFile(h.bagPath(typed + BagPaths::bagExtension)), live);
+                QCOMPARE(readFile(h.bagPath(typed + QStringLiteral(".prp"))), live);
             QCOMPARE(everythingIn(h.palaceDir.path()), QStringList{QStringLiteral("palace.prp")});
             const bool loaded = operation == Operation::Load && !loadFails;
             QVERIFY(readFile(h.livePath()) == (loaded ? bag : live));

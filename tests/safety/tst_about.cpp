@@ -41,15 +41,8 @@ private slots:
 
         f.menuStx->trigger();
 
-        QCOMPARE(h.prompter.requests.size(), 1);
-        const FakePrompter::Request& about = h.prompter.requests.first();
-        QCOMPARE(about.kind, FakePrompter::Request::Message);
-        QCOMPARE(about.title, QStringLiteral("About STX"));
-        QCOMPARE(about.style, 0);
-        QCOMPARE(about.text.toUtf8(), expectedAbout.toUtf8());
-        QCOMPARE(about.text.count(QChar(13)), 9);
-        QVERIFY(!about.text.contains(QChar(10)));
-        QVERIFY(!about.text.endsWith(QChar(13)));
+        QCOMPARE(describe(h.prompter.requests),
+                 QStringList{messageRequest(QStringLiteral("About STX"), 0, expectedAbout)});
 
         // The box changes nothing.
         QVERIFY(f.Command1->isEnabled());
