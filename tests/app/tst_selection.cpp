@@ -1,5 +1,4 @@
 #include "app/BagList.h"
-#include "app/MessageCodes.h"
 #include "support/Form1Harness.h"
 
 #include <QAction>
@@ -191,7 +190,7 @@ private slots:
             clickEntry(f, QStringLiteral("a.prp"));
         // Answer whatever the commands ask with No or Cancel; this test is about whether they run at all.
         for (int i = 0; i < 4; ++i)
-            h.prompter.answerMessage(Answer::Cancel);
+            h.prompter.answerMessage(Pressed::Cancel);
 
         QSignalSpy load(f.Command1, &QPushButton::clicked);
         QSignalSpy deleteItem(f.menDelete, &QAction::triggered);

@@ -1,6 +1,5 @@
 #include "app/BagList.h"
 #include "app/MessageBoxPrompter.h"
-#include "app/MessageCodes.h"
 #include "support/Form1Harness.h"
 
 #include <QAction>
@@ -37,7 +36,7 @@ private slots:
         writeFile(h.bagPath("a.prp"), "a");
         Form1Probe f = h.start();
         QVERIFY(f.File1->selectName(QStringLiteral("a.prp")));
-        h.prompter.answerMessage(Answer::Ok);
+        h.prompter.answerMessage(Pressed::Ok);
 
         f.menuStx->trigger();
 

@@ -1,7 +1,6 @@
 #include "app/DirList.h"
 #include "app/DriveList.h"
 #include "app/Form2.h"
-#include "app/MessageCodes.h"
 #include "support/DialogDriver.h"
 #include "support/Form2Harness.h"
 
@@ -107,7 +106,7 @@ private slots:
 
     void emptyOkMessage() {
         Rig rig;
-        rig.prompter.answerMessage(Answer::Ok);
+        rig.prompter.answerMessage(Pressed::Ok);
         rig.form->showDialog();
         rig.probe().Command1->click();
         QCOMPARE(describe(rig.prompter.requests), QStringList{emptyPathError});
@@ -171,7 +170,7 @@ private slots:
         QVERIFY(navigate(*rig.probe().Dir1, before));
         const QStringList entriesBefore = rig.probe().Dir1->entryPaths();
         if (!reachable)
-            rig.prompter.answerMessage(Answer::Ok);
+            rig.prompter.answerMessage(Pressed::Ok);
 
         rig.probe().Drive1->setCurrentIndex(rig.driveIndex(drive));
 
@@ -259,7 +258,7 @@ private slots:
     void pickingTheDriveOfTheCurrentDirectoryReportsNoChange() {
         Rig rig;
         rig.drives.list.append({"h:", rig.at("home")});
-        rig.prompter.answerMessage(Answer::Ok);
+        rig.prompter.answerMessage(Pressed::Ok);
         rig.form->showDialog();
         QCOMPARE(rig.probe().Drive1->currentText(), QStringLiteral("h:"));
         rig.probe().Drive1->setCurrentIndex(rig.driveIndex("e:")); // not ready: the list stays at home
@@ -331,7 +330,7 @@ private slots:
     void unwritableStoreKeepsTheDialogOpen() {
         Rig rig;
         rig.settings.writable = false;
-        rig.prompter.answerMessage(Answer::Ok);
+        rig.prompter.answerMessage(Pressed::Ok);
         rig.form->showDialog();
         const QString chosen = native(rig.at("home/alpha"));
         QVERIFY(navigate(*rig.probe().Dir1, chosen));
