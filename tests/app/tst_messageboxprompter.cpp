@@ -234,7 +234,6 @@ private slots:
             prompter.askText(QStringLiteral("Name?"), QStringLiteral("Title"), QStringLiteral("myprop"));
         QVERIFY(shown);
         QCOMPARE(text, answer);
-        QVERIFY(!text.isNull() || answer.isEmpty());
     }
 };
 
