@@ -1,5 +1,4 @@
 #include "app/BagList.h"
-#include "app/Form1Texts.h"
 #include "support/Form1Harness.h"
 
 #include <QAction>
@@ -139,7 +138,7 @@ private slots:
         if (auto* label = qobject_cast<QLabel*>(w); label && label->pixmap().isNull()) {
             QCOMPARE(label->text(), caption);
             // Both captions it ever shows fit.
-            for (const QString& text : {Form1Texts::safetyOn, Form1Texts::safetyOff})
+            for (const QString& text : {QStringLiteral("Safety On"), QStringLiteral("Safety Off")})
                 QVERIFY(label->fontMetrics().horizontalAdvance(text) <= label->width());
         }
     }
