@@ -19,8 +19,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// Save and load against a file system that fills up and one that is read-only: the specified messages
-// appear, Save's availability follows the failure row, and no byte of a bag or of palace.prp is lost.
+// Save and load against a file system that fills up and one that is read-only: the usual reports
+// appear, Save stays off after a failed save, and no byte of a bag or of palace.prp is lost.
 // The test process moves into its own mount namespace (as root, or as root of a new user namespace),
 // so its small tmpfs mounts are invisible to the machine and vanish with the process. Where no mount can
 // be made, read-only is made of permission bits instead (root, which ignores them, works through a child
