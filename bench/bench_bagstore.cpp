@@ -1,9 +1,9 @@
 #include "platform/PosixFileSystem.h"
 #include "props/BagStore.h"
 #include "settings/QtSettingsStore.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -13,12 +13,6 @@ namespace {
 constexpr int listedFiles = 10000;
 constexpr int otherFiles = 1000;
 constexpr qsizetype copiedBytes = qsizetype(64) << 20;
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 } // namespace
 
 class BagStoreBench : public QObject {

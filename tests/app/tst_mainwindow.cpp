@@ -1,5 +1,4 @@
 #include "app/BagList.h"
-#include "app/Form1Texts.h"
 #include "support/Form1Harness.h"
 
 #include <QAction>
@@ -139,7 +138,7 @@ private slots:
         if (auto* label = qobject_cast<QLabel*>(w); label && label->pixmap().isNull()) {
             QCOMPARE(label->text(), caption);
             // Both captions it ever shows fit.
-            for (const QString& text : {Form1Texts::safetyOn, Form1Texts::safetyOff})
+            for (const QString& text : {QStringLiteral("Safety On"), QStringLiteral("Safety Off")})
                 QVERIFY(label->fontMetrics().horizontalAdvance(text) <= label->width());
         }
     }
@@ -230,7 +229,7 @@ private slots:
 
     void focusStartsInTheListAndTabSkipsWhatIsUnavailable() {
         Form1Harness h;
-        Form1Harness::writeFile(h.bagPath("a.prp"), "a");
+        writeFile(h.bagPath("a.prp"), "a");
         Form1Probe f = h.start();
         f.form.show();
         QVERIFY(QTest::qWaitForWindowActive(&f.form));

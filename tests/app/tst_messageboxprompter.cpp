@@ -1,6 +1,7 @@
 #include "app/MessageBoxLook.h"
 #include "app/MessageBoxPrompter.h"
 #include "app/MessageCodes.h"
+#include "support/FakePrompter.h"
 
 #include <QInputDialog>
 #include <QLabel>
@@ -96,28 +97,28 @@ private slots:
         QTest::addColumn<Button>("clicked");
         QTest::addColumn<int>("answer");
         const Button none = QMessageBox::NoButton;
-        QTest::newRow("0 ok") << 0 << Act::Click << QMessageBox::Ok << Answer::Ok;
-        QTest::newRow("0 enter") << 0 << Act::Return << none << Answer::Ok;
-        QTest::newRow("0 escape") << 0 << Act::Escape << none << Answer::Ok;
-        QTest::newRow("16 ok") << 16 << Act::Click << QMessageBox::Ok << Answer::Ok;
-        QTest::newRow("16 close box") << 16 << Act::CloseBox << none << Answer::Ok;
-        QTest::newRow("17 ok") << 17 << Act::Click << QMessageBox::Ok << Answer::Ok;
-        QTest::newRow("17 cancel") << 17 << Act::Click << QMessageBox::Cancel << Answer::Cancel;
-        QTest::newRow("17 enter") << 17 << Act::Return << none << Answer::Ok;
-        QTest::newRow("17 escape") << 17 << Act::Escape << none << Answer::Cancel;
-        QTest::newRow("17 close box") << 17 << Act::CloseBox << none << Answer::Cancel;
-        QTest::newRow("36 yes") << 36 << Act::Click << QMessageBox::Yes << Answer::Yes;
-        QTest::newRow("36 no") << 36 << Act::Click << QMessageBox::No << Answer::No;
-        QTest::newRow("36 enter") << 36 << Act::Return << none << Answer::Yes;
-        QTest::newRow("36 escape") << 36 << Act::Escape << none << Answer::No;
-        QTest::newRow("36 close box") << 36 << Act::CloseBox << none << Answer::No;
-        QTest::newRow("260 yes") << 260 << Act::Click << QMessageBox::Yes << Answer::Yes;
-        QTest::newRow("260 enter") << 260 << Act::Return << none << Answer::No;
-        QTest::newRow("260 close box") << 260 << Act::CloseBox << none << Answer::No;
-        QTest::newRow("292 yes") << 292 << Act::Click << QMessageBox::Yes << Answer::Yes;
-        QTest::newRow("292 no") << 292 << Act::Click << QMessageBox::No << Answer::No;
-        QTest::newRow("292 enter") << 292 << Act::Return << none << Answer::No;
-        QTest::newRow("292 escape") << 292 << Act::Escape << none << Answer::No;
+        QTest::newRow("0 ok") << 0 << Act::Click << QMessageBox::Ok << Pressed::Ok;
+        QTest::newRow("0 enter") << 0 << Act::Return << none << Pressed::Ok;
+        QTest::newRow("0 escape") << 0 << Act::Escape << none << Pressed::Ok;
+        QTest::newRow("16 ok") << 16 << Act::Click << QMessageBox::Ok << Pressed::Ok;
+        QTest::newRow("16 close box") << 16 << Act::CloseBox << none << Pressed::Ok;
+        QTest::newRow("17 ok") << 17 << Act::Click << QMessageBox::Ok << Pressed::Ok;
+        QTest::newRow("17 cancel") << 17 << Act::Click << QMessageBox::Cancel << Pressed::Cancel;
+        QTest::newRow("17 enter") << 17 << Act::Return << none << Pressed::Ok;
+        QTest::newRow("17 escape") << 17 << Act::Escape << none << Pressed::Cancel;
+        QTest::newRow("17 close box") << 17 << Act::CloseBox << none << Pressed::Cancel;
+        QTest::newRow("36 yes") << 36 << Act::Click << QMessageBox::Yes << Pressed::Yes;
+        QTest::newRow("36 no") << 36 << Act::Click << QMessageBox::No << Pressed::No;
+        QTest::newRow("36 enter") << 36 << Act::Return << none << Pressed::Yes;
+        QTest::newRow("36 escape") << 36 << Act::Escape << none << Pressed::No;
+        QTest::newRow("36 close box") << 36 << Act::CloseBox << none << Pressed::No;
+        QTest::newRow("260 yes") << 260 << Act::Click << QMessageBox::Yes << Pressed::Yes;
+        QTest::newRow("260 enter") << 260 << Act::Return << none << Pressed::No;
+        QTest::newRow("260 close box") << 260 << Act::CloseBox << none << Pressed::No;
+        QTest::newRow("292 yes") << 292 << Act::Click << QMessageBox::Yes << Pressed::Yes;
+        QTest::newRow("292 no") << 292 << Act::Click << QMessageBox::No << Pressed::No;
+        QTest::newRow("292 enter") << 292 << Act::Return << none << Pressed::No;
+        QTest::newRow("292 escape") << 292 << Act::Escape << none << Pressed::No;
     }
     void answers() {
         QFETCH(int, style);
@@ -233,7 +234,6 @@ private slots:
             prompter.askText(QStringLiteral("Name?"), QStringLiteral("Title"), QStringLiteral("myprop"));
         QVERIFY(shown);
         QCOMPARE(text, answer);
-        QVERIFY(!text.isNull() || answer.isEmpty());
     }
 };
 

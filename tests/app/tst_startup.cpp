@@ -12,9 +12,9 @@ class StartupTest : public QObject {
 private slots:
     void firstStartWithNothingStored() {
         Form1Harness h;
-        Form1Harness::writeFile(h.bagPath("b.prp"), "b");
-        Form1Harness::writeFile(h.bagPath("a.prp"), "a");
-        Form1Harness::writeFile(h.bagPath("notes.txt"), "n");
+        writeFile(h.bagPath("b.prp"), "b");
+        writeFile(h.bagPath("a.prp"), "a");
+        writeFile(h.bagPath("notes.txt"), "n");
         Form1Probe f = h.start();
 
         QCOMPARE(f.Selpath, QString());
@@ -39,8 +39,8 @@ private slots:
 
     void listsTheProgramDirectoryWhateverTheCurrentDirectory() {
         Form1Harness h;
-        Form1Harness::writeFile(h.bagPath("mine.prp"), "m");
-        Form1Harness::writeFile(h.palaceDir.filePath("other.prp"), "o");
+        writeFile(h.bagPath("mine.prp"), "m");
+        writeFile(h.palaceDir.filePath("other.prp"), "o");
         const QString before = QDir::currentPath();
         QDir::setCurrent(h.palaceDir.path());
         Form1Probe f = h.start();

@@ -2,6 +2,7 @@
 #include "client/ProcessView.h"
 #include "client/StandIn.h"
 #include "client/SystemClientDetector.h"
+#include "support/FileBytes.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -48,17 +49,9 @@ void killAll(const QString& path) {
     }
 }
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void writeFile(const QString& path, const QByteArray& bytes, QFile::Permissions permissions) {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-    file.close();
-    QVERIFY(file.setPermissions(permissions));
+    ::writeFile(path, bytes);
+    QVERIFY(QFile::setPermissions(path, permissions));
 }
 
 const QFile::Permissions readable = QFile::ReadOwner | QFile::WriteOwner;

@@ -1,30 +1,12 @@
-#include "app/Form1Texts.h"
+#include "support/BagPrompts.h"
 #include "support/Form1Harness.h"
 
 #include <QDir>
 #include <QPushButton>
 #include <QtTest>
 
-using Request = FakePrompter::Request;
-
 class StartPalaceTest : public QObject {
     Q_OBJECT
-
-    static void verifyQuestion(const Request& request) {
-        QCOMPARE(request.kind, Request::Message);
-        QCOMPARE(request.text, QStringLiteral("Are you sure?"));
-        QCOMPARE(request.style, 260);
-        QCOMPARE(request.title, QStringLiteral("Run Palace Confirmation"));
-    }
-
-    static void verifyFailureMessage(const Request& request) {
-        QCOMPARE(request.kind, Request::Message);
-        QCOMPARE(request.text,
-                 QStringLiteral("Could not find palace files.\rPlease use Options and Set Path to "
-                                "specify the directory where your palace files reside."));
-        QCOMPARE(request.style, 16);
-        QCOMPARE(request.title, QStringLiteral("ERROR"));
-    }
 
 private slots:
     void confirmation_data() {
@@ -44,8 +26,7 @@ private slots:
 
         QTest::mouseClick(f.Command3, Qt::LeftButton);
 
-        QCOMPARE(h.prompter.requests.size(), 1);
-        verifyQuestion(h.prompter.requests.first());
+        QCOMPARE(describe(h.prompter.requests), QStringList{startQuestion});
         QCOMPARE(h.starter.started,
                  starts ? QStringList{h.palaceDirectory() + QStringLiteral("palace32.exe")} : QStringList{});
         if (starts)
@@ -121,10 +102,8 @@ private slots:
 
         f.Command3->click();
 
-        QCOMPARE(h.prompter.requests.size(), safetyOff ? 1 : 2);
-        if (!safetyOff)
-            verifyQuestion(h.prompter.requests.first());
-        verifyFailureMessage(h.prompter.requests.last());
+        QCOMPARE(describe(h.prompter.requests),
+                 safetyOff ? QStringList{palaceFilesError} : QStringList({startQuestion, palaceFilesError}));
         QCOMPARE(h.starter.started.size(), 1);
         QVERIFY(h.prompter.unexpected.isEmpty());
         QCOMPARE(h.prompter.unusedAnswers(), 0);
@@ -137,14 +116,13 @@ private slots:
         h.prompter.answerMessage(6);
         f.Command3->click();
         QCOMPARE(h.client.calls, 0);
-        QCOMPARE(h.prompter.requests.size(), 1);
-        verifyQuestion(h.prompter.requests.first());
+        QCOMPARE(describe(h.prompter.requests), QStringList{startQuestion});
         QCOMPARE(h.starter.started.size(), 1);
     }
 
     void changesNothingElse() {
         Form1Harness h;
-        Form1Harness::writeFile(h.bagPath(QStringLiteral("a.prp")), "a");
+        writeFile(h.bagPath(QStringLiteral("a.prp")), "a");
         h.storePalaceDirectory();
         Form1Probe f = h.start();
         h.starter.succeeds = false;

@@ -32,12 +32,14 @@ struct BadName {
 
 int namesTried = 0;
 
-// Everything in the folder that holds the program directory, apart from the program directory itself:
-// a name that escaped would land there.
+// The bags that an escaping name would write: "../x" beside the program directory, "/abs" in the root.
 QStringList outsideProgramDirectory(const BagScene& scene) {
     const QDir parent = QFileInfo(scene.h.programDir.path()).dir();
-    return parent.entryList({QStringLiteral("x.prp"), QStringLiteral("abs.prp")},
-                            QDir::AllEntries | QDir::Hidden | QDir::System);
+    QStringList found = parent.entryList({QStringLiteral("x.prp"), QStringLiteral("abs.prp")},
+                                         QDir::AllEntries | QDir::Hidden | QDir::System);
+    if (QFileInfo::exists(QStringLiteral("/abs.prp")))
+        found.append(QStringLiteral("/abs.prp"));
+    return found;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "app/BagList.h"
 #include "app/Form1.h"
+#include "support/BagPrompts.h"
 #include "support/BagScene.h"
 #include "support/Form1Probe.h"
 
@@ -10,11 +11,6 @@
 #include <cstring>
 
 namespace {
-
-QString confirm(const QString& file) {
-    return messageRequest(QStringLiteral("Confirm File Delete"), 292,
-                          QStringLiteral("Delete file ") + file + "?");
-}
 
 struct DeleteCase {
     qint16 dsr = 0;
@@ -41,7 +37,7 @@ class DeleteTest : public QObject {
 private slots:
     void outcomes_data() {
         QTest::addColumn<DeleteCase>("c");
-        const QString ask = confirm(QStringLiteral("a.prp"));
+        const QString ask = deleteQuestion(QStringLiteral("a.prp"));
         QTest::newRow("Yes: deleted")
             << DeleteCase{0, false, false, {Pressed::Yes}, {ask}, true, afterDelete, true};
         QTest::newRow("No: nothing changes")
@@ -83,10 +79,8 @@ private slots:
 
         const QString bag = scene.h.bagPath(QStringLiteral("a.prp"));
         QStringList prompts = c.prompts;
-        prompts.replaceInStrings(
-            deleteErrorMarker, messageRequest(QStringLiteral("Delete Error"), 16,
-                                              QStringLiteral("Could not delete %1.\r%2")
-                                                  .arg(bag, QString::fromLocal8Bit(std::strerror(ENOENT)))));
+        prompts.replaceInStrings(deleteErrorMarker,
+                                 deleteFailure(bag, QString::fromLocal8Bit(std::strerror(ENOENT))));
         scene.checkOutcome({.prompts = prompts,
                             .clientCalls = 0,
                             .programFiles = expected,
@@ -173,7 +167,7 @@ private slots:
         QTest::keyClick(target, Qt::Key(key), modifiers);
 
         QCOMPARE(describe(scene.h.prompter.requests),
-                 QStringList(questions, confirm(QStringLiteral("a.prp"))));
+                 QStringList(questions, deleteQuestion(QStringLiteral("a.prp"))));
         QCOMPARE(scene.h.prompter.unexpected, QStringList());
         QVERIFY(QFile::exists(scene.h.bagPath(QStringLiteral("a.prp"))));
     }

@@ -14,15 +14,6 @@ using Palace = BagScene::Palace;
 
 namespace {
 
-const QString question = messageRequest(
-    QStringLiteral("File Load Confirmation"), 36,
-    QStringLiteral("This function will load the selected prop file in place of the existing one.\r") +
-        QString(28, QLatin1Char(' ')) + QStringLiteral("Would you like to save existing file first?"));
-const QString finalQuestion =
-    messageRequest(QStringLiteral("Final Load Confirm"), 17, QStringLiteral("File a.prp will be loaded now"));
-const QString loaded = messageRequest(QStringLiteral("Load Successful"), 0,
-                                      QStringLiteral("File a.prp has been successfully loaded."));
-
 // One scripted answer: a button code, or a text for the name prompt.
 struct Reply {
     int code = 0;
@@ -67,6 +58,9 @@ private slots:
         QTest::addColumn<LoadCase>("c");
         const QByteArray bagA = BagScene::bagABytes;
         const QByteArray live = BagScene::liveBytes;
+        const QString question = loadQuestion;
+        const QString finalQuestion = finalLoadQuestion(QStringLiteral("a.prp"));
+        const QString loaded = loadDone(QStringLiteral("a.prp"));
         const Reply yes = press(Pressed::Yes), no = press(Pressed::No), ok = press(Pressed::Ok),
                     cancel = press(Pressed::Cancel);
 
@@ -229,10 +223,8 @@ private slots:
                 ? scene.h.palaceDir.filePath(QStringLiteral("gone")) + QStringLiteral("/palace.prp")
             : liveHere ? QStringLiteral("palace.prp")
                        : scene.h.livePath();
-        const QString loadError = messageRequest(QStringLiteral("Load Error"), 16,
-                                                 QStringLiteral("Could not copy %1 to %2.\r%3")
-                                                     .arg(scene.h.bagPath(QStringLiteral("a.prp")), liveFile,
-                                                          QString::fromLocal8Bit(std::strerror(ENOENT))));
+        const QString loadError = loadFailure(scene.h.bagPath(QStringLiteral("a.prp")), liveFile,
+                                              QString::fromLocal8Bit(std::strerror(ENOENT)));
         QStringList prompts = c.prompts;
         prompts.replaceInStrings(loadErrorMarker, loadError);
 
@@ -254,12 +246,12 @@ private slots:
         BagScene scene;
         Form1Probe f = scene.start(QStringLiteral("a.prp"));
         for (int round = 0; round < 2; ++round) {
-            Form1Harness::writeFile(scene.h.livePath(), "changed by the client");
+            writeFile(scene.h.livePath(), "changed by the client");
             scene.h.prompter.answerMessage(Pressed::No);
             scene.h.prompter.answerMessage(Pressed::Ok);
             scene.h.prompter.answerMessage(Pressed::Ok);
             QTest::mouseClick(f.Command1, Qt::LeftButton);
-            QCOMPARE(Form1Harness::readFile(scene.h.livePath()), BagScene::bagABytes);
+            QCOMPARE(readFile(scene.h.livePath()), BagScene::bagABytes);
             QVERIFY(f.Command1->isEnabled());
         }
         QCOMPARE(scene.h.prompter.requests.size(), 6);
@@ -277,8 +269,8 @@ private slots:
         scene.h.prompter.answerMessage(Pressed::Ok);
         QTest::mouseClick(f.Command1, Qt::LeftButton);
         QCOMPARE(scene.h.client.calls, 1);
-        QCOMPARE(Form1Harness::readFile(scene.h.bagPath(QStringLiteral("keep.prp"))), BagScene::liveBytes);
-        QCOMPARE(Form1Harness::readFile(scene.h.livePath()), BagScene::bagABytes);
+        QCOMPARE(readFile(scene.h.bagPath(QStringLiteral("keep.prp"))), BagScene::liveBytes);
+        QCOMPARE(readFile(scene.h.livePath()), BagScene::bagABytes);
     }
 };
 

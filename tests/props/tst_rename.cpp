@@ -105,7 +105,7 @@ private slots:
         QString rfile;
         f.RenFile(rfile);
         QCOMPARE(rfile, QStringLiteral(" party "));
-        QCOMPARE(Form1Harness::readFile(scene.h.bagPath(QStringLiteral(" party .prp"))), BagScene::bagABytes);
+        QCOMPARE(readFile(scene.h.bagPath(QStringLiteral(" party .prp"))), BagScene::bagABytes);
     }
 
     // Delete and rename each withdraw only their own item; Selfile keeps naming the bag that is gone,
@@ -119,7 +119,10 @@ private slots:
         scene.h.prompter.answerMessage(Pressed::Yes);
         scene.h.prompter.answerMessage(Pressed::Ok);
         f.menDelete->trigger();
-        QCOMPARE(scene.h.prompter.requests.last().title, QStringLiteral("Delete Error"));
+        QCOMPARE(describe(scene.h.prompter.requests),
+                 (QStringList{askNewBagName, deleteQuestion(QStringLiteral("a.prp")),
+                              deleteFailure(scene.h.bagPath(QStringLiteral("a.prp")),
+                                            QString::fromLocal8Bit(std::strerror(ENOENT)))}));
         QCOMPARE(scene.h.prompter.unusedAnswers(), 0);
         QVERIFY(QFile::exists(scene.h.bagPath(QStringLiteral("party.prp"))));
         QCOMPARE(f.Selfile, QStringLiteral("a.prp"));

@@ -1,12 +1,12 @@
 #include "WindowModel.h"
 
-#include "app/Form1Texts.h"
-#include "app/MessageCodes.h"
-#include "props/BagPaths.h"
+#include "support/BagPrompts.h"
+#include "support/FakePrompter.h"
 
 namespace {
 
 const QString liveFileName = QStringLiteral("palace.prp");
+const QString bagExtension = QStringLiteral(".prp");
 
 // A typed name that holds a separator cannot be one file in the program directory: its copy fails.
 bool formsOneFileName(const QString& typed) {
@@ -33,7 +33,7 @@ QList<ExpectedPrompt> WindowModel::apply(const Step& step) {
         if (!c.save)
             break;
         if (clientRunning) {
-            message(Form1Texts::clientRunningText, MessageStyle::Critical, Form1Texts::clientRunningTitle);
+            message(clientRunningRefusal, Pressed::Ok);
             break;
         }
         c.load = false;
@@ -45,21 +45,19 @@ QList<ExpectedPrompt> WindowModel::apply(const Step& step) {
         if (!c.load)
             break;
         if (clientRunning) {
-            message(Form1Texts::clientRunningText, MessageStyle::Critical, Form1Texts::clientRunningTitle);
+            message(clientRunningRefusal, Pressed::Ok);
             break;
         }
         if (dsr) {
             loadCopy(step);
             break;
         }
-        message(Form1Texts::loadQuestionText, MessageStyle::QuestionYesNo, Form1Texts::loadQuestionTitle,
-                step.saveFirst ? Answer::Yes : Answer::No);
+        message(loadQuestion, step.saveFirst ? Pressed::Yes : Pressed::No);
         if (step.saveFirst)
             fsave(step);
-        message(Form1Texts::finalLoadText(selfile), MessageStyle::CriticalOkCancel,
-                Form1Texts::finalLoadTitle, step.confirm ? Answer::Ok : Answer::Cancel);
+        message(finalLoadQuestion(selfile), step.confirm ? Pressed::Ok : Pressed::Cancel);
         if (step.confirm && loadCopy(step))
-            message(Form1Texts::loadDoneText(selfile), MessageStyle::Notice, Form1Texts::loadDoneTitle);
+            message(loadDone(selfile), Pressed::Ok);
         break;
     case Action::MenuDelete:
     case Action::DeleteKey:
@@ -68,13 +66,12 @@ QList<ExpectedPrompt> WindowModel::apply(const Step& step) {
             (step.action == Action::DeleteKey && step.awayFromList && step.modifiers != Qt::NoModifier))
             break;
         if (!dsr) {
-            message(Form1Texts::deleteText(selfile), MessageStyle::QuestionYesNoNo, Form1Texts::deleteTitle,
-                    step.confirm ? Answer::Yes : Answer::No);
+            message(deleteQuestion(selfile), step.confirm ? Pressed::Yes : Pressed::No);
             if (!step.confirm)
                 break;
         }
         if (!bags.contains(selfile)) {
-            failure(Form1Texts::deleteErrorTitle, selfile);
+            report(QStringLiteral("Delete Error"), 16, selfile);
             break;
         }
         bags.remove(selfile);
@@ -86,17 +83,17 @@ QList<ExpectedPrompt> WindowModel::apply(const Step& step) {
     case Action::Rename: {
         if (!c.ren)
             break;
-        input(Form1Texts::renameTitle, step.typed);
-        const QString target = step.typed + BagPaths::bagExtension;
+        input(askNewBagName, step.typed);
+        const QString target = step.typed + bagExtension;
         if (target == selfile) // the bag's own name: nothing to change
             break;
         if (step.typed.isEmpty()) {
-            message(Form1Texts::renameErrorText, MessageStyle::Critical, Form1Texts::renameErrorTitle);
+            message(renameNoNameError, Pressed::Ok);
         } else if (!bags.contains(selfile)) {
-            failure(Form1Texts::renameErrorTitle, selfile);
+            report(QStringLiteral("Rename Error"), 16, selfile);
             break;
         } else if (!formsOneFileName(step.typed)) {
-            failure(Form1Texts::renameErrorTitle, target);
+            report(QStringLiteral("Rename Error"), 16, target);
             break;
         } else {
             bags[target] = bags.take(selfile);
@@ -113,24 +110,16 @@ QList<ExpectedPrompt> WindowModel::apply(const Step& step) {
         break;
     case Action::StartPalace:
         if (!dsr) {
-            message(Form1Texts::startQuestionText, MessageStyle::PlainYesNoNo, Form1Texts::startQuestionTitle,
-                    step.confirm ? Answer::Yes : Answer::No);
+            message(startQuestion, step.confirm ? Pressed::Yes : Pressed::No);
             if (!step.confirm)
                 break;
         }
         ++starts;
         if (step.startFails)
-            message(Form1Texts::palaceFilesText, MessageStyle::Critical, Form1Texts::palaceFilesTitle);
+            message(palaceFilesError, Pressed::Ok);
         break;
     case Action::About:
-        prompts_.append({false,
-                         Form1Texts::aboutTitle,
-                         MessageStyle::Notice,
-                         {},
-                         QStringLiteral("Stowbox V1.02 "),
-                         c,
-                         Answer::Ok,
-                         {}});
+        report(QStringLiteral("About STX"), 0, QStringLiteral("Stowbox V1.02 "));
         break;
     case Action::ClientToggle:
         clientRunning = !clientRunning;
@@ -154,13 +143,13 @@ void WindowModel::refresh() {
 // re-read only when no copy failed.
 void WindowModel::fsave(const Step& step) {
     controls.save = false;
-    input(Form1Texts::saveNameTitle, step.typed);
+    input(askBagName, step.typed);
     if (!step.typed.isEmpty()) {
         if (step.wrongPath || !formsOneFileName(step.typed)) {
-            message(Form1Texts::palaceFilesText, MessageStyle::Critical, Form1Texts::palaceFilesTitle);
+            message(palaceFilesError, Pressed::Ok);
             return;
         }
-        bags[step.typed + BagPaths::bagExtension] = live;
+        bags[step.typed + bagExtension] = live;
     }
     refresh();
     controls.save = true;
@@ -169,25 +158,25 @@ void WindowModel::fsave(const Step& step) {
 // The source is opened first, so a bag that is gone is reported before an unusable destination.
 bool WindowModel::loadCopy(const Step& step) {
     if (!bags.contains(selfile)) {
-        failure(Form1Texts::loadErrorTitle, selfile);
+        report(QStringLiteral("Load Error"), 16, selfile);
         return false;
     }
     if (step.wrongPath) {
-        failure(Form1Texts::loadErrorTitle, liveFileName);
+        report(QStringLiteral("Load Error"), 16, liveFileName);
         return false;
     }
     live = bags.value(selfile);
     return true;
 }
 
-void WindowModel::message(const QString& text, int style, const QString& title, int answer) {
-    prompts_.append({false, title, style, text, {}, controls, answer, {}});
+void WindowModel::message(const QString& line, int answer) {
+    prompts_.append({false, line, {}, 0, {}, controls, answer, {}});
 }
 
-void WindowModel::failure(const QString& title, const QString& file) {
-    prompts_.append({false, title, MessageStyle::Critical, {}, file, controls, Answer::Ok, {}});
+void WindowModel::report(const QString& title, int style, const QString& names) {
+    prompts_.append({false, {}, title, style, names, controls, Pressed::Ok, {}});
 }
 
-void WindowModel::input(const QString& title, const QString& typed) {
-    prompts_.append({true, title, 0, Form1Texts::namePrompt, {}, controls, 0, typed});
+void WindowModel::input(const QString& line, const QString& typed) {
+    prompts_.append({true, line, {}, 0, {}, controls, 0, typed});
 }

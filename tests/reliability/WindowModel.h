@@ -52,10 +52,10 @@ struct Step {
 
 struct ExpectedPrompt {
     bool input = false;
-    QString title;
-    int style = 0;
-    QString text;        // exact text; empty for a failure report, whose reason is the system's own
-    QString names;       // a text a failure report must contain (the file that failed)
+    QString line;  // the whole request as describe() shows it; empty for a report named below
+    QString title; // a report whose reason is the system's own: its title, style and a text
+    int style = 0; // it must contain (the file that failed)
+    QString names;
     Availability during; // the controls while the prompt is open
     int answer = 0;      // button code the user gives to a message
     QString typed;       // text the user gives to an input
@@ -80,9 +80,9 @@ public:
 private:
     void fsave(const Step& step);
     bool loadCopy(const Step& step);
-    void message(const QString& text, int style, const QString& title, int answer = 1);
-    void failure(const QString& title, const QString& file);
-    void input(const QString& title, const QString& typed);
+    void message(const QString& line, int answer);
+    void report(const QString& title, int style, const QString& names);
+    void input(const QString& line, const QString& typed);
 
     QList<ExpectedPrompt> prompts_;
 };

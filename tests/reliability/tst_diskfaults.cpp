@@ -1,6 +1,5 @@
 #include "app/BagList.h"
-#include "app/Form1Texts.h"
-#include "props/BagPaths.h"
+#include "support/BagPrompts.h"
 #include "support/Form1Harness.h"
 
 #include <QAction>
@@ -21,8 +20,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// Save and load against a file system that fills up and one that is read-only: the specified messages
-// appear, Save's availability follows the failure row, and no byte of a bag or of palace.prp is lost.
+// Save and load against a file system that fills up and one that is read-only: the usual reports
+// appear, Save stays off after a failed save, and no byte of a bag or of palace.prp is lost.
 // The test process moves into its own mount namespace (as root, or as root of a new user namespace),
 // so its small tmpfs mounts are invisible to the machine and vanish with the process. Where no mount can
 // be made, read-only is made of permission bits instead (root, which ignores them, works through a child
@@ -104,13 +103,6 @@ QByteArray filled(int kib, char seed) {
 QStringList everythingIn(const QString& directory) {
     return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                      QDir::Name);
-}
-
-QStringList titlesOf(const QList<FakePrompter::Request>& requests) {
-    QStringList titles;
-    for (const auto& r : requests)
-        titles << r.title;
-    return titles;
 }
 
 // Runs checks in a forked child that has dropped root; false when the child failed or could not drop it.
@@ -218,8 +210,8 @@ private slots:
         }
         const QByteArray live = filled(liveKiB, 'L');
         const QByteArray bag = filled(bagKiB, 'B');
-        Form1Harness::writeFile(h.livePath(), live);
-        Form1Harness::writeFile(h.bagPath(bagName), bag);
+        writeFile(h.livePath(), live);
+        writeFile(h.bagPath(bagName), bag);
         h.storePalaceDirectory();
         if (medium == Medium::ReadOnly) {
             if (mounts_)
@@ -233,30 +225,32 @@ private slots:
         const qulonglong freeBefore = freeBytes(special);
         const int reason = medium == Medium::SmallTmpfs ? ENOSPC : mounts_ ? EROFS : EACCES;
 
-        QStringList expectedTitles;
+        QStringList expectedPrompts;
         if (operation == Operation::Save) {
             h.prompter.answerText(typed);
-            expectedTitles << Form1Texts::saveNameTitle;
+            expectedPrompts << askBagName;
         } else if (!dsr) {
-            h.prompter.answerMessage(saveFirst ? Answer::Yes : Answer::No);
-            expectedTitles << Form1Texts::loadQuestionTitle;
+            h.prompter.answerMessage(saveFirst ? Pressed::Yes : Pressed::No);
+            expectedPrompts << loadQuestion;
             if (saveFirst) {
                 h.prompter.answerText(typed);
-                expectedTitles << Form1Texts::saveNameTitle;
+                expectedPrompts << askBagName;
             }
         }
         if (saveFails) {
-            h.prompter.answerMessage(Answer::Ok);
-            expectedTitles << Form1Texts::palaceFilesTitle;
+            h.prompter.answerMessage(Pressed::Ok);
+            expectedPrompts << palaceFilesError;
         }
         if (operation == Operation::Load) {
             if (!dsr) {
-                h.prompter.answerMessage(Answer::Ok);
-                expectedTitles << Form1Texts::finalLoadTitle;
+                h.prompter.answerMessage(Pressed::Ok);
+                expectedPrompts << finalLoadQuestion(bagName);
             }
             if (loadFails || !dsr) {
-                h.prompter.answerMessage(Answer::Ok);
-                expectedTitles << (loadFails ? Form1Texts::loadErrorTitle : Form1Texts::loadDoneTitle);
+                h.prompter.answerMessage(Pressed::Ok);
+                expectedPrompts << (loadFails
+                                        ? loadFailure(h.bagPath(bagName), h.livePath(), systemError(reason))
+                                        : loadDone(bagName));
             }
         }
 
@@ -268,17 +262,8 @@ private slots:
             QVERIFY(f.File1->selectName(bagName));
             (operation == Operation::Save ? f.Command2 : f.Command1)->click();
 
-            QCOMPARE(titlesOf(h.prompter.requests), expectedTitles);
+            QCOMPARE(describe(h.prompter.requests), expectedPrompts);
             QCOMPARE(h.prompter.unexpected, QStringList());
-            for (const auto& r : h.prompter.requests) {
-                if (r.title == Form1Texts::palaceFilesTitle) {
-                    QCOMPARE(r.text, Form1Texts::palaceFilesText);
-                    QCOMPARE(r.style, MessageStyle::Critical);
-                } else if (r.title == Form1Texts::loadErrorTitle) {
-                    QCOMPARE(r.style, MessageStyle::Critical);
-                    QVERIFY2(r.text.contains(systemError(reason)), qPrintable(r.text));
-                }
-            }
             // A failed save leaves Save and Load off; a load keeps Load on; the list is on afterwards.
             QCOMPARE(f.Command1->isEnabled(), operation == Operation::Load);
             QCOMPARE(f.Command2->isEnabled(), !saveFails);
@@ -286,21 +271,20 @@ private slots:
 
             QStringList bags{bagName};
             if (!saveFails && !typed.isEmpty())
-                bags << typed + BagPaths::bagExtension;
+                bags << typed + QStringLiteral(".prp");
             bags.sort();
             QCOMPARE(everythingIn(h.programDir.path()), bags);
-            QCOMPARE(Form1Harness::readFile(h.bagPath(bagName)), bag);
+            QCOMPARE(readFile(h.bagPath(bagName)), bag);
             if (!saveFails && !typed.isEmpty())
-                QCOMPARE(Form1Harness::readFile(h.bagPath(typed + BagPaths::bagExtension)), live);
+                QCOMPARE(readFile(h.bagPath(typed + QStringLiteral(".prp"))), live);
             const bool loaded = operation == Operation::Load && !loadFails;
             // The palace.prp that a load replaced on a file system of its own waits in that one's trash.
             const QString trash = ".Trash-" + QString::number(getuid());
             const bool kept = loaded && place == Place::PalaceDirectory && mounts_;
             QCOMPARE(everythingIn(h.palaceDir.path()),
                      kept ? QStringList({trash, "palace.prp"}) : QStringList("palace.prp"));
-            QVERIFY(!kept ||
-                    Form1Harness::readFile(h.palaceDir.filePath(trash + "/files/palace.prp")) == live);
-            QVERIFY(Form1Harness::readFile(h.livePath()) == (loaded ? bag : live));
+            QVERIFY(!kept || readFile(h.palaceDir.filePath(trash + "/files/palace.prp")) == live);
+            QVERIFY(readFile(h.livePath()) == (loaded ? bag : live));
             // Nothing half-written is left, not even an unlinked temporary file held open. Only our own
             // tmpfs says so: the free space of a shared disk moves with everything else on the machine.
             const bool failedThere = (place == Place::ProgramDirectory && saveFails) ||
@@ -344,18 +328,18 @@ private slots:
         QVERIFY2(tmpfs.error.isEmpty(), qPrintable(tmpfs.error));
         const QString uid = QString::number(getuid());
         if (top == "blocked")
-            Form1Harness::writeFile(mount + "/.Trash-" + uid, "not a folder");
+            writeFile(mount + "/.Trash-" + uid, "not a folder");
         else if (!top.isEmpty())
             QCOMPARE(mkdir(QFile::encodeName(mount + "/.Trash").constData(), top == "sticky" ? 01777 : 0777),
                      0);
         QVERIFY(QDir(mount).mkdir("bags"));
-        Form1Harness::writeFile(mount + "/bags/a.prp", "old");
+        writeFile(mount + "/bags/a.prp", "old");
         QVERIFY(h.bags.deleteFile(mount + "/bags/a.prp").ok);
         const QString kept = can.isEmpty() ? home : mount + "/" + can.arg(uid);
-        QCOMPARE(Form1Harness::readFile(kept + "/files/a.prp"), QByteArray("old"));
+        QCOMPARE(readFile(kept + "/files/a.prp"), QByteArray("old"));
         // Paths in a mount's own trash are relative to its top, as it may be mounted elsewhere next time.
         const QByteArray path = can.isEmpty() ? QFile::encodeName(mount) + "/bags/a.prp" : "bags/a.prp";
-        QVERIFY(Form1Harness::readFile(kept + "/info/a.prp.trashinfo").contains("\nPath=" + path + "\n"));
+        QVERIFY(readFile(kept + "/info/a.prp.trashinfo").contains("\nPath=" + path + "\n"));
     }
 };
 

@@ -1,6 +1,5 @@
 #include "WindowModel.h"
 #include "app/BagList.h"
-#include "app/Form1Texts.h"
 #include "settings/SettingsStore.h"
 #include "support/Form1Harness.h"
 
@@ -55,11 +54,19 @@ const WeightedAction actionTable[] = {
 
 // Every prompt the model can expect must turn up in a full run, or the generator is not reaching it.
 const QStringList titlesEveryRunShows = {
-    Form1Texts::clientRunningTitle, Form1Texts::saveNameTitle,    Form1Texts::palaceFilesTitle,
-    Form1Texts::loadQuestionTitle,  Form1Texts::finalLoadTitle,   Form1Texts::loadDoneTitle,
-    Form1Texts::loadErrorTitle,     Form1Texts::deleteTitle,      Form1Texts::deleteErrorTitle,
-    Form1Texts::renameTitle,        Form1Texts::renameErrorTitle, Form1Texts::startQuestionTitle,
-    Form1Texts::aboutTitle,
+    "Error",
+    "Prop File Name",
+    "ERROR",
+    "File Load Confirmation",
+    "Final Load Confirm",
+    "Load Successful",
+    "Load Error",
+    "Confirm File Delete",
+    "Delete Error",
+    "Rename Prop File",
+    "Rename Error",
+    "Run Palace Confirmation",
+    "About STX",
 };
 
 Availability availabilityOf(const Form1Probe& f) {
@@ -266,11 +273,11 @@ QString ModelTest::runSequence(StepGenerator& gen, Figures& figures, QStringList
     for (const QString& name : bagPool) {
         if (gen.coin()) {
             m.bags[name] = gen.contents(name);
-            Form1Harness::writeFile(h.bagPath(name), m.bags[name]);
+            writeFile(h.bagPath(name), m.bags[name]);
         }
     }
     m.live = gen.contents(QStringLiteral("live"));
-    Form1Harness::writeFile(h.livePath(), m.live);
+    writeFile(h.livePath(), m.live);
     m.refresh();
 
     Form1Probe f = h.start();
@@ -303,8 +310,8 @@ QString ModelTest::runSequence(StepGenerator& gen, Figures& figures, QStringList
         fault = compare(h, f, m, expected, during);
         ++figures.steps;
         figures.prompts += static_cast<int>(expected.size());
-        for (const ExpectedPrompt& p : expected)
-            figures.titles.insert(p.title);
+        for (const FakePrompter::Request& r : std::as_const(h.prompter.requests))
+            figures.titles.insert(r.title);
     }
     return fault;
 }
@@ -361,7 +368,7 @@ void ModelTest::perform(Form1Harness& h, const Form1Probe& f, const Step& s) {
     case Action::ClientToggle:
         break;
     case Action::BagAppears:
-        Form1Harness::writeFile(h.bagPath(s.name), s.typed.toUtf8());
+        writeFile(h.bagPath(s.name), s.typed.toUtf8());
         break;
     case Action::BagVanishes:
         QFile::remove(h.bagPath(s.name));
@@ -386,7 +393,7 @@ QString ModelTest::compare(Form1Harness& h, const Form1Probe& f, const WindowMod
           QStringLiteral("lamps: on-image %1 off-image %2")
               .arg(f.Picture1->isVisible())
               .arg(f.Picture2->isVisible()));
-    check(f.Label1->text() == (m.dsr ? Form1Texts::safetyOff : Form1Texts::safetyOn),
+    check(f.Label1->text() == (m.dsr ? QStringLiteral("Safety Off") : QStringLiteral("Safety On")),
           "label " + f.Label1->text());
     check(f.Selfile == m.selfile, "Selfile '" + f.Selfile + "', model '" + m.selfile + "'");
     check(f.File1->names() == m.shown, "list " + f.File1->names().join(',') + ", model " + m.shown.join(','));
@@ -396,25 +403,25 @@ QString ModelTest::compare(Form1Harness& h, const Form1Probe& f, const WindowMod
           QStringLiteral("%1 client starts").arg(h.starter.started.size()));
 
     const QList<FakePrompter::Request>& got = h.prompter.requests;
-    QStringList gotTitles, expectedTitles;
-    for (const auto& r : got)
-        gotTitles << r.title;
-    for (const auto& p : expected)
-        expectedTitles << p.title;
-    check(gotTitles == expectedTitles,
-          "prompts [" + gotTitles.join(", ") + "], model [" + expectedTitles.join(", ") + "]");
+    const QStringList gotLines = describe(got);
+    QStringList expectedLines;
+    for (const ExpectedPrompt& p : expected)
+        expectedLines << (p.line.isEmpty() ? QStringLiteral("a report \"%1\" style %2 naming \"%3\"")
+                                                 .arg(p.title)
+                                                 .arg(p.style)
+                                                 .arg(p.names)
+                                           : p.line);
+    check(got.size() == expected.size(),
+          "prompts:\n  " + gotLines.join("\n  ") + "\nmodel:\n  " + expectedLines.join("\n  "));
     for (qsizetype i = 0; i < qMin(got.size(), expected.size()); ++i) {
         const FakePrompter::Request& r = got[i];
         const ExpectedPrompt& p = expected[i];
-        const QString which = QStringLiteral("prompt %1 '%2': ").arg(i).arg(r.title);
-        check((r.kind == FakePrompter::Request::Input) == p.input, which + "wrong kind");
-        check(p.input || r.style == p.style,
-              which + QStringLiteral("style %1, model %2").arg(r.style).arg(p.style));
-        if (p.text.isEmpty())
-            check(r.text.contains(p.names), which + "text '" + r.text + "' does not name " + p.names);
-        else
-            check(r.text == p.text, which + "text '" + r.text + "', model '" + p.text + "'");
-        check(!p.input || r.defaultText == Form1Texts::defaultBagName, which + "default " + r.defaultText);
+        const QString which = QStringLiteral("prompt %1: ").arg(i);
+        const bool matches = p.line.isEmpty()
+                                 ? r.kind == FakePrompter::Request::Message && r.title == p.title &&
+                                       r.style == p.style && r.text.contains(p.names)
+                                 : gotLines[i] == p.line;
+        check(matches, which + gotLines[i] + "\nmodel: " + expectedLines[i]);
         check(during[i] == p.during,
               which + "controls while open: " + describe(during[i]) + ", model: " + describe(p.during));
     }
@@ -427,13 +434,13 @@ QString ModelTest::compare(Form1Harness& h, const Form1Probe& f, const WindowMod
     check(programFiles == QStringList(m.bags.keys()),
           "program directory [" + programFiles.join(',') + "], model [" + m.bags.keys().join(',') + "]");
     for (const QString& name : programFiles)
-        check(Form1Harness::readFile(h.bagPath(name)) == m.bags.value(name), name + " holds other bytes");
+        check(readFile(h.bagPath(name)) == m.bags.value(name), name + " holds other bytes");
     const QStringList palaceFiles = QDir(h.palaceDir.path()).entryList(everything);
     check(palaceFiles == QStringList{QStringLiteral("palace.prp")},
           "Palace directory [" + palaceFiles.join(',') + "]");
-    check(Form1Harness::readFile(h.livePath()) == m.live, "palace.prp holds other bytes");
+    check(readFile(h.livePath()) == m.live, "palace.prp holds other bytes");
     check(QDir(root_->path()).entryList(everything).size() == 3,
-          "a file was written beside the two directories");
+          "a file was written beside the test's own folders");
     return faults.join(QLatin1Char('\n'));
 }
 

@@ -1,62 +1,35 @@
 #include "app/DirList.h"
 #include "app/DriveList.h"
 #include "app/Form2.h"
-#include "app/Form2Texts.h"
-#include "app/MessageCodes.h"
 #include "support/DialogDriver.h"
-#include "support/DialogFakes.h"
-#include "support/FakePrompter.h"
-#include "support/Form1Probe.h"
+#include "support/Form2Harness.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyleOptionButton>
-#include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
-#include <memory>
 
 using DialogDriver::navigate;
 
 namespace {
 
-// A dialog over a temporary tree: home/ (where the lists start, with hidden and ordinary directories),
-// a Wine-like drive under it, a drive whose directory is gone and one whose directory cannot be listed.
-struct Rig {
-    QTemporaryDir root;
-    MemorySettingsStore settings;
-    FakePrompter prompter;
-    FakeDriveSource drives;
-    RefusingLister directories;
-    std::unique_ptr<Form2> form;
-    Form2Probe probe() const { return *form; }
-
-    Rig() {
-        for (const char* dir :
-             {"home/.hidden", "home/.wine/drive_c/Palace", "home/alpha", "home/Beta", "refused"})
-            QDir().mkpath(at(dir));
-        directories.refused = {at("refused")};
-        drives.list = {
-            {"/", "/"}, {"c:", at("home/.wine/drive_c")}, {"e:", at("gone")}, {"f:", at("refused")}};
-        form = std::make_unique<Form2>(Form2Units{settings, prompter, drives, directories, at("home")});
-    }
-    QString at(const QString& relative) const { return root.path() + '/' + relative; }
-    QString stored() const {
-        return settings.values.value(QStringLiteral("Stowbox/Spath/Pathkey"), QStringLiteral("<none>"));
-    }
-    QStringList titles() const {
-        QStringList shown;
-        for (const auto& request : prompter.requests)
-            shown.append(request.title);
-        return shown;
-    }
-    int driveIndex(const QString& name) const { return probe().Drive1->findText(name); }
-};
+using Rig = Form2Harness;
 
 QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
+}
+
+const QString emptyPathError = messageRequest("ERROR", 16, "You cannot set an empty path");
+const QString diskError = messageRequest(
+    "Disk Error", 16,
+    "The specified drive cannot be found.\rPlease ensure the drive is connected and operating properly.");
+QString storeError(const QString& location, const QString& reason) {
+    return messageRequest("Settings Error", 16,
+                          "The Palace directory could not be stored.\rThe settings file " + location +
+                              " cannot be written: " + reason + ".\rNothing was changed.");
 }
 
 } // namespace
@@ -76,7 +49,7 @@ private slots:
 
         const QString sep = QDir::separator();
         QTest::newRow("first Ok with nothing chosen")
-            << QStringList{"show", "ok"} << "<none>" << QStringList{"ERROR"} << true << "";
+            << QStringList{"show", "ok"} << "<none>" << QStringList{emptyPathError} << true << "";
         QTest::newRow("open a directory, Ok") << QStringList{"show", "open:home/.wine/drive_c/Palace", "ok"}
                                               << native("$T/home/.wine/drive_c/Palace") + sep << QStringList{}
                                               << false << native("$T/home/.wine/drive_c/Palace");
@@ -97,7 +70,7 @@ private slots:
             << QStringList{"show", "openRoot", "frame"} << "<none>" << QStringList{} << false << sep;
         QTest::newRow("Ok after a refused Ok")
             << QStringList{"show", "ok", "open:home/alpha", "ok"} << native("$T/home/alpha") + sep
-            << QStringList{"ERROR"} << false << native("$T/home/alpha");
+            << QStringList{emptyPathError} << false << native("$T/home/alpha");
     }
 
     void userPaths() {
@@ -124,7 +97,7 @@ private slots:
                 QFAIL(qPrintable("unknown step " + step));
         }
         QCOMPARE(rig.stored(), QString(stored).replace(native("$T"), native(rig.root.path())));
-        QCOMPARE(rig.titles(), prompts);
+        QCOMPARE(describe(rig.prompter.requests), prompts);
         QCOMPARE(rig.form->isVisible(), open);
         QCOMPARE(rig.probe().Text1->text(), QString(text1).replace(native("$T"), native(rig.root.path())));
         if (stored != "<none>")
@@ -133,12 +106,10 @@ private slots:
 
     void emptyOkMessage() {
         Rig rig;
-        rig.prompter.answerMessage(Answer::Ok);
+        rig.prompter.answerMessage(Pressed::Ok);
         rig.form->showDialog();
         rig.probe().Command1->click();
-        QCOMPARE(rig.prompter.requests.size(), 1);
-        QCOMPARE(rig.prompter.requests[0].text, QStringLiteral("You cannot set an empty path"));
-        QCOMPARE(rig.prompter.requests[0].style, 16);
+        QCOMPARE(describe(rig.prompter.requests), QStringList{emptyPathError});
         QCOMPARE(rig.settings.saves, 0);
     }
 
@@ -199,25 +170,18 @@ private slots:
         QVERIFY(navigate(*rig.probe().Dir1, before));
         const QStringList entriesBefore = rig.probe().Dir1->entryPaths();
         if (!reachable)
-            rig.prompter.answerMessage(Answer::Ok);
+            rig.prompter.answerMessage(Pressed::Ok);
 
         rig.probe().Drive1->setCurrentIndex(rig.driveIndex(drive));
 
         QCOMPARE(rig.probe().Drive1->currentText(), drive);
-        const QString expected =
-            native(reachable ? rig.drives.list[rig.driveIndex(drive)].directory : before);
+        const QString expected = native(reachable ? rig.driveDirectory(drive) : before);
         QCOMPARE(rig.probe().Dir1->path(), expected);
         QCOMPARE(rig.probe().Text1->text(), expected);
         QCOMPARE(rig.probe().Selpath, expected);
-        QCOMPARE(rig.titles(), reachable ? QStringList{} : QStringList{"Disk Error"});
-        if (!reachable) {
+        QCOMPARE(describe(rig.prompter.requests), reachable ? QStringList{} : QStringList{diskError});
+        if (!reachable)
             QCOMPARE(rig.probe().Dir1->entryPaths(), entriesBefore);
-            QCOMPARE(rig.prompter.requests[0].style, 16);
-            QCOMPARE(
-                rig.prompter.requests[0].text,
-                QStringLiteral("The specified drive cannot be found.\rPlease ensure the drive is connected "
-                               "and operating properly."));
-        }
         rig.probe().Command1->click();
         QCOMPARE(rig.stored(), expected + QDir::separator());
     }
@@ -294,14 +258,14 @@ private slots:
     void pickingTheDriveOfTheCurrentDirectoryReportsNoChange() {
         Rig rig;
         rig.drives.list.append({"h:", rig.at("home")});
-        rig.prompter.answerMessage(Answer::Ok);
+        rig.prompter.answerMessage(Pressed::Ok);
         rig.form->showDialog();
         QCOMPARE(rig.probe().Drive1->currentText(), QStringLiteral("h:"));
         rig.probe().Drive1->setCurrentIndex(rig.driveIndex("e:")); // not ready: the list stays at home
 
         rig.probe().Drive1->setCurrentIndex(rig.driveIndex("h:"));
 
-        QCOMPARE(rig.titles(), QStringList{"Disk Error"});
+        QCOMPARE(describe(rig.prompter.requests), QStringList{diskError});
         QCOMPARE(rig.probe().Dir1->path(), native(rig.at("home")));
         QCOMPARE(rig.probe().Text1->text(), QString());
         QCOMPARE(rig.probe().Selpath, QString());
@@ -349,11 +313,7 @@ private slots:
         Rig rig;
         rig.form->showDialog();
         QVERIFY(navigate(*rig.probe().Dir1, rig.at("home/alpha")));
-        const QMap<QString, QWidget*> controls{{"Text1", rig.probe().Text1},
-                                               {"Drive1", rig.probe().Drive1},
-                                               {"Command1", rig.probe().Command1},
-                                               {"Command2", rig.probe().Command2}};
-        QWidget* target = controls.value(control);
+        QWidget* target = rig.control(control);
         target->setFocus();
         QTest::keyClick(target, Qt::Key(key));
         QVERIFY(rig.form->isVisible());
@@ -370,7 +330,7 @@ private slots:
     void unwritableStoreKeepsTheDialogOpen() {
         Rig rig;
         rig.settings.writable = false;
-        rig.prompter.answerMessage(Answer::Ok);
+        rig.prompter.answerMessage(Pressed::Ok);
         rig.form->showDialog();
         const QString chosen = native(rig.at("home/alpha"));
         QVERIFY(navigate(*rig.probe().Dir1, chosen));
@@ -378,12 +338,8 @@ private slots:
         rig.probe().Command1->click();
 
         QVERIFY(rig.form->isVisible());
-        QCOMPARE(rig.titles(), QStringList{"Settings Error"});
-        const auto& report = rig.prompter.requests[0];
-        QCOMPARE(report.style, 16);
-        QVERIFY2(report.text.contains("/test/Stowbox.conf") && report.text.contains("Read-only file system"),
-                 qPrintable(report.text));
-        QVERIFY(!report.text.contains('\n'));
+        QCOMPARE(describe(rig.prompter.requests),
+                 QStringList{storeError("/test/Stowbox.conf", "Read-only file system")});
         QCOMPARE(rig.probe().Selpath, chosen);
         QCOMPARE(rig.probe().Text1->text(), chosen);
         QCOMPARE(rig.probe().Dir1->path(), chosen);

@@ -1,44 +1,16 @@
 #include "app/DirList.h"
 #include "app/DriveList.h"
 #include "app/Form2.h"
-#include "support/DialogFakes.h"
-#include "support/FakePrompter.h"
-#include "support/Form1Probe.h"
+#include "support/Form2Harness.h"
 
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
 #include <QStyle>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
 
-namespace {
-
-struct Rig {
-    QTemporaryDir home;
-    MemorySettingsStore settings;
-    FakePrompter prompter;
-    FakeDriveSource drives;
-    RefusingLister directories;
-    std::unique_ptr<Form2> form;
-    Form2Probe probe() const { return *form; }
-    Rig() {
-        drives.list = {{"/", "/"}};
-        form = std::make_unique<Form2>(Form2Units{settings, prompter, drives, directories, home.path()});
-    }
-    QWidget* control(const QString& name) const {
-        const QMap<QString, QWidget*> controls{{"Dir1", probe().Dir1},
-                                               {"Text1", probe().Text1},
-                                               {"Drive1", probe().Drive1},
-                                               {"Command1", probe().Command1},
-                                               {"Command2", probe().Command2}};
-        return controls.value(name);
-    }
-};
-
-} // namespace
+using Rig = Form2Harness;
 
 class Form2LayoutTest : public QObject {
     Q_OBJECT

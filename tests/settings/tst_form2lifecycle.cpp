@@ -1,7 +1,6 @@
 #include "app/DirList.h"
 #include "app/DriveList.h"
 #include "app/Form2.h"
-#include "app/MessageCodes.h"
 #include "settings/SettingsStore.h"
 #include "support/DialogDriver.h"
 #include "support/Form1Harness.h"
@@ -112,7 +111,7 @@ private slots:
 
         // The next client start, with the dialog's window gone and no restart, runs the new directory's
         // client.
-        h.prompter.answerMessage(Answer::Yes);
+        h.prompter.answerMessage(Pressed::Yes);
         f.Command3->click();
         QCOMPARE(f.Selpath, h.palaceDirectory());
         QCOMPARE(h.starter.started, QStringList{h.palaceDir.filePath("palace32.exe")});

@@ -116,5 +116,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(Form2StoreTest)
+QTEST_GUILESS_MAIN(Form2StoreTest)
 #include "tst_form2store.moc"

@@ -1,5 +1,6 @@
 #include "settings/QtSettingsStore.h"
 #include "support/ChildProcess.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,17 +16,6 @@ const QString app = PalacePathSetting::application;
 const QString section = PalacePathSetting::section;
 const QString key = PalacePathSetting::key;
 constexpr uid_t nobody = 65534;
-
-void writeRaw(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readRaw(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 } // namespace
 
 class SettingsStoreTest : public QObject {
@@ -91,7 +81,7 @@ private slots:
 
     void replacingKeepsOtherEntries() {
         QVERIFY(QDir().mkpath(configDir));
-        writeRaw(file(), "[General]\nother=1\n\n[Spath]\nPathkey=/old/\n\n[More]\nx=y\n");
+        writeFile(file(), "[General]\nother=1\n\n[Spath]\nPathkey=/old/\n\n[More]\nx=y\n");
         QVERIFY(save(QStringLiteral("/new/")));
         QCOMPARE(read(), QStringLiteral("/new/"));
         QSettings settings(file(), QSettings::IniFormat);
@@ -105,11 +95,11 @@ private slots:
         QVERIFY(!QFileInfo::exists(configDir));
 
         QVERIFY(QDir().mkpath(configDir));
-        writeRaw(configDir + QStringLiteral("/Other.conf"), "[Spath]\nPathkey=/not/ours/\n");
+        writeFile(configDir + QStringLiteral("/Other.conf"), "[Spath]\nPathkey=/not/ours/\n");
         QCOMPARE(read(), QString());
         QCOMPARE(configEntries(), QStringList({QStringLiteral("Other.conf")}));
 
-        writeRaw(file(), "[Elsewhere]\nPathkey=/wrong/section/\n[Spath]\nOther=/wrong/key/\n");
+        writeFile(file(), "[Elsewhere]\nPathkey=/wrong/section/\n[Spath]\nOther=/wrong/key/\n");
         QCOMPARE(read(), QString());
         QCOMPARE(configEntries(),
                  QStringList({QStringLiteral("Other.conf"), QStringLiteral("Stowbox.conf")}));
@@ -122,7 +112,7 @@ private slots:
         QVERIFY(QDir().mkpath(configDir));
         for (int round = 0; round < 60; ++round) {
             const QString value = QStringLiteral("/palace/%1/").arg(round % 10);
-            writeRaw(file(), "[Spath]\nPathkey=" + value.toUtf8() + "\n");
+            writeFile(file(), "[Spath]\nPathkey=" + value.toUtf8() + "\n");
             QCOMPARE(read(), value);
             if (round % 3 == 0) {
                 QVERIFY(save(QStringLiteral("/palace/x/")));
@@ -134,14 +124,14 @@ private slots:
     void unwritableStoreReportsFailure() {
         QVERIFY(QDir().mkpath(configDir));
         QVERIFY(save(QStringLiteral("/old/")));
-        const QByteArray before = readRaw(file());
+        const QByteArray before = readFile(file());
         const int status = ChildProcess::runWithReadOnlyDirectory(configDir, [this] {
             return !save(QStringLiteral("/new/")) && read() == QStringLiteral("/old/") ? 0 : 1;
         });
         if (status == ChildProcess::setupFailed)
             QSKIP(qPrintable(ChildProcess::skipReason()));
         QCOMPARE(status, 0);
-        QCOMPARE(readRaw(file()), before);
+        QCOMPARE(readFile(file()), before);
         QCOMPARE(configEntries(), QStringList({QStringLiteral("Stowbox.conf")}));
     }
 
@@ -174,17 +164,17 @@ private slots:
     void corruptFileIsKeptBeforeItIsReplaced() {
         QFETCH(QByteArray, bytes);
         QVERIFY(QDir().mkpath(configDir));
-        writeRaw(file(), bytes);
+        writeFile(file(), bytes);
 
         read(); // whatever it finds, it must come back
-        QCOMPARE(readRaw(file()), bytes);
+        QCOMPARE(readFile(file()), bytes);
         QVERIFY(corruptCopies().isEmpty());
 
         QVERIFY(save(QStringLiteral("/new/")));
         QCOMPARE(read(), QStringLiteral("/new/"));
         const QStringList copies = corruptCopies();
         QCOMPARE(copies.size(), 1);
-        QCOMPARE(readRaw(configDir + QLatin1Char('/') + copies.first()), bytes);
+        QCOMPARE(readFile(configDir + QLatin1Char('/') + copies.first()), bytes);
 
         QVERIFY(save(QStringLiteral("/newer/")));
         QCOMPARE(read(), QStringLiteral("/newer/"));
@@ -195,13 +185,13 @@ private slots:
         QVERIFY(QDir().mkpath(configDir));
         for (int round = 0; round < 3; ++round) {
             const QByteArray bytes = "garbage " + QByteArray::number(round);
-            writeRaw(file(), bytes);
+            writeFile(file(), bytes);
             QVERIFY(save(QStringLiteral("/new/")));
             QCOMPARE(corruptCopies().size(), round + 1);
         }
         QStringList kept;
         for (const QString& copy : corruptCopies())
-            kept.append(QString::fromUtf8(readRaw(configDir + QLatin1Char('/') + copy)));
+            kept.append(QString::fromUtf8(readFile(configDir + QLatin1Char('/') + copy)));
         kept.sort();
         QCOMPARE(kept, QStringList({"garbage 0", "garbage 1", "garbage 2"}));
     }
@@ -217,7 +207,7 @@ private slots:
     // A file that cannot be read cannot be copied aside, so it is not replaced either.
     void unreadableFileIsNeverOverwritten() {
         QVERIFY(QDir().mkpath(configDir));
-        writeRaw(file(), "[Spath]\nPathkey=/secret/\n");
+        writeFile(file(), "[Spath]\nPathkey=/secret/\n");
         QVERIFY(QFile::setPermissions(file(), QFileDevice::WriteOwner | QFileDevice::WriteUser));
         const auto check = [this] { return read().isEmpty() && !save(QStringLiteral("/new/")) ? 0 : 1; };
         int status = 0;
@@ -233,7 +223,7 @@ private slots:
         }
         QCOMPARE(status, 0);
         QVERIFY(QFile::setPermissions(file(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        QCOMPARE(readRaw(file()), QByteArray("[Spath]\nPathkey=/secret/\n"));
+        QCOMPARE(readFile(file()), QByteArray("[Spath]\nPathkey=/secret/\n"));
         QVERIFY(corruptCopies().isEmpty());
     }
 };

@@ -1,6 +1,6 @@
 #include "support/BagPrompts.h"
 
-#include "support/Form1Probe.h"
+#include "support/FakePrompter.h"
 
 namespace {
 const QString namePrompt =
@@ -20,8 +20,39 @@ const QString clientRunningRefusal =
                    QStringLiteral("Palace is currently running on your system.\rYou may not "
                                   "use STX's Load or Save feature until you close the palace "
                                   "client."));
+const QString loadQuestion = messageRequest(
+    QStringLiteral("File Load Confirmation"), 36,
+    QStringLiteral("This function will load the selected prop file in place of the existing one.\r") +
+        QString(28, QLatin1Char(' ')) + QStringLiteral("Would you like to save existing file first?"));
+const QString startQuestion =
+    messageRequest(QStringLiteral("Run Palace Confirmation"), 260, QStringLiteral("Are you sure?"));
 const QString renameNoNameError = messageRequest(
     QStringLiteral("Rename Error"), 16, QStringLiteral("You must choose a valid name.\rOperation aborted."));
+
+QString finalLoadQuestion(const QString& file) {
+    return messageRequest(QStringLiteral("Final Load Confirm"), 17,
+                          QStringLiteral("File %1 will be loaded now").arg(file));
+}
+
+QString loadDone(const QString& file) {
+    return messageRequest(QStringLiteral("Load Successful"), 0,
+                          QStringLiteral("File %1 has been successfully loaded.").arg(file));
+}
+
+QString deleteQuestion(const QString& file) {
+    return messageRequest(QStringLiteral("Confirm File Delete"), 292,
+                          QStringLiteral("Delete file %1?").arg(file));
+}
+
+QString loadFailure(const QString& bag, const QString& liveFile, const QString& reason) {
+    return messageRequest(QStringLiteral("Load Error"), 16,
+                          QStringLiteral("Could not copy %1 to %2.\r%3").arg(bag, liveFile, reason));
+}
+
+QString deleteFailure(const QString& bag, const QString& reason) {
+    return messageRequest(QStringLiteral("Delete Error"), 16,
+                          QStringLiteral("Could not delete %1.\r%2").arg(bag, reason));
+}
 
 QString renameError(const QString& from, const QString& to, const QString& reason) {
     return messageRequest(QStringLiteral("Rename Error"), 16,

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 // Records every prompt and answers from a script, in order. A prompt with no scripted answer
@@ -44,3 +45,18 @@ private:
     };
     QList<Scripted> script_;
 };
+
+// Button codes as the user's answers, spelled out here so that a wrong code in the program shows.
+namespace Pressed {
+inline constexpr int Ok = 1;
+inline constexpr int Cancel = 2;
+inline constexpr int Yes = 6;
+inline constexpr int No = 7;
+} // namespace Pressed
+
+// The one way tests check prompts: each request as one readable line, carriage returns and line feeds
+// shown as <CR> and <LF>, compared with the lines of the expected requests, built the same way.
+QString describe(const FakePrompter::Request& request);
+QStringList describe(const QList<FakePrompter::Request>& requests);
+QString messageRequest(const QString& title, int style, const QString& text);
+QString inputRequest(const QString& title, const QString& prompt, const QString& defaultText);

@@ -1,27 +1,79 @@
 #include "support/Form1Harness.h"
 
+#include "app/BagList.h"
 #include "settings/SettingsStore.h"
-#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <QtTest>
 
-Form1Harness::Form1Harness() {
+const QByteArray Form1Harness::liveBytes("live props\0\x01\xff\r\n", 15);
+const QByteArray Form1Harness::bagABytes("bag a\0", 6);
+const QByteArray Form1Harness::myPropBytes("bag myprop");
+
+namespace {
+const QString sneakedBag = QStringLiteral("sneaked.prp");
+}
+
+Form1Harness::Form1Harness() : previousCurrentDir_(QDir::currentPath()) {
     // Whatever else happens, never touch a real user's settings.
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
         qFatal("tests must run with their own XDG_CONFIG_HOME (run them through ctest)");
     QFile::remove(config + QStringLiteral("/Stowbox.conf"));
+    QDir::setCurrent(currentDir.path());
 }
 
-Form1Harness::~Form1Harness() = default;
+Form1Harness::Form1Harness(Palace palace) : Form1Harness() {
+    palace_ = palace;
+    writeFile(bagPath(QStringLiteral("a.prp")), bagABytes);
+    writeFile(bagPath(QStringLiteral("myprop.prp")), myPropBytes);
+    switch (palace) {
+    case Palace::Stored:
+        storePalaceDirectory();
+        writeFile(livePath(), liveBytes);
+        break;
+    case Palace::StoredAfterStart:
+        writeFile(livePath(), liveBytes);
+        break;
+    case Palace::NoLiveFile:
+        storePalaceDirectory();
+        break;
+    case Palace::DirectoryGone:
+        settings.saveSetting(PalacePathSetting::application, PalacePathSetting::section,
+                             PalacePathSetting::key,
+                             palaceDir.filePath(QStringLiteral("gone")) + QDir::separator());
+        break;
+    case Palace::NotStored:
+        break;
+    case Palace::NotStoredLiveHere:
+        writeFile(currentDir.filePath(QStringLiteral("palace.prp")), liveBytes);
+        break;
+    }
+}
+
+Form1Harness::~Form1Harness() {
+    QDir::setCurrent(previousCurrentDir_);
+}
 
 Form1& Form1Harness::start() {
     const Form2Units dialog{settings, prompter, drives, directories, QDir::homePath()};
     form = std::make_unique<Form1>(Form1Units{settings, bags, client, starter, prompter, dialog,
                                               programDir.path(), [this] { ++endProgramCalls; }});
+    if (palace_ == Palace::StoredAfterStart)
+        storePalaceDirectory();
     return *form;
+}
+
+Form1& Form1Harness::open(const QString& selectName) {
+    Form1& window = start();
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        QTest::qFail("the main window was not exposed", __FILE__, __LINE__);
+    if (!selectName.isEmpty())
+        clickBag(selectName);
+    return window;
 }
 
 void Form1Harness::storePalaceDirectory() {
@@ -41,13 +93,33 @@ QString Form1Harness::livePath() const {
     return palaceDir.filePath(QStringLiteral("palace.prp"));
 }
 
-void Form1Harness::writeFile(const QString& path, const QByteArray& bytes) {
-    ::writeFile(path, bytes);
+void Form1Harness::clickBag(const QString& name) {
+    BagList* list = probe().File1;
+    const int row = static_cast<int>(list->names().indexOf(name));
+    QVERIFY2(row >= 0, qPrintable(name + QStringLiteral(" is not listed")));
+    const QRect item = list->visualRect(list->model()->index(row, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    QCOMPARE(probe().Selfile, name);
 }
 
-QByteArray Form1Harness::readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+void Form1Harness::sneakBagIn() {
+    writeFile(bagPath(sneakedBag), "sneaked");
+    QVERIFY(!probe().File1->names().contains(sneakedBag));
+}
+
+bool Form1Harness::listWasRefreshed() const {
+    return probe().File1->names().contains(sneakedBag);
+}
+
+void Form1Harness::checkOutcome(const Outcome& expected) const {
+    QCOMPARE(describe(prompter.requests), expected.prompts);
+    QCOMPARE(prompter.unusedAnswers(), 0);
+    QCOMPARE(client.calls, expected.clientCalls);
+    QCOMPARE(describe(programFiles()), describe(expected.programFiles));
+    QCOMPARE(describe(palaceFiles()), describe(expected.palaceFiles));
+    if (expected.currentDirFiles)
+        QCOMPARE(describe(currentDirFiles()), describe(*expected.currentDirFiles));
+    QCOMPARE(controlStates(probe()), expected.controls);
+    QCOMPARE(listWasRefreshed(), expected.refreshed);
+    QCOMPARE(probe().Selfile, expected.selfile);
 }

@@ -6,23 +6,58 @@
 #include "platform/PosixFileSystem.h"
 #include "props/BagStore.h"
 #include "settings/QtSettingsStore.h"
+#include "support/DirectoryContents.h"
 #include "support/FakePrompter.h"
 #include "support/Fakes.h"
+#include "support/FileBytes.h"
 #include "support/Form1Probe.h"
 
 #include <QByteArray>
+#include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
 // A real Form1 over a temporary program directory and Palace directory, with a recording prompter,
 // a fake client detector and starter, and the real settings store (the test's own XDG_CONFIG_HOME).
+// It runs in an empty temporary current directory of its own, the one a bare "palace.prp" resolves
+// against. Built with a Palace arrangement it is the stage of the bag operations: a.prp and myprop.prp
+// in the program directory, and the Palace directory as arranged.
 class Form1Harness {
 public:
-    Form1Harness();
+    enum class Palace {
+        Stored,           // stored with its trailing separator, palace.prp in it
+        StoredAfterStart, // as Stored, but written to the settings only after the window has started
+        NoLiveFile,       // stored, but palace.prp is missing
+        DirectoryGone,    // a directory that does not exist is stored
+        NotStored,        // nothing stored and no palace.prp in the current directory
+        NotStoredLiveHere // nothing stored, palace.prp in the current directory
+    };
+
+    // What a bag operation must leave behind, checked in full by checkOutcome.
+    struct Outcome {
+        QStringList prompts; // as describe() shows them, every scripted answer used
+        int clientCalls = 0;
+        DirectoryContents programFiles;
+        DirectoryContents palaceFiles;
+        std::optional<DirectoryContents> currentDirFiles; // not checked when not given
+        QString controls;                                 // as controlStates shows them
+        bool refreshed = false;
+        QString selfile;
+    };
+
+    static const QByteArray liveBytes;
+    static const QByteArray bagABytes;
+    static const QByteArray myPropBytes;
+
+    Form1Harness(); // empty directories, nothing stored
+    explicit Form1Harness(Palace palace);
     ~Form1Harness();
 
     QTemporaryDir programDir;
     QTemporaryDir palaceDir;
+    QTemporaryDir currentDir;
     PosixFileSystem fileSystem;
     BagStore bags{fileSystem};
     QtSettingsStore settings;
@@ -36,13 +71,29 @@ public:
 
     // Builds the window (runs Form_Load). Store the Palace directory and write files first.
     Form1& start();
+    // Starts and shows the window; selects the named bag by a click when a name is given.
+    Form1& open(const QString& selectName = QString());
     // The started window's state and controls.
     Form1Probe probe() const { return *form; }
+
     // Stores the Palace directory as the path dialog would: with a trailing separator.
     void storePalaceDirectory();
     QString palaceDirectory() const; // with trailing separator
     QString bagPath(const QString& name) const;
     QString livePath() const;
-    static void writeFile(const QString& path, const QByteArray& bytes);
-    static QByteArray readFile(const QString& path);
+
+    // Clicks a listed name as a user would.
+    void clickBag(const QString& name);
+    // Writes a bag behind the window's back: the list shows it only after it has been re-read.
+    void sneakBagIn();
+    bool listWasRefreshed() const;
+    void checkOutcome(const Outcome& expected) const;
+
+    DirectoryContents programFiles() const { return contentsOf(programDir.path()); }
+    DirectoryContents palaceFiles() const { return contentsOf(palaceDir.path()); }
+    DirectoryContents currentDirFiles() const { return contentsOf(currentDir.path()); }
+
+private:
+    std::optional<Palace> palace_;
+    QString previousCurrentDir_;
 };

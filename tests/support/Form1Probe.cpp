@@ -12,10 +12,6 @@ QString state(const char* name, bool enabled) {
     return QLatin1String(name) + (enabled ? QStringLiteral(":on") : QStringLiteral(":off"));
 }
 
-QString visible(QString text) {
-    return text.replace(QChar(13), QStringLiteral("<CR>")).replace(QChar(10), QStringLiteral("<LF>"));
-}
-
 } // namespace
 
 QString controlStates(const Form1Probe& form) {
@@ -23,29 +19,4 @@ QString controlStates(const Form1Probe& form) {
                        state("list", form.File1->isEnabled()), state("delete", form.menDelete->isEnabled()),
                        state("rename", form.menRename->isEnabled())}
         .join(QLatin1Char(' '));
-}
-
-QString describe(const FakePrompter::Request& request) {
-    if (request.kind == FakePrompter::Request::Input)
-        return QStringLiteral("input \"%1\": \"%2\" default \"%3\"")
-            .arg(request.title, visible(request.text), request.defaultText);
-    return QStringLiteral("message \"%1\" style %2: \"%3\"")
-        .arg(request.title)
-        .arg(request.style)
-        .arg(visible(request.text));
-}
-
-QStringList describe(const QList<FakePrompter::Request>& requests) {
-    QStringList lines;
-    for (const auto& request : requests)
-        lines.append(describe(request));
-    return lines;
-}
-
-QString messageRequest(const QString& title, int style, const QString& text) {
-    return describe(FakePrompter::Request{FakePrompter::Request::Message, text, style, title, {}});
-}
-
-QString inputRequest(const QString& title, const QString& prompt, const QString& defaultText) {
-    return describe(FakePrompter::Request{FakePrompter::Request::Input, prompt, 0, title, defaultText});
 }
