@@ -19,7 +19,7 @@ int main(int argc, char* argv[]) {
 
     PosixFileSystem fileSystem;
     BagStore bags(fileSystem);
-    QtSettingsStore settings;
+    QtSettingsStore settings(fileSystem);
     SystemClientDetector client;
     DetachedProgramStarter starter;
     MessageBoxPrompter prompter;

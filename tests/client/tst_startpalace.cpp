@@ -105,27 +105,33 @@ private slots:
 
     void failedStartShowsTheMessage_data() {
         QTest::addColumn<bool>("safetyOff");
-        QTest::newRow("safety on") << false;
-        QTest::newRow("safety off") << true;
+        QTest::addColumn<bool>("unreadable"); // the settings file: then nothing is asked or started
+        QTest::newRow("safety on") << false << false;
+        QTest::newRow("safety off") << true << false;
+        QTest::newRow("settings file unreadable") << false << true;
     }
     void failedStartShowsTheMessage() {
         QFETCH(bool, safetyOff);
+        QFETCH(bool, unreadable);
         Form1Harness h;
         h.storePalaceDirectory();
         Form1Probe f = h.start();
         f.DSR = safetyOff ? 1 : 0;
         h.starter.succeeds = false;
-        if (!safetyOff)
+        if (unreadable)
+            h.makeSettingsUnreadable();
+        const bool asks = !safetyOff && !unreadable;
+        if (asks)
             h.prompter.answerMessage(6);
         h.prompter.answerMessage(1);
 
         f.Command3->click();
 
-        QCOMPARE(h.prompter.requests.size(), safetyOff ? 1 : 2);
-        if (!safetyOff)
+        QCOMPARE(h.prompter.requests.size(), asks ? 2 : 1);
+        if (asks)
             verifyQuestion(h.prompter.requests.first());
         verifyFailureMessage(h.prompter.requests.last());
-        QCOMPARE(h.starter.started.size(), 1);
+        QCOMPARE(h.starter.started.size(), unreadable ? 0 : 1);
         QVERIFY(h.prompter.unexpected.isEmpty());
         QCOMPARE(h.prompter.unusedAnswers(), 0);
     }

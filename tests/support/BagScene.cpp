@@ -21,6 +21,7 @@ BagScene::BagScene(Palace palace) : palace_(palace), previousCurrentDir_(QDir::c
     Form1Harness::writeFile(h.bagPath(QStringLiteral("myprop.prp")), myPropBytes);
     switch (palace) {
     case Palace::Stored:
+    case Palace::Unreadable:
         h.storePalaceDirectory();
         Form1Harness::writeFile(h.livePath(), liveBytes);
         break;
@@ -54,6 +55,8 @@ Form1& BagScene::start(const QString& selectName) {
         qWarning("the main window was not exposed");
     if (palace_ == Palace::StoredAfterStart)
         h.storePalaceDirectory();
+    if (palace_ == Palace::Unreadable)
+        h.makeSettingsUnreadable();
     if (!selectName.isEmpty())
         clickBag(selectName);
     return form;

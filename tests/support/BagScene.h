@@ -19,6 +19,7 @@ public:
         StoredAfterStart, // as Stored, but written to the settings only after the window has started
         NoLiveFile,       // stored, but palace.prp is missing
         DirectoryGone,    // a directory that does not exist is stored
+        Unreadable,       // as Stored, but after start-up a folder takes the settings file's place
         NotStored,        // nothing stored and no palace.prp in the current directory
         NotStoredLiveHere // nothing stored, palace.prp in the current directory
     };

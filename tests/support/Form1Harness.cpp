@@ -13,6 +13,7 @@ Form1Harness::Form1Harness() {
     if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
         qFatal("tests must run with their own XDG_CONFIG_HOME (run them through ctest)");
     QFile::remove(config + QStringLiteral("/Stowbox.conf"));
+    QDir(config + QStringLiteral("/Stowbox.conf")).removeRecursively();
 }
 
 Form1Harness::~Form1Harness() = default;
@@ -27,6 +28,12 @@ Form1& Form1Harness::start() {
 void Form1Harness::storePalaceDirectory() {
     settings.saveSetting(PalacePathSetting::application, PalacePathSetting::section, PalacePathSetting::key,
                          palaceDirectory());
+}
+
+void Form1Harness::makeSettingsUnreadable() {
+    const QString file = QtSettingsStore::fileOf(PalacePathSetting::application);
+    QFile::remove(file);
+    QDir().mkpath(file);
 }
 
 QString Form1Harness::palaceDirectory() const {

@@ -25,7 +25,7 @@ public:
     QTemporaryDir palaceDir;
     PosixFileSystem fileSystem;
     BagStore bags{fileSystem};
-    QtSettingsStore settings;
+    QtSettingsStore settings{fileSystem};
     FakeClientDetector client;
     FakeProgramStarter starter;
     FakePrompter prompter;
@@ -40,6 +40,8 @@ public:
     Form1Probe probe() const { return *form; }
     // Stores the Palace directory as the path dialog would: with a trailing separator.
     void storePalaceDirectory();
+    // Puts a folder in the settings file's place: the store can then not be read.
+    static void makeSettingsUnreadable();
     QString palaceDirectory() const; // with trailing separator
     QString bagPath(const QString& name) const;
     QString livePath() const;
