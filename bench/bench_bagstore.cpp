@@ -48,11 +48,11 @@ private slots:
     }
 
     void readSetting() {
-        QtSettingsStore settings;
-        QVERIFY(settings.saveSetting("Stowbox", "Spath", "Pathkey", "/home/me/.wine/drive_c/Palace/"));
+        QtSettingsStore settings(fs);
+        QVERIFY(settings.saveSetting("Stowbox", "Spath", "Pathkey", "/home/me/.wine/drive_c/Palace/").ok);
         QString value;
         QBENCHMARK {
-            value = settings.readSetting("Stowbox", "Spath", "Pathkey");
+            value = settings.readSetting("Stowbox", "Spath", "Pathkey").value;
         }
         QCOMPARE(value, QStringLiteral("/home/me/.wine/drive_c/Palace/"));
     }

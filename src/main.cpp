@@ -19,7 +19,7 @@ int main(int argc, char* argv[]) {
 
     PosixFileSystem fileSystem;
     BagStore bags(fileSystem);
-    QtSettingsStore settings;
+    QtSettingsStore settings(fileSystem);
     SystemClientDetector client;
     DetachedProgramStarter starter;
     MessageBoxPrompter prompter;
@@ -28,9 +28,11 @@ int main(int argc, char* argv[]) {
     const Form2Units dialog{settings, prompter, drives, directories, QDir::homePath()};
 
     const QString programDirectory = QCoreApplication::applicationDirPath();
-    bags.removeLeftoversAtStart(programDirectory,
-                                settings.readSetting(PalacePathSetting::application,
-                                                     PalacePathSetting::section, PalacePathSetting::key));
+    bags.removeLeftoversAtStart(
+        programDirectory,
+        settings
+            .readSetting(PalacePathSetting::application, PalacePathSetting::section, PalacePathSetting::key)
+            .value);
 
     Form1 form1({settings, bags, client, starter, prompter, dialog, programDirectory, [] {
                      QApplication::closeAllWindows();

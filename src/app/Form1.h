@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Form1Units.h"
+#include "platform/StepResult.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -48,7 +49,8 @@ private:
     void menuStx_Click();
 
     // Steps that more than one handler takes.
-    QString storedPalaceDirectory();
+    StepResult readSelpath();
+    void showPalaceFilesError();
     bool refusedWhileClientRuns();
     bool copyBagOverLiveFile(const QString& bag, const QString& liveFile);
 

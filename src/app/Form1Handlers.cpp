@@ -15,7 +15,8 @@
 #include <QPushButton>
 
 void Form1::Form_Load() {
-    Selpath = storedPalaceDirectory();
+    // A store that cannot be read leaves Selpath empty, as on a first run: start-up says nothing.
+    readSelpath();
     Apath = units_.programDirectory;
     File1->setDirectory(Apath);
 }
@@ -47,7 +48,10 @@ void Form1::Command2_Click() {
 }
 
 void Form1::Fsave(QString& Sbox) {
-    Selpath = storedPalaceDirectory();
+    if (!readSelpath()) {
+        showPalaceFilesError();
+        return;
+    }
     Command2->setEnabled(false);
     Sbox = units_.prompter.askText(Form1Texts::namePrompt, Form1Texts::saveNameTitle,
                                    Form1Texts::defaultBagName);
@@ -56,8 +60,7 @@ void Form1::Fsave(QString& Sbox) {
         const bool saved = BagPaths::isSingleFileName(Sbox) &&
                            units_.bags.copyFile(BagPaths::liveFile(Selpath), BagPaths::newBag(Apath, Sbox));
         if (!saved) {
-            units_.prompter.showMessage(Form1Texts::palaceFilesText, MessageStyle::Critical,
-                                        Form1Texts::palaceFilesTitle);
+            showPalaceFilesError();
             return;
         }
     }
@@ -68,7 +71,13 @@ void Form1::Fsave(QString& Sbox) {
 void Form1::Command1_Click() {
     if (refusedWhileClientRuns())
         return;
-    Selpath = storedPalaceDirectory();
+    if (const StepResult read = readSelpath(); !read) {
+        units_.prompter.showMessage(
+            Form1Texts::settingsReadErrorText(units_.settings.location(PalacePathSetting::application),
+                                              read.reason),
+            MessageStyle::Critical, Form1Texts::loadErrorTitle);
+        return;
+    }
     const QString bag = BagPaths::bag(Apath, Selfile);
     if (DSR != 0) {
         copyBagOverLiveFile(bag, BagPaths::liveFile(Selpath));
@@ -155,13 +164,15 @@ void Form1::RenFile(QString& rfile) {
 
 // Start Palace: no check whether the client already runs; a failed start sends the user to the path dialog.
 void Form1::Command3_Click() {
-    Selpath = storedPalaceDirectory();
+    if (!readSelpath()) {
+        showPalaceFilesError();
+        return;
+    }
     if (DSR == 0 && units_.prompter.showMessage(Form1Texts::startQuestionText, MessageStyle::PlainYesNoNo,
                                                 Form1Texts::startQuestionTitle) != Answer::Yes)
         return;
     if (!units_.starter.startProgram(ClientNames::programIn(Selpath), WindowStyle::NormalFocus))
-        units_.prompter.showMessage(Form1Texts::palaceFilesText, MessageStyle::Critical,
-                                    Form1Texts::palaceFilesTitle);
+        showPalaceFilesError();
 }
 
 void Form1::menExit_Click() {
@@ -196,9 +207,19 @@ void Form1::menuStx_Click() {
     units_.prompter.showMessage(Form1Texts::aboutText, MessageStyle::Notice, Form1Texts::aboutTitle);
 }
 
-QString Form1::storedPalaceDirectory() {
-    return units_.settings.readSetting(PalacePathSetting::application, PalacePathSetting::section,
-                                       PalacePathSetting::key);
+// Selpath from the store, read afresh; a store that cannot be read leaves Selpath as it was.
+StepResult Form1::readSelpath() {
+    const StoredSetting stored = units_.settings.readSetting(
+        PalacePathSetting::application, PalacePathSetting::section, PalacePathSetting::key);
+    if (stored.result)
+        Selpath = stored.value;
+    return stored.result;
+}
+
+// The one message of the save and of the client start, whatever failed.
+void Form1::showPalaceFilesError() {
+    units_.prompter.showMessage(Form1Texts::palaceFilesText, MessageStyle::Critical,
+                                Form1Texts::palaceFilesTitle);
 }
 
 // Save and load keep away from the live props file while the client may be writing it.

@@ -95,6 +95,11 @@ inline QString renameFailedText(const QString& bag, const QString& newBag, const
         {QStringLiteral("Could not rename ") + bag + QStringLiteral(" to ") + newBag + QLatin1Char('.'),
          reason});
 }
+// A load that cannot read the settings file: it copies nothing.
+inline QString settingsReadErrorText(const QString& settingsFile, const QString& reason) {
+    return joinLines(
+        {QStringLiteral("Could not read the settings file ") + settingsFile + QLatin1Char('.'), reason});
+}
 // The reason given when a typed name would leave the program directory or name no file at all.
 inline const QString notOneFileName = QStringLiteral("The name must be one file name, without a folder.");
 

@@ -47,13 +47,14 @@ void Form2::Command2_Click() {
 
 bool Form2::Spath() {
     using namespace PalacePathSetting;
-    if (!units_.settings.saveSetting(application, section, key, Selpath)) {
+    if (const StepResult saved = units_.settings.saveSetting(application, section, key, Selpath); !saved) {
         // Nothing was stored: say where and why, and let the user try again or cancel.
-        units_.prompter.showMessage(Form2Texts::storeErrorText(units_.settings.location(application),
-                                                               units_.settings.whyNotWritable(application)),
-                                    MessageStyle::Critical, Form2Texts::storeErrorTitle);
+        units_.prompter.showMessage(
+            Form2Texts::storeErrorText(units_.settings.location(application), saved.reason),
+            MessageStyle::Critical, Form2Texts::storeErrorTitle);
         return false;
     }
-    Selpath = units_.settings.readSetting(application, section, key);
+    if (const StoredSetting stored = units_.settings.readSetting(application, section, key); stored.result)
+        Selpath = stored.value;
     return true;
 }

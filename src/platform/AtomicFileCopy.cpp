@@ -41,13 +41,18 @@ StepResult AtomicFileCopy::copy(const QByteArray& source, const QByteArray& dest
     return StepResult::fromErrno(error);
 }
 
+StepResult AtomicFileCopy::replace(const QByteArray& destination, const QByteArray& bytes) {
+    NativePath where;
+    if (const int error = locate(destination, where))
+        return StepResult::fromErrno(error);
+    return StepResult::fromErrno(replaceIn(
+        where, [&](int temporary) { return writeAll(temporary, bytes.constData(), size_t(bytes.size())); }));
+}
+
 int AtomicFileCopy::copyOrError(const QByteArray& source, const QByteArray& destination) {
-    QByteArray target;
-    if (const int error = resolveLinks(destination, target))
+    NativePath where;
+    if (const int error = locate(destination, where))
         return error;
-    const NativePath where = NativePath::split(target);
-    if (where.name.isEmpty())
-        return EISDIR;
 
     // Non-blocking, so that a pipe in the source's place cannot hang the program; it is refused below.
     Descriptor from(fs_, retryInterrupted([&] {
@@ -58,12 +63,28 @@ int AtomicFileCopy::copyOrError(const QByteArray& source, const QByteArray& dest
     struct stat sourceBefore {};
     if (const int error = checkRegularFile(from.get(), sourceBefore))
         return error;
+    return replaceIn(where, [&](int temporary) {
+        const int error = copyBytes(from.get(), temporary);
+        return error ? error : checkUnchanged(from.get(), sourceBefore);
+    });
+}
+
+// The file that is really to be replaced, as a directory and a name in it.
+int AtomicFileCopy::locate(const QByteArray& destination, NativePath& where) {
+    QByteArray target;
+    if (const int error = resolveLinks(destination, target))
+        return error;
+    where = NativePath::split(target);
+    return where.name.isEmpty() ? EISDIR : 0;
+}
+
+int AtomicFileCopy::replaceIn(const NativePath& where, const Fill& fill) {
     Descriptor directory(fs_, retryInterrupted([&] {
                              return fs_.open(where.directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
                          }));
     if (!directory.isOpen())
         return errno;
-    return copyInto(from.get(), sourceBefore, directory.get(), where.name);
+    return copyInto(directory.get(), where.name, fill);
 }
 
 // Only a regular file has an end: a device in the source's place could fill the disk.
@@ -95,8 +116,7 @@ int AtomicFileCopy::resolveLinks(QByteArray path, QByteArray& target) {
     return ELOOP;
 }
 
-int AtomicFileCopy::copyInto(int source, const struct stat& sourceBefore, int directory,
-                             const QByteArray& name) {
+int AtomicFileCopy::copyInto(int directory, const QByteArray& name, const Fill& fill) {
     struct stat replaced {};
     bool replacing = fs_.fstatat(directory, name.constData(), &replaced, AT_SYMLINK_NOFOLLOW) == 0;
     if (!replacing && errno != ENOENT)
@@ -114,9 +134,7 @@ int AtomicFileCopy::copyInto(int source, const struct stat& sourceBefore, int di
             createTemporary(directory, replacing ? privateMode : defaultMode, temporaryName, fd))
         return error;
     Descriptor temporary(fs_, fd);
-    int error = copyBytes(source, temporary.get());
-    if (!error)
-        error = checkUnchanged(source, sourceBefore);
+    int error = fill(temporary.get());
     if (!error && replacing && fs_.fchmod(temporary.get(), replaced.st_mode & 07777) < 0)
         error = errno;
     if (!error && fs_.fsync(temporary.get()) < 0)

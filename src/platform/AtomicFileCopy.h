@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "platform/StepResult.h"
 
 #include <QByteArray>
+#include <functional>
 
 class Descriptor;
 class Trash;
@@ -23,12 +25,18 @@ public:
     // After a failure before the rename nothing is left behind; after a failed close or sync of the
     // directory the new copy is in place but may not survive a power cut.
     StepResult copy(const QByteArray& source, const QByteArray& destination);
+    // Replaces the destination with the given bytes, in the same way and with the same promises.
+    StepResult replace(const QByteArray& destination, const QByteArray& bytes);
 
 private:
+    using Fill = std::function<int(int temporary)>; // writes the new content; 0 or an errno
+
     int copyOrError(const QByteArray& source, const QByteArray& destination);
     int checkRegularFile(int fd, struct stat& status);
+    int locate(const QByteArray& destination, NativePath& where);
+    int replaceIn(const NativePath& where, const Fill& fill);
     int resolveLinks(QByteArray path, QByteArray& target);
-    int copyInto(int source, const struct stat& sourceBefore, int directory, const QByteArray& name);
+    int copyInto(int directory, const QByteArray& name, const Fill& fill);
     int checkUnchanged(int source, const struct stat& before);
     int closeAfterRename(Descriptor& temporary, int directory);
     int createTemporary(int directory, mode_t mode, QByteArray& name, int& fd);

@@ -2,24 +2,25 @@
 
 #include <QByteArray>
 #include <QString>
-#include <optional>
 
-// The text of a settings file in Qt's INI dialect, handled with QSettings itself so that values are escaped
-// and unescaped exactly as every Qt program does. Each call works on a private snapshot of the text, never
-// on a file that QSettings has seen before: QSettings caches files per process and would otherwise answer
-// from memory after another process changed the file.
+// The text of a settings file in Qt's INI dialect, read and changed in memory the way QSettings reads it:
+// lines, sections, comments and escapes follow its rules (see IniEscape). Nothing here touches a file.
 namespace IniText {
 
-// The string stored under section/key, or the empty string when there is none.
+// The string stored under section/key, or the empty string when there is none. Where the key appears
+// more than once, the last one counts, as it does for QSettings.
 QString value(const QByteArray& text, const QString& section, const QString& key);
 
-// The text with section/key set to value; nothing when it could not be produced.
-std::optional<QByteArray> withValue(const QByteArray& text, const QString& section, const QString& key,
-                                    const QString& value);
+// The text with section/key set to value, every other line kept byte for byte: the key's last line is
+// rewritten, or the key is added under the section's last heading, or the section at the end.
+// The text must be sound.
+QByteArray withValue(const QByteArray& text, const QString& section, const QString& key,
+                     const QString& value);
 
-// True when rewriting the text through QSettings keeps every line of it: valid UTF-8 without control
-// characters, and every line blank, a comment, a complete [section] or a key=value with balanced quotes
-// and escapes. QSettings silently drops or merges anything else.
+// True when the text can be changed in place without touching any other line: valid UTF-8 without
+// control characters, and every line blank, a comment, a complete [section] or a key=value, with
+// balanced quotes and escapes. Anything else is not a settings file that this program wrote or that a
+// person edited with care.
 bool isSound(const QByteArray& text);
 
 } // namespace IniText

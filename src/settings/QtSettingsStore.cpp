@@ -1,68 +1,68 @@
 #include "settings/QtSettingsStore.h"
 
+#include "platform/AtomicFileCopy.h"
+#include "platform/Directories.h"
+#include "platform/FreshCopy.h"
+#include "platform/NativePath.h"
+#include "platform/WholeFile.h"
 #include "settings/IniText.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QSettings>
-#include <optional>
+#include <QStandardPaths>
+#include <cerrno>
 
 namespace {
-constexpr int maxCopyNameAttempts = 100;
+// Far more than any settings file holds; a larger one is no settings file and is not taken into memory.
+constexpr qsizetype maxFileSize = qsizetype(1) << 20;
 
-// Nothing when the file exists but cannot be read; empty when there is no file.
-std::optional<QByteArray> currentText(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return file.exists() ? std::nullopt : std::optional<QByteArray>(QByteArray());
-    QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return text;
+// No file yet is no failure: nothing has been stored.
+bool isAbsent(const StepResult& read) {
+    return read.error == ENOENT;
 }
 
-bool writeAtomically(const QString& path, const QByteArray& text) {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
-}
-
-bool keepCopyAside(const QString& path, const QByteArray& text) {
-    const QString stem = path + QStringLiteral(".corrupt-") +
-                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (int attempt = 0; attempt < maxCopyNameAttempts; ++attempt) {
-        const QString copy = attempt == 0 ? stem : stem + QLatin1Char('-') + QString::number(attempt);
-        if (QFileInfo::exists(copy))
-            continue;
-        return writeAtomically(copy, text);
-    }
-    return false;
+QByteArray corruptCopyStem(const QByteArray& path) {
+    return path + ".corrupt-" +
+           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toLatin1();
 }
 } // namespace
 
+// Where QSettings(NativeFormat, UserScope, application) keeps its file, worked out without constructing
+// one: QSettings reads the file at once.
 QString QtSettingsStore::fileOf(const QString& application) {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, application).fileName();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
+           application + QStringLiteral(".conf");
 }
 
-QString QtSettingsStore::readSetting(const QString& application, const QString& section, const QString& key) {
-    const std::optional<QByteArray> text = currentText(fileOf(application));
-    return text ? IniText::value(*text, section, key) : QString();
+QString QtSettingsStore::location(const QString& application) {
+    return QDir::toNativeSeparators(fileOf(application));
 }
 
-bool QtSettingsStore::saveSetting(const QString& application, const QString& section, const QString& key,
-                                  const QString& value) {
-    const QString path = fileOf(application);
-    std::optional<QByteArray> text = currentText(path);
-    // What cannot be read cannot be kept, so it is not overwritten either.
-    if (!text)
-        return false;
-    if (!IniText::isSound(*text)) {
-        if (!keepCopyAside(path, *text))
-            return false;
-        text->clear();
+StoredSetting QtSettingsStore::readSetting(const QString& application, const QString& section,
+                                           const QString& key) {
+    const WholeFile file = readWholeFile(fs_, QFile::encodeName(fileOf(application)), maxFileSize);
+    if (!file.result)
+        return {{}, isAbsent(file.result) ? StepResult() : file.result};
+    return {IniText::value(file.bytes, section, key), {}};
+}
+
+StepResult QtSettingsStore::saveSetting(const QString& application, const QString& section,
+                                        const QString& key, const QString& value) {
+    const QByteArray path = QFile::encodeName(fileOf(application));
+    WholeFile current = readWholeFile(fs_, path, maxFileSize);
+    const bool tooLarge = current.result.error == EFBIG;
+    // What cannot be read cannot be kept, so it is not overwritten either; a file too large to be taken
+    // into memory can still be copied aside, as any other that is no settings file.
+    if (!current.result && !isAbsent(current.result) && !tooLarge)
+        return current.result;
+    if (tooLarge || !IniText::isSound(current.bytes)) {
+        if (const StepResult kept = copyToFreshName(fs_, path, corruptCopyStem(path)); !kept)
+            return kept;
+        current.bytes.clear();
     }
-    const std::optional<QByteArray> updated = IniText::withValue(*text, section, key, value);
-    return updated && QDir().mkpath(QFileInfo(path).absolutePath()) && writeAtomically(path, *updated);
+    if (isAbsent(current.result))
+        if (const StepResult made = makeDirectories(NativePath::split(path).directory); !made)
+            return made;
+    return AtomicFileCopy(fs_).replace(path, IniText::withValue(current.bytes, section, key, value));
 }

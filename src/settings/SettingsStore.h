@@ -1,26 +1,32 @@
 #pragma once
 
+#include "platform/StepResult.h"
+
 #include <QString>
+
+// What a read found: the stored string, or the empty string when nothing is stored there; or, when the
+// store itself could not be read, its failure (and an empty string).
+struct StoredSetting {
+    QString value;
+    StepResult result;
+};
 
 // The per-user store of string values addressed by application, section and key.
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
 
-    // The stored string, or the empty string when nothing is stored there. Never creates anything.
-    virtual QString readSetting(const QString& application, const QString& section, const QString& key) = 0;
+    // Never creates anything. Nothing stored is no failure.
+    virtual StoredSetting readSetting(const QString& application, const QString& section,
+                                      const QString& key) = 0;
 
-    // Stores the value exactly as given. False when the store could not be written.
-    virtual bool saveSetting(const QString& application, const QString& section, const QString& key,
-                             const QString& value) = 0;
+    // Stores the value exactly as given.
+    virtual StepResult saveSetting(const QString& application, const QString& section, const QString& key,
+                                   const QString& value) = 0;
 
-    // For the report of a failed save: where the application's values are kept, and the system's words
-    // for why that place cannot be written now. Empty where a store cannot tell.
+    // Where the application's values are kept, for the report of a failed step; empty where a store
+    // cannot tell.
     virtual QString location(const QString& application) {
-        Q_UNUSED(application);
-        return {};
-    }
-    virtual QString whyNotWritable(const QString& application) {
         Q_UNUSED(application);
         return {};
     }

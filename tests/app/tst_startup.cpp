@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QPushButton>
 #include <QtTest>
+#include <sys/stat.h>
 
 class StartupTest : public QObject {
     Q_OBJECT
@@ -30,11 +31,21 @@ private slots:
         QVERIFY(h.prompter.requests.isEmpty());
     }
 
+    void readsTheStoredDirectory_data() {
+        QTest::addColumn<bool>("pipe"); // in the settings file's place, with no writer
+        QTest::newRow("stored") << false;
+        QTest::newRow("a pipe as the settings file: goes on quietly") << true;
+    }
     void readsTheStoredDirectory() {
+        QFETCH(bool, pipe);
         Form1Harness h;
         h.storePalaceDirectory();
+        const QString file = QtSettingsStore::fileOf(QStringLiteral("Stowbox"));
+        if (pipe)
+            QVERIFY(QFile::remove(file) && mkfifo(QFile::encodeName(file).constData(), 0600) == 0);
         h.start();
-        QCOMPARE(h.probe().Selpath, h.palaceDirectory());
+        QCOMPARE(h.probe().Selpath, pipe ? QString() : h.palaceDirectory());
+        QVERIFY(h.prompter.requests.isEmpty());
     }
 
     void listsTheProgramDirectoryWhateverTheCurrentDirectory() {

@@ -86,25 +86,31 @@ private slots:
 
     void failedStartShowsTheMessage_data() {
         QTest::addColumn<bool>("safetyOff");
-        QTest::newRow("safety on") << false;
-        QTest::newRow("safety off") << true;
+        QTest::addColumn<bool>("unreadable"); // the settings file: then nothing is asked or started
+        QTest::newRow("safety on") << false << false;
+        QTest::newRow("safety off") << true << false;
+        QTest::newRow("settings file unreadable") << false << true;
     }
     void failedStartShowsTheMessage() {
         QFETCH(bool, safetyOff);
+        QFETCH(bool, unreadable);
         Form1Harness h;
         h.storePalaceDirectory();
         Form1Probe f = h.start();
         f.DSR = safetyOff ? 1 : 0;
         h.starter.succeeds = false;
-        if (!safetyOff)
-            h.prompter.answerMessage(6);
-        h.prompter.answerMessage(1);
+        if (unreadable)
+            h.makeSettingsUnreadable();
+        const bool asks = !safetyOff && !unreadable;
+        if (asks)
+            h.prompter.answerMessage(Pressed::Yes);
+        h.prompter.answerMessage(Pressed::Ok);
 
         f.Command3->click();
 
         QCOMPARE(describe(h.prompter.requests),
-                 safetyOff ? QStringList{palaceFilesError} : QStringList({startQuestion, palaceFilesError}));
-        QCOMPARE(h.starter.started.size(), 1);
+                 asks ? QStringList({startQuestion, palaceFilesError}) : QStringList{palaceFilesError});
+        QCOMPARE(h.starter.started.size(), unreadable ? 0 : 1);
         QVERIFY(h.prompter.unexpected.isEmpty());
         QCOMPARE(h.prompter.unusedAnswers(), 0);
     }

@@ -45,6 +45,7 @@ struct LoadCase {
 const QString unchangedControls = QStringLiteral("load:on save:on list:on delete:on rename:on");
 const QString afterFailedSave = QStringLiteral("load:on save:off list:on delete:on rename:on");
 const QString loadErrorMarker = QStringLiteral("<load error>");
+const QString settingsErrorMarker = QStringLiteral("<settings error>");
 
 } // namespace
 
@@ -180,6 +181,9 @@ private slots:
                         {},
                         unchangedControls,
                         false};
+        QTest::newRow("settings file unreadable: load error naming it, nothing asked or copied")
+            << LoadCase{Palace::Unreadable,    false, 0,  Setup::None,       {ok},
+                        {settingsErrorMarker}, {},    {}, unchangedControls, false};
         QTest::newRow("nothing stored: palace.prp of the current directory") << LoadCase{
             Palace::NotStored, false, 0, Setup::None, {no, ok}, {question, finalQuestion, loaded}, bagA, {},
             unchangedControls, false};
@@ -227,6 +231,11 @@ private slots:
                                               QString::fromLocal8Bit(std::strerror(ENOENT)));
         QStringList prompts = c.prompts;
         prompts.replaceInStrings(loadErrorMarker, loadError);
+        prompts.replaceInStrings(settingsErrorMarker,
+                                 messageRequest(QStringLiteral("Load Error"), 16,
+                                                QStringLiteral("Could not read the settings file %1.\r%2")
+                                                    .arg(QtSettingsStore::fileOf(QStringLiteral("Stowbox")),
+                                                         QString::fromLocal8Bit(std::strerror(EISDIR)))));
 
         scene.checkOutcome({.prompts = prompts,
                             .clientCalls = 1,

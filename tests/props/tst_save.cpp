@@ -34,6 +34,7 @@ private slots:
         QTest::addColumn<SaveCase>("c");
         const QString savedControls = QStringLiteral("load:off save:on list:on delete:on rename:on");
         const QString failedControls = QStringLiteral("load:off save:off list:on delete:on rename:on");
+        const QString unreadControls = QStringLiteral("load:off save:on list:on delete:on rename:on");
 
         QTest::newRow("client running: refused, nothing asked or changed")
             << SaveCase{Palace::Stored,
@@ -93,6 +94,8 @@ private slots:
         QTest::newRow("bag cannot be written (a folder of that name): error") << SaveCase{
             Palace::Stored, false, true, QStringLiteral("folder"), {askBagName, palaceFilesError}, {},
             failedControls, false};
+        QTest::newRow("settings file unreadable: error before the name, Save left on")
+            << SaveCase{Palace::Unreadable, false, true, {}, {palaceFilesError}, {}, unreadControls, false};
     }
 
     void outcomes() {
@@ -113,12 +116,9 @@ private slots:
             if (request.kind == FakePrompter::Request::Input)
                 controlsWhileAsked = controlStates(f);
         };
-        if (!c.clientRunning)
-            scene.h.prompter.answerText(c.typed);
-        for (int i = 1; i < c.prompts.size(); ++i)
-            scene.h.prompter.answerMessage(Pressed::Ok);
-        if (c.clientRunning)
-            scene.h.prompter.answerMessage(Pressed::Ok);
+        for (const QString& prompt : c.prompts)
+            prompt == askBagName ? scene.h.prompter.answerText(c.typed)
+                                 : scene.h.prompter.answerMessage(Pressed::Ok);
         QTest::mouseClick(f.Command2, Qt::LeftButton);
 
         scene.checkOutcome({.prompts = c.prompts,
@@ -131,7 +131,7 @@ private slots:
                             .selfile = c.selectFirst ? QStringLiteral("a.prp") : QString()});
         if (QTest::currentTestFailed())
             return;
-        if (!c.clientRunning)
+        if (c.prompts.contains(askBagName))
             QVERIFY2(controlsWhileAsked.startsWith(QStringLiteral("load:off save:off list:off")),
                      qPrintable(controlsWhileAsked));
         if (!c.savedAs.isEmpty() && c.refreshed)

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cerrno>
@@ -103,6 +104,15 @@ QByteArray filled(int kib, char seed) {
 QStringList everythingIn(const QString& directory) {
     return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                      QDir::Name);
+}
+
+// Writes into the directory until its file system is full.
+bool fillUp(const QString& directory) {
+    QFile filler(directory + QStringLiteral("/filler"));
+    while (filler.isOpen() || filler.open(QIODevice::WriteOnly))
+        if (filler.write(filled(4, 'F')) < 0 || !filler.flush())
+            return true;
+    return false;
 }
 
 // Runs checks in a forked child that has dropped root; false when the child failed or could not drop it.
@@ -340,6 +350,57 @@ private slots:
         // Paths in a mount's own trash are relative to its top, as it may be mounted elsewhere next time.
         const QByteArray path = can.isEmpty() ? QFile::encodeName(mount) + "/bags/a.prp" : "bags/a.prp";
         QVERIFY(readFile(kept + "/info/a.prp.trashinfo").contains("\nPath=" + path + "\n"));
+    }
+
+    // Reading the setting touches nothing but its file; a write that finds the disk full keeps every byte.
+    void settingsOnFaultyDisks_data() {
+        QTest::addColumn<Medium>("medium");
+        QTest::addColumn<bool>("temporaryFolder"); // on the small or read-only file system; else the settings
+        QTest::addColumn<QByteArray>("before");    // the settings file; empty: as the path dialog writes it
+        QTest::newRow("full temporary folder: read") << Medium::SmallTmpfs << true << QByteArray();
+        QTest::newRow("read-only temporary folder: read") << Medium::ReadOnly << true << QByteArray();
+        QTest::newRow("full settings disk: Ok reports, the file stays")
+            << Medium::SmallTmpfs << false << QByteArray();
+        QTest::newRow("full settings disk, corrupt file: Ok reports, nothing half-kept")
+            << Medium::SmallTmpfs << false << QByteArray("\x01 not settings\n");
+    }
+
+    void settingsOnFaultyDisks() {
+        QFETCH(Medium, medium);
+        QFETCH(bool, temporaryFolder);
+        QFETCH(QByteArray, before);
+        if (!mounts_)
+            QSKIP(qPrintable("no file system can be mounted here: " + noMountReason_));
+        Form1Harness h;
+        const QTemporaryDir temporary;
+        const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+        TmpfsMount tmpfs(temporaryFolder ? temporary.path() : config, tmpfsKiB);
+        QVERIFY2(tmpfs.error.isEmpty(), qPrintable("mounting a tmpfs: " + tmpfs.error));
+        h.storePalaceDirectory();
+        const QString settingsFile = config + QStringLiteral("/Stowbox.conf");
+        if (!before.isEmpty())
+            writeFile(settingsFile, before);
+        const QByteArray stored = readFile(settingsFile);
+        QVERIFY(medium == Medium::ReadOnly ? tmpfs.makeReadOnly()
+                                           : fillUp(temporaryFolder ? temporary.path() : config));
+        const QByteArray temporaryBefore = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(temporary.path()));
+        Form1Probe f = h.start();
+        qputenv("TMPDIR", temporaryBefore);
+        QCOMPARE(f.Selpath, before.isEmpty() ? h.palaceDirectory() : QString());
+        if (temporaryFolder)
+            return;
+        f.menPpal->trigger();
+        f.dialog().Selpath = h.palaceDir.path();
+        h.prompter.answerMessage(Pressed::Ok);
+        f.dialog().Command1->click();
+        const QString reported = "The Palace directory could not be stored.\rThe settings file " + settingsFile +
+                                 " cannot be written: " + systemError(ENOSPC) + ".\rNothing was changed.";
+        QCOMPARE(describe(h.prompter.requests), QStringList{messageRequest("Settings Error", 16, reported)});
+        QVERIFY(f.pathDialog()->isVisible());
+        QCOMPARE(readFile(settingsFile), stored);
+        QCOMPARE(everythingIn(config),
+                 QStringList({QStringLiteral("Stowbox.conf"), QStringLiteral("filler")}));
     }
 };
 

@@ -17,8 +17,9 @@ using DialogDriver::navigate;
 namespace {
 
 QString storedPath(Form1Harness& h) {
-    return h.settings.readSetting(PalacePathSetting::application, PalacePathSetting::section,
-                                  PalacePathSetting::key);
+    return h.settings
+        .readSetting(PalacePathSetting::application, PalacePathSetting::section, PalacePathSetting::key)
+        .value;
 }
 
 } // namespace
@@ -104,8 +105,10 @@ private slots:
         // The main window learns nothing: its operations read the store afresh, and find the new value.
         QCOMPARE(f.Selpath, QString());
         QCOMPARE(storedPath(h), h.palaceDirectory());
-        QCOMPARE(QtSettingsStore().readSetting(PalacePathSetting::application, PalacePathSetting::section,
-                                               PalacePathSetting::key),
+        QCOMPARE(QtSettingsStore(h.fileSystem)
+                     .readSetting(PalacePathSetting::application, PalacePathSetting::section,
+                                  PalacePathSetting::key)
+                     .value,
                  h.palaceDirectory());
         QVERIFY(h.prompter.requests.isEmpty());
 

@@ -1,4 +1,5 @@
 #include "app/Form2Texts.h"
+#include "platform/PosixFileSystem.h"
 #include "settings/QtSettingsStore.h"
 
 #include <QDir>
@@ -41,11 +42,11 @@ Outcome saveInChild(Barrier barrier, const QString& configDir) {
             if (!nobody || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
                 _exit(3);
         }
-        QtSettingsStore store;
-        const bool saved = store.saveSetting("Stowbox", "Spath", "Pathkey", "/somewhere/");
-        const QByteArray report = (QString::number(saved) + '\n' + store.location("Stowbox") + '\n' +
-                                   store.whyNotWritable("Stowbox"))
-                                      .toUtf8();
+        PosixFileSystem fs;
+        QtSettingsStore store(fs);
+        const StepResult saved = store.saveSetting("Stowbox", "Spath", "Pathkey", "/somewhere/");
+        const QByteArray report =
+            (QString::number(saved.ok) + '\n' + store.location("Stowbox") + '\n' + saved.reason).toUtf8();
         const bool written = write(channel[1], report.constData(), size_t(report.size())) == report.size();
         _exit(written ? 0 : 1);
     }
@@ -109,9 +110,11 @@ private slots:
 
     // A writable store has nothing to explain.
     void writableStoreGivesNoReason() {
-        QtSettingsStore store;
-        QVERIFY(store.saveSetting("Stowbox", "Spath", "Pathkey", "/somewhere/"));
-        QCOMPARE(store.whyNotWritable("Stowbox"), QString());
+        PosixFileSystem fs;
+        const StepResult saved =
+            QtSettingsStore(fs).saveSetting("Stowbox", "Spath", "Pathkey", "/somewhere/");
+        QVERIFY(saved);
+        QCOMPARE(saved.reason, QString());
         QVERIFY(QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Stowbox.conf"));
     }
 };

@@ -1,5 +1,10 @@
 #include "settings/IniText.h"
 
+#include "support/FileBytes.h"
+
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class IniTextTest : public QObject {
@@ -28,6 +33,7 @@ private slots:
         QTest::newRow("truncated utf-8") << QByteArray("[Spath]\nPathkey=\xc3") << false;
         QTest::newRow("nul") << QByteArray("[Spath]\nPathkey=a\0b\n", 19) << false;
         QTest::newRow("escape character") << QByteArray("[Spath]\nPathkey=\x1b[0m\n") << false;
+        QTest::newRow("open quote in a heading") << QByteArray("[Spath] \"\nPathkey=/x/\n") << false;
     }
 
     void isSound() {
@@ -45,14 +51,54 @@ private slots:
         QCOMPARE(IniText::value("", "Spath", "Pathkey"), QString());
     }
 
-    void withValueReplacesOnlyItsKey() {
-        const std::optional<QByteArray> text = IniText::withValue(
-            "[Other]\na=1\n\n[Spath]\nPathkey=/old/\nother=2\n", "Spath", "Pathkey", "/new/");
-        QVERIFY(text);
-        QVERIFY(IniText::isSound(*text));
-        QCOMPARE(IniText::value(*text, "Spath", "Pathkey"), QStringLiteral("/new/"));
-        QCOMPARE(IniText::value(*text, "Spath", "other"), QStringLiteral("2"));
-        QCOMPARE(IniText::value(*text, "Other", "a"), QStringLiteral("1"));
+    // Texts put together at random from what Qt's reader treats specially: the value reads as QSettings
+    // reads it, and a new value (as odd) set in a sound text is what QSettings then reads, all else
+    // unchanged.
+    void valuesAsQtReadsThem() {
+        const QList<QByteArray> headings = {"[Spath]", " [Spath] ;c", "[Other]", "[General]", "[Other"};
+        const QList<QByteArray> keys = {"Pathkey",      " Pathkey\t", "Path%6bey",
+                                        "%U0050athkey", "pathkey",    "other"};
+        const QList<QByteArray> pieces = {
+            " ",        "\t",   "\"",          "\\",  "\\\"", ";",   ",",        "=",
+            "@",        "@@",   "@ByteArray(", ")",   "a",    "/x/", "\xc3\xa9", "@Rect(1 2 3 4)",
+            "@String(", "\\x4", "\\101",       "\\n", "\\\n", "\n"};
+        const QList<QByteArray> lineEnds = {"\n", "\r\n", "\r"};
+        QTemporaryDir folder;
+        int files = 0;
+        const QString lazily = QStringLiteral("<read alone>"); // no key: keys here have no '<'
+        // The value and then every key as QSettings reads them, from a file of its own: it keeps what it
+        // read.
+        const auto qtReads = [&](const QByteArray& text) {
+            const QString path = folder.filePath(QString::number(++files));
+            writeFile(path, text);
+            QSettings settings(path, QSettings::IniFormat);
+            QVariantMap all{{lazily, settings.value("Spath/Pathkey")}};
+            for (const QString& key : settings.allKeys())
+                all.insert(key, settings.value(key));
+            return all;
+        };
+        QRandomGenerator random(20240607);
+        const auto any = [&](const QList<QByteArray>& list) {
+            return list[random.bounded(int(list.size()))];
+        };
+        for (int round = 0; round < 3000; ++round) {
+            QByteArray text = random.bounded(8) == 0 ? "\xef\xbb\xbf" : "";
+            for (int line = random.bounded(1, 6); line > 0; --line) {
+                text += random.bounded(3) == 0 ? any(headings) : any(keys) + '=';
+                for (int n = random.bounded(5); n > 0; --n)
+                    text += any(pieces);
+                text += any(lineEnds);
+            }
+            QVariantMap read = qtReads(text);
+            const QByteArray shown = text.toPercentEncoding();
+            QVERIFY2(IniText::value(text, "Spath", "Pathkey") == read.value(lazily).toString(), shown);
+            if (!IniText::isSound(text))
+                continue;
+            const QString value = QString::fromUtf8(any(pieces) + any(pieces) + any(pieces));
+            read.insert(lazily, value);
+            read.insert(QStringLiteral("Spath/Pathkey"), value);
+            QVERIFY2(qtReads(IniText::withValue(text, "Spath", "Pathkey", value)) == read, shown);
+        }
     }
 };
 

@@ -1,5 +1,6 @@
 #include "settings/QtSettingsStore.h"
 #include "support/ChildProcess.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FileBytes.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +18,10 @@ const QString app = PalacePathSetting::application;
 const QString section = PalacePathSetting::section;
 const QString key = PalacePathSetting::key;
 constexpr uid_t nobody = 65534;
+
+int openDescriptors() {
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::System).size());
+}
 } // namespace
 
 class SettingsStoreTest : public QObject {
@@ -24,11 +30,13 @@ class SettingsStoreTest : public QObject {
     QTemporaryDir home;
     QString configDir;
     int caseNumber = 0;
-    QtSettingsStore store;
+    PosixFileSystem fs;
+    QtSettingsStore store{fs};
 
     QString file() const { return configDir + QStringLiteral("/Stowbox.conf"); }
-    QString read() { return store.readSetting(app, section, key); }
-    bool save(const QString& value) { return store.saveSetting(app, section, key, value); }
+    StoredSetting readStored() { return store.readSetting(app, section, key); }
+    QString read() { return readStored().value; }
+    StepResult save(const QString& value) { return store.saveSetting(app, section, key, value); }
     QStringList corruptCopies() const {
         return QDir(configDir).entryList({QStringLiteral("Stowbox.conf.corrupt-*")},
                                          QDir::Files | QDir::Hidden);
@@ -42,11 +50,14 @@ private slots:
         QVERIFY(home.isValid());
         // Each case gets a config folder of its own that does not exist yet; the real one is never seen.
         QVERIFY(!qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"));
+        // The file any Qt program uses for these settings.
+        QCOMPARE(QtSettingsStore::fileOf(app),
+                 QSettings(QSettings::NativeFormat, QSettings::UserScope, app).fileName());
     }
 
     void init() {
         configDir = home.filePath(QStringLiteral("config-%1").arg(++caseNumber));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configDir);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configDir));
         QCOMPARE(QtSettingsStore::fileOf(app), file());
     }
 
@@ -65,13 +76,18 @@ private slots:
         QTest::newRow("non-ascii") << QStringLiteral("/home/jürgen/パレス/€/");
         QTest::newRow("empty") << QString();
         QTest::newRow("long") << QString(5000, QLatin1Char('p'));
+        QTest::newRow("nul before a hex digit") << QString::fromUtf16(u"a\0"
+                                                                      "1\x01"
+                                                                      "f",
+                                                                      5);
+        QTest::newRow("outside the basic plane") << QString::fromUtf8("/\xf0\x9f\x8e\xaa/");
     }
 
     void roundTrip() {
         QFETCH(QString, value);
         QVERIFY(save(value));
         QCOMPARE(read(), value);
-        QCOMPARE(QtSettingsStore().readSetting(app, section, key), value);
+        QCOMPARE(QtSettingsStore(fs).readSetting(app, section, key).value, value);
         // Written in Qt's own dialect, so any Qt program (and any later version of this one) reads it.
         QCOMPARE(
             QSettings(file(), QSettings::IniFormat).value(section + QStringLiteral("/") + key).toString(),
@@ -81,9 +97,12 @@ private slots:
 
     void replacingKeepsOtherEntries() {
         QVERIFY(QDir().mkpath(configDir));
-        writeFile(file(), "[General]\nother=1\n\n[Spath]\nPathkey=/old/\n\n[More]\nx=y\n");
+        writeFile(file(), "; mine\n[General]\nother = 1 ; why\n\n[Spath]\nPathkey=/old/\n\n[More]\nx=y\n");
         QVERIFY(save(QStringLiteral("/new/")));
         QCOMPARE(read(), QStringLiteral("/new/"));
+        // Every other line as it was, comments and spacing too.
+        QCOMPARE(readFile(file()),
+                 "; mine\n[General]\nother = 1 ; why\n\n[Spath]\nPathkey=/new/\n\n[More]\nx=y\n");
         QSettings settings(file(), QSettings::IniFormat);
         QCOMPARE(settings.value(QStringLiteral("other")).toString(), QStringLiteral("1"));
         QCOMPARE(settings.value(QStringLiteral("More/x")).toString(), QStringLiteral("y"));
@@ -196,11 +215,30 @@ private slots:
         QCOMPARE(kept, QStringList({"garbage 0", "garbage 1", "garbage 2"}));
     }
 
-    void storeThatIsAFolderIsLeftAlone() {
+    // What cannot be read is a failure of the store, not a value never stored, and it is not overwritten.
+    // Nothing in the file's place blocks the reader or fills its memory.
+    void storeThatIsNoFileIsLeftAlone_data() {
+        QTest::addColumn<mode_t>("type");
+        QTest::addColumn<int>("error");
+        QTest::newRow("a folder") << mode_t(S_IFDIR) << EISDIR;
+        QTest::newRow("a pipe with no writer") << mode_t(S_IFIFO) << EINVAL;
+        QTest::newRow("a link to a device without end") << mode_t(S_IFLNK) << EINVAL;
+    }
+    void storeThatIsNoFileIsLeftAlone() {
+        QFETCH(mode_t, type);
+        QFETCH(int, error);
         QVERIFY(QDir().mkpath(file()));
-        QCOMPARE(read(), QString());
-        QVERIFY(!save(QStringLiteral("/new/")));
-        QVERIFY(QFileInfo(file()).isDir());
+        const QByteArray path = QFile::encodeName(file());
+        if (type != S_IFDIR)
+            QVERIFY(rmdir(path) == 0 &&
+                    (type == S_IFIFO ? mkfifo(path, 0600) : symlink("/dev/zero", path)) == 0);
+        const QString reason = QString::fromLocal8Bit(std::strerror(error));
+        const StoredSetting stored = readStored();
+        QCOMPARE(stored.result.reason, reason);
+        QCOMPARE(stored.value, QString());
+        QCOMPARE(save(QStringLiteral("/new/")).reason, reason);
+        struct stat status {};
+        QVERIFY(lstat(path, &status) == 0 && (status.st_mode & S_IFMT) == type);
         QVERIFY(corruptCopies().isEmpty());
     }
 
@@ -209,7 +247,7 @@ private slots:
         QVERIFY(QDir().mkpath(configDir));
         writeFile(file(), "[Spath]\nPathkey=/secret/\n");
         QVERIFY(QFile::setPermissions(file(), QFileDevice::WriteOwner | QFileDevice::WriteUser));
-        const auto check = [this] { return read().isEmpty() && !save(QStringLiteral("/new/")) ? 0 : 1; };
+        const auto check = [this] { return !readStored().result && !save(QStringLiteral("/new/")) ? 0 : 1; };
         int status = 0;
         if (geteuid() == 0) {
             // Root reads anything: look through the eyes of an ordinary user, who may write the file.
@@ -225,6 +263,54 @@ private slots:
         QVERIFY(QFile::setPermissions(file(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         QCOMPARE(readFile(file()), QByteArray("[Spath]\nPathkey=/secret/\n"));
         QVERIFY(corruptCopies().isEmpty());
+    }
+
+    // Each call of a save made to fail in turn: the save gives the call's reason, the file holds its old
+    // bytes (the new ones once the last rename is done), a corrupt file's copy is whole or absent, and
+    // nothing is left behind. Only closing what was read may fail unnoticed.
+    void saveUnderEveryFault_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::newRow("a sound file") << QByteArray("; kept\n[Spath]\nPathkey=/old/\n");
+        QTest::newRow("a corrupt file") << QByteArray("[Spath\nPathkey=/old/\n");
+    }
+    void saveUnderEveryFault() {
+        using Call = FaultyFileSystem::Call;
+        QFETCH(QByteArray, before);
+        const auto run = [&](FaultyFileSystem& faulty) {
+            QDir(configDir).removeRecursively();
+            QDir().mkpath(configDir);
+            writeFile(file(), before);
+            return QtSettingsStore(faulty).saveSetting(app, section, key, QStringLiteral("/new/"));
+        };
+        FaultyFileSystem dry;
+        QVERIFY(run(dry));
+        const QByteArray after = readFile(file());
+        qsizetype lastRename = dry.trace.size();
+        while (lastRename > 0 && dry.trace[--lastRename].call != Call::Renameat) {
+        }
+        QHash<Call, int> seen;
+        for (qsizetype i = 0; i < dry.trace.size(); ++i) {
+            const Call call = dry.trace[i].call;
+            const int occurrence = ++seen[call];
+            for (const int error : call == Call::Write ? QList<int>{EIO, ENOSPC} : QList<int>{EIO}) {
+                FaultyFileSystem faulty;
+                faulty.fault = {call, occurrence, FaultyFileSystem::Effect::Fail, error};
+                const int descriptors = openDescriptors();
+                const StepResult result = run(faulty);
+                const QString what = QString::fromLatin1(FaultyFileSystem::nameOf(call)) + " #" +
+                                     QString::number(occurrence) + ": " + result.reason + " " +
+                                     configEntries().join(' ');
+                QVERIFY2(faulty.faultHit && openDescriptors() == descriptors, qPrintable(what));
+                QVERIFY2(result.ok ? call == Call::Close
+                                   : result.reason == QString::fromLocal8Bit(std::strerror(error)),
+                         qPrintable(what));
+                QVERIFY2(readFile(file()) == (result.ok || i > lastRename ? after : before), qPrintable(what));
+                QVERIFY2(corruptCopies().size() <= 1 && configEntries().size() == 1 + corruptCopies().size(),
+                         qPrintable(what));
+                for (const QString& copy : corruptCopies())
+                    QVERIFY2(readFile(configDir + QLatin1Char('/') + copy) == before, qPrintable(what));
+            }
+        }
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QHash>
 #include <QStringList>
+#include <cerrno>
 
 // Offers the drives a test sets, counting the reads.
 class FakeDriveSource : public DriveSource {
@@ -40,22 +41,20 @@ public:
     int saves = 0; // attempts, failed ones included
     QHash<QString, QString> values;
 
-    QString readSetting(const QString& application, const QString& section, const QString& key) override {
-        return values.value(address(application, section, key));
+    StoredSetting readSetting(const QString& application, const QString& section,
+                              const QString& key) override {
+        return {values.value(address(application, section, key)), {}};
     }
-    bool saveSetting(const QString& application, const QString& section, const QString& key,
-                     const QString& value) override {
+    StepResult saveSetting(const QString& application, const QString& section, const QString& key,
+                           const QString& value) override {
         ++saves;
         if (!writable)
-            return false;
+            return StepResult::fromErrno(EROFS);
         values.insert(address(application, section, key), value);
-        return true;
+        return {};
     }
     QString location(const QString& application) override {
         return QStringLiteral("/test/") + application + ".conf";
-    }
-    QString whyNotWritable(const QString&) override {
-        return writable ? QString() : QStringLiteral("Read-only file system");
     }
 
 private:

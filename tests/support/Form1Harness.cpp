@@ -22,6 +22,7 @@ Form1Harness::Form1Harness() : previousCurrentDir_(QDir::currentPath()) {
     if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
         qFatal("tests must run with their own XDG_CONFIG_HOME (run them through ctest)");
     QFile::remove(config + QStringLiteral("/Stowbox.conf"));
+    QDir(config + QStringLiteral("/Stowbox.conf")).removeRecursively();
     QDir::setCurrent(currentDir.path());
 }
 
@@ -31,6 +32,7 @@ Form1Harness::Form1Harness(Palace palace) : Form1Harness() {
     writeFile(bagPath(QStringLiteral("myprop.prp")), myPropBytes);
     switch (palace) {
     case Palace::Stored:
+    case Palace::Unreadable:
         storePalaceDirectory();
         writeFile(livePath(), liveBytes);
         break;
@@ -63,6 +65,8 @@ Form1& Form1Harness::start() {
                                               programDir.path(), [this] { ++endProgramCalls; }});
     if (palace_ == Palace::StoredAfterStart)
         storePalaceDirectory();
+    if (palace_ == Palace::Unreadable)
+        makeSettingsUnreadable();
     return *form;
 }
 
@@ -79,6 +83,12 @@ Form1& Form1Harness::open(const QString& selectName) {
 void Form1Harness::storePalaceDirectory() {
     settings.saveSetting(PalacePathSetting::application, PalacePathSetting::section, PalacePathSetting::key,
                          palaceDirectory());
+}
+
+void Form1Harness::makeSettingsUnreadable() {
+    const QString file = QtSettingsStore::fileOf(PalacePathSetting::application);
+    QFile::remove(file);
+    QDir().mkpath(file);
 }
 
 QString Form1Harness::palaceDirectory() const {

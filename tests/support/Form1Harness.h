@@ -31,6 +31,7 @@ public:
         StoredAfterStart, // as Stored, but written to the settings only after the window has started
         NoLiveFile,       // stored, but palace.prp is missing
         DirectoryGone,    // a directory that does not exist is stored
+        Unreadable,       // as Stored, but after start-up a folder takes the settings file's place
         NotStored,        // nothing stored and no palace.prp in the current directory
         NotStoredLiveHere // nothing stored, palace.prp in the current directory
     };
@@ -60,7 +61,7 @@ public:
     QTemporaryDir currentDir;
     PosixFileSystem fileSystem;
     BagStore bags{fileSystem};
-    QtSettingsStore settings;
+    QtSettingsStore settings{fileSystem};
     FakeClientDetector client;
     FakeProgramStarter starter;
     FakePrompter prompter;
@@ -78,6 +79,8 @@ public:
 
     // Stores the Palace directory as the path dialog would: with a trailing separator.
     void storePalaceDirectory();
+    // Puts a folder in the settings file's place: the store can then not be read.
+    static void makeSettingsUnreadable();
     QString palaceDirectory() const; // with trailing separator
     QString bagPath(const QString& name) const;
     QString livePath() const;
