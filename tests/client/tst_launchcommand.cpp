@@ -15,10 +15,10 @@ const FileKind run = FileKind::Runnable;
 const FileKind inert = FileKind::Inert;
 
 Command direct(const QString& program) {
-    return {Command::Direct, program, {}};
+    return {Command::Direct, program, {}, {}};
 }
 Command wine(const QString& winePath, const QString& program) {
-    return {Command::ThroughWine, winePath, {program}};
+    return {Command::ThroughWine, winePath, {program}, {}};
 }
 const Command notFound{};
 
@@ -89,14 +89,55 @@ private slots:
         QFETCH(Files, files);
         QFETCH(Command, expected);
         QStringList probed;
-        const Command chosen = LaunchCommand::choose(path, searchPath, [&](const QString& file) {
+        const auto probe = [&](const QString& file) {
             probed.append(file);
             return files.value(file, FileKind::Missing);
-        });
+        };
+        const Command chosen =
+            LaunchCommand::choose(path, {searchPath, {}, probe, [](const QString&) { return false; }});
         QVERIFY2(chosen == expected, qPrintable(QStringLiteral("got kind %1, %2 %3 after probing %4")
                                                     .arg(chosen.kind)
                                                     .arg(chosen.program, chosen.arguments.join(' '),
                                                          probed.join(QStringLiteral(", ")))));
+    }
+
+    // A client run through Wine gets the prefix that holds it; $WINEPREFIX is "" when not set.
+    void winePrefix_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("winePrefix");
+        QTest::addColumn<QStringList>("prefixes");
+        QTest::addColumn<QStringList>("environment");
+        const QString own = QStringLiteral("/home/u/.wine-palace");
+        const QString client = own + QStringLiteral("/drive_c/Palace/palace32.exe");
+        QTest::newRow("its own prefix")
+            << client << "" << QStringList{own, "/home/u/.wine"} << QStringList{"WINEPREFIX=" + own};
+        QTest::newRow("doubled separator") << own + "/drive_c/Palace//palace32.exe"
+                                           << "" << QStringList{own} << QStringList{"WINEPREFIX=" + own};
+        QTest::newRow("the nearest prefix")
+            << "/p/drive_c/q/drive_c/palace32.exe"
+            << "" << QStringList{"/p", "/p/drive_c/q"} << QStringList{"WINEPREFIX=/p/drive_c/q"};
+        QTest::newRow("$WINEPREFIX elsewhere gives way")
+            << client << "/home/u/.wine" << QStringList{own, "/home/u/.wine"}
+            << QStringList{"WINEPREFIX=" + own};
+        QTest::newRow("$WINEPREFIX holding the client is kept")
+            << "/p/drive_c/q/drive_c/palace32.exe"
+            << "/p/" << QStringList{"/p", "/p/drive_c/q"} << QStringList{"WINEPREFIX=/p/"};
+        QTest::newRow("no prefix above: Wine's default")
+            << "/opt/Palace/palace32.exe"
+            << "/home/u/.wine" << QStringList{"/home/u/.wine"} << QStringList{};
+    }
+    void winePrefix() {
+        QFETCH(QString, path);
+        QFETCH(QString, winePrefix);
+        QFETCH(QStringList, prefixes);
+        QFETCH(QStringList, environment);
+        const Files files{{path, inert}, {"/w/wine", run}};
+        const Command chosen = LaunchCommand::choose(
+            path,
+            {"/w", winePrefix, [&](const QString& file) { return files.value(file, FileKind::Missing); },
+             [&](const QString& directory) { return prefixes.contains(directory); }});
+        QCOMPARE(chosen.kind, Command::ThroughWine);
+        QCOMPARE(chosen.environment, environment);
     }
 };
 

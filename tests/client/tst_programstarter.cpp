@@ -173,6 +173,30 @@ private slots:
         QCOMPARE(readFile(record), (QDir::currentPath() + '\n' + program + '\n').toLocal8Bit());
     }
 
+    // The client at .wine-palace/drive_c/Palace runs in .wine-palace, not in the $WINEPREFIX every test
+    // has. The stand-in wine becomes a long-lived process, so that its environment can be read.
+    void windowsProgramRunsInItsOwnPrefix() {
+        const QString prefix = inWork(QStringLiteral(".wine-palace"));
+        QVERIFY(QDir().mkpath(prefix + QStringLiteral("/drive_c/Palace")));
+        writeFile(prefix + QStringLiteral("/system.reg"), "WINE REGISTRY Version 2\n", readable);
+        const QString program = prefix + QStringLiteral("/drive_c/Palace/palace32.exe");
+        writeFile(program, "MZ", readable);
+        started = StandIn::copyAs(work->path(), QStringLiteral("client"));
+        QVERIFY(QDir().mkpath(inWork(QStringLiteral("bin"))));
+        writeFile(inWork(QStringLiteral("bin/wine")),
+                  "#!/bin/sh\nexec '" + QFile::encodeName(started) + "'\n", executable);
+        setSearchPath({inWork(QStringLiteral("bin"))});
+
+        QVERIFY(DetachedProgramStarter().startProgram(program, 1));
+
+        const QList<qint64> pids = waitForProcessesRunning(started);
+        QCOMPARE(pids.size(), 1);
+        const QByteArrayList environment =
+            readFile(QStringLiteral("/proc/%1/environ").arg(pids[0])).split('\0');
+        QVERIFY(qEnvironmentVariableIsSet("WINEPREFIX"));
+        QVERIFY(environment.contains("WINEPREFIX=" + QFile::encodeName(prefix)));
+    }
+
     void failedStarts_data() {
         QTest::addColumn<QString>("setUp");
         QTest::newRow("missing file") << "missing";
