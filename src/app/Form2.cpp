@@ -4,9 +4,11 @@
 #include "app/DriveList.h"
 #include "app/Form2Texts.h"
 #include "app/Images.h"
+#include "app/WindowPlacement.h"
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 
@@ -22,14 +24,12 @@ QPushButton* makeButton(QWidget* parent, const QString& caption, const QString& 
 
 } // namespace
 
-Form2::Form2(Form2Units units, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      units_(std::move(units)) {
+Form2::Form2(Form2Units units, const QWidget* mainWindow)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      units_(std::move(units)), mainWindow_(mainWindow) {
     setWindowTitle(Form2Texts::windowTitle);
     setWindowIcon(Images::pathDialog());
-    // First shown with its client area 425 by 320 pixels from the top-left corner of the screen.
-    setGeometry(425, 320, 312, 232);
     setFixedSize(312, 232);
 
     Dir1 = new DirList(units_.directories, this);
@@ -66,8 +66,18 @@ void Form2::showDialog() {
         setWindowState(windowState() & ~Qt::WindowMinimized);
     } else {
         Form_Load();
+        placeBesideMainWindow();
         show();
     }
     raise();
     activateWindow();
+}
+
+void Form2::placeBesideMainWindow() {
+    if (mainWindow_ == nullptr)
+        return;
+    // Before the window manager has framed the dialog its frame is unknown: the main window's is the
+    // best guess, from the same window manager.
+    const QSize frame = size() + mainWindow_->frameGeometry().size() - mainWindow_->size();
+    move(besideWindow(mainWindow_->frameGeometry(), frame, mainWindow_->screen()->availableGeometry()));
 }

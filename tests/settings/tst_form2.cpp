@@ -3,6 +3,7 @@
 #include "app/Form2.h"
 #include "app/Form2Texts.h"
 #include "app/MessageCodes.h"
+#include "settings/PathDialogStart.h"
 #include "support/DialogDriver.h"
 #include "support/DialogFakes.h"
 #include "support/FakePrompter.h"
@@ -30,6 +31,7 @@ struct Rig {
     FakePrompter prompter;
     FakeDriveSource drives;
     RefusingLister directories;
+    PathDialogStart start{settings, at("wine"), at("home")};
     std::unique_ptr<Form2> form;
     Form2Probe probe() const { return *form; }
 
@@ -40,7 +42,7 @@ struct Rig {
         directories.refused = {at("refused")};
         drives.list = {
             {"/", "/"}, {"c:", at("home/.wine/drive_c")}, {"e:", at("gone")}, {"f:", at("refused")}};
-        form = std::make_unique<Form2>(Form2Units{settings, prompter, drives, directories, at("home")});
+        form = std::make_unique<Form2>(Form2Units{settings, prompter, drives, directories, start});
     }
     QString at(const QString& relative) const { return root.path() + '/' + relative; }
     QString stored() const {
@@ -164,6 +166,42 @@ private slots:
         QCOMPARE(rig.probe().Drive1->currentIndex(), startDrive);
         QCOMPARE(rig.probe().Drive1->count(), 5);
         QCOMPARE(rig.probe().Selpath, native(rig.at("home/.wine/drive_c/Palace")));
+    }
+
+    // The lists start at the stored directory while it exists, else at the Wine prefix's drive_c; the drive
+    // list shows the drive that holds it. Placing them reports nothing.
+    void startPlace_data() {
+        QTest::addColumn<QString>("stored"); // under the temporary root; "" for nothing stored
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("drive");
+        QTest::newRow("stored directory") << "home/.wine/drive_c/Palace/"
+                                          << "home/.wine/drive_c/Palace"
+                                          << "c:";
+        QTest::newRow("after a second Ok") << "home/alpha//"
+                                           << "home/alpha"
+                                           << "/";
+        QTest::newRow("stored directory gone") << "gone/"
+                                               << "wine/drive_c"
+                                               << "w:";
+        QTest::newRow("nothing stored") << ""
+                                        << "wine/drive_c"
+                                        << "w:";
+    }
+
+    void startPlace() {
+        QFETCH(QString, stored);
+        QFETCH(QString, start);
+        QFETCH(QString, drive);
+        Rig rig;
+        QVERIFY(QDir().mkpath(rig.at("wine/drive_c")));
+        rig.drives.list.append({"w:", rig.at("wine/drive_c")});
+        if (!stored.isEmpty())
+            rig.settings.values.insert("Stowbox/Spath/Pathkey", rig.at(stored));
+        rig.form->showDialog();
+        QCOMPARE(rig.probe().Dir1->path(), native(rig.at(start)));
+        QCOMPARE(rig.probe().Drive1->currentText(), drive);
+        QCOMPARE(rig.probe().Text1->text(), QString());
+        QCOMPARE(rig.probe().Selpath, QString());
     }
 
     void startsAtTheInnermostDrive() {

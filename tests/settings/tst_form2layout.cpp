@@ -1,6 +1,7 @@
 #include "app/DirList.h"
 #include "app/DriveList.h"
 #include "app/Form2.h"
+#include "settings/PathDialogStart.h"
 #include "support/DialogFakes.h"
 #include "support/FakePrompter.h"
 #include "support/Form1Probe.h"
@@ -22,11 +23,12 @@ struct Rig {
     FakePrompter prompter;
     FakeDriveSource drives;
     RefusingLister directories;
+    PathDialogStart start{settings, home.filePath("wine"), home.path()};
     std::unique_ptr<Form2> form;
     Form2Probe probe() const { return *form; }
     Rig() {
         drives.list = {{"/", "/"}};
-        form = std::make_unique<Form2>(Form2Units{settings, prompter, drives, directories, home.path()});
+        form = std::make_unique<Form2>(Form2Units{settings, prompter, drives, directories, start});
     }
     QWidget* control(const QString& name) const {
         const QMap<QString, QWidget*> controls{{"Dir1", probe().Dir1},

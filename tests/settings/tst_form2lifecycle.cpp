@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 
@@ -41,7 +42,8 @@ private slots:
         QCOMPARE(f.Selpath, QString());
         QVERIFY(f.pathDialog());
         QVERIFY(f.pathDialog()->isVisible());
-        QCOMPARE(f.dialog().Dir1->path(), QDir::toNativeSeparators(QDir::homePath()));
+        // It shows where the setting points.
+        QCOMPARE(f.dialog().Dir1->path(), QDir::toNativeSeparators(h.palaceDir.path()));
         QCOMPARE(storedPath(h), h.palaceDirectory()); // opening stores nothing
     }
 
@@ -116,6 +118,46 @@ private slots:
         f.Command3->click();
         QCOMPARE(f.Selpath, h.palaceDirectory());
         QCOMPARE(h.starter.started, QStringList{h.palaceDir.filePath("palace32.exe")});
+
+        // Reopened, it starts where the setting now points.
+        f.menPpal->trigger();
+        QCOMPARE(f.dialog().Dir1->path(), QDir::toNativeSeparators(h.palaceDir.path()));
+    }
+
+    // The dialog opens beside the main window and wholly on its screen.
+    void opensBesideTheMainWindow_data() {
+        QTest::addColumn<QPoint>("mainAt");
+        QTest::newRow("room on the right") << QPoint(20, 20);
+        QTest::newRow("room on the left") << QPoint(460, 40);
+        QTest::newRow("near the bottom") << QPoint(460, 400);
+    }
+
+    void opensBesideTheMainWindow() {
+        QFETCH(QPoint, mainAt);
+        Form1Harness h;
+        Form1Probe f = h.start();
+        f.form.move(mainAt);
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        f.menPpal->trigger();
+        const QRect main = f.form.frameGeometry();
+        const QRect dialog = f.pathDialog()->frameGeometry();
+        const QRect screen = f.form.screen()->availableGeometry();
+        const QString where = QStringLiteral("main %1,%2 %3x%4, dialog %5,%6 %7x%8 on %9x%10")
+                                  .arg(main.x())
+                                  .arg(main.y())
+                                  .arg(main.width())
+                                  .arg(main.height())
+                                  .arg(dialog.x())
+                                  .arg(dialog.y())
+                                  .arg(dialog.width())
+                                  .arg(dialog.height())
+                                  .arg(screen.width())
+                                  .arg(screen.height());
+        QVERIFY2(screen.contains(dialog), qPrintable(where));
+        QVERIFY2(!dialog.intersects(main), qPrintable(where));
+        const int gap = std::max(dialog.left() - main.right(), main.left() - dialog.right());
+        QVERIFY2(gap > 0 && gap <= 16, qPrintable(where));
     }
 
     void closeEndsTheProgramStoringNothing() {

@@ -5,12 +5,14 @@
 #include "platform/DriveScanner.h"
 #include "platform/PosixFileSystem.h"
 #include "props/BagStore.h"
+#include "settings/PathDialogStart.h"
 #include "settings/QtSettingsStore.h"
 #include "support/FakePrompter.h"
 #include "support/Fakes.h"
 #include "support/Form1Probe.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -31,6 +33,7 @@ public:
     FakePrompter prompter;
     DriveScanner drives;
     DirectoryReader directories;
+    PathDialogStart dialogStart{settings, DriveScanner::winePrefix(), QDir::homePath()};
     int endProgramCalls = 0;
     std::unique_ptr<Form1> form;
 
