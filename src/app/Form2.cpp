@@ -1,7 +1,9 @@
 #include "app/Form2.h"
 
+#include "app/ControlTip.h"
 #include "app/DirList.h"
 #include "app/DriveList.h"
+#include "app/FocusRing.h"
 #include "app/Form2Texts.h"
 #include "app/Images.h"
 #include "app/WindowPlacement.h"
@@ -14,7 +16,7 @@ namespace {
 
 QPushButton* makeButton(QWidget* parent, const QString& caption, const QString& tip, QRect geometry) {
     auto* button = new QPushButton(caption, parent);
-    button->setToolTip(tip);
+    setTip(*button, tip);
     button->setGeometry(geometry);
     // Neither button answers Enter or Escape: only a click, or Space while it has the focus.
     button->setAutoDefault(false);
@@ -38,7 +40,7 @@ Form2::Form2(Form2Units units, const QWidget* mainWindow)
 
     Text1 = new QLineEdit(this);
     Text1->setGeometry(30, 10, 251, 24);
-    Text1->setToolTip(Form2Texts::pathTip);
+    setTip(*Text1, Form2Texts::pathTip);
     Text1->setAccessibleName(Form2Texts::pathName);
     // Only the program writes the path box; typing into it would suggest an effect it cannot have.
     Text1->setReadOnly(true);
@@ -54,6 +56,7 @@ Form2::Form2(Form2Units units, const QWidget* mainWindow)
     setTabOrder(Text1, Drive1);
     setTabOrder(Drive1, Command1);
     setTabOrder(Command1, Command2);
+    showFocusRing(*this);
 
     connect(Dir1, &DirList::changed, this, &Form2::Dir1_Change);
     connect(Drive1, &DriveList::changed, this, &Form2::Drive1_Change);

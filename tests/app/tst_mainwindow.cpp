@@ -2,6 +2,7 @@
 #include "app/Form1Texts.h"
 #include "support/Form1Harness.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QFrame>
 #include <QLabel>
@@ -126,6 +127,8 @@ private slots:
         QWidget* w = control(f, name);
         QCOMPARE(inClientArea(f, w), rect);
         QCOMPARE(w->toolTip(), tip);
+        // What a screen reader gives as the control's description.
+        QCOMPARE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Description), tip);
         QCOMPARE(w->isEnabled(), enabled);
         QCOMPARE(w->isVisible(), visible);
         if (!accessibleName.isEmpty())
@@ -142,6 +145,26 @@ private slots:
             for (const QString& text : {Form1Texts::safetyOn, Form1Texts::safetyOff})
                 QVERIFY(label->fontMetrics().horizontalAdvance(text) <= label->width());
         }
+    }
+
+    // The keyboard focus shows round the control that has it: the bag list also with no entry current.
+    void focusShows_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("bag list") << "File1";
+        QTest::newRow("lamp box") << "Picture1";
+    }
+    void focusShows() {
+        QFETCH(QString, name);
+        Form1Harness h;
+        Form1Harness::writeFile(h.bagPath("a.prp"), "a");
+        Form1Probe f = h.start();
+        f.form.show();
+        QApplication::setActiveWindow(&f.form);
+        QVERIFY(QTest::qWaitForWindowActive(&f.form));
+        const FocusMark mark = focusMarkAround(*control(f, name), *f.Command2);
+        QVERIFY2(mark.changed * 2 >= mark.band,
+                 qPrintable(QStringLiteral("%1 of %2").arg(mark.changed).arg(mark.band)));
+        QVERIFY(!f.File1->currentIndex().isValid());
     }
 
     // Each picture box: a 2-pixel sunken border round its 37 x 18 image, drawn unscaled from the top left.

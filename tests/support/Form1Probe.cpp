@@ -4,7 +4,9 @@
 #include "app/Form1.h"
 
 #include <QAction>
+#include <QImage>
 #include <QPushButton>
+#include <QRegion>
 
 namespace {
 
@@ -48,4 +50,21 @@ QString messageRequest(const QString& title, int style, const QString& text) {
 
 QString inputRequest(const QString& title, const QString& prompt, const QString& defaultText) {
     return describe(FakePrompter::Request{FakePrompter::Request::Input, prompt, 0, title, defaultText});
+}
+
+FocusMark focusMarkAround(QWidget& control, QWidget& elsewhere) {
+    QWidget* window = control.window();
+    elsewhere.setFocus(Qt::TabFocusReason);
+    const QImage before = window->grab().toImage();
+    control.setFocus(Qt::TabFocusReason);
+    const QImage after = window->grab().toImage();
+    const QRect inner(control.mapTo(window, QPoint(0, 0)), control.size());
+    FocusMark mark;
+    for (const QRect& part : (QRegion(inner.adjusted(-2, -2, 2, 2)) - inner) & window->rect())
+        for (int y = part.top(); y <= part.bottom(); ++y)
+            for (int x = part.left(); x <= part.right(); ++x) {
+                ++mark.band;
+                mark.changed += before.pixel(x, y) != after.pixel(x, y) ? 1 : 0;
+            }
+    return mark;
 }
