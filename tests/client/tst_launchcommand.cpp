@@ -101,43 +101,26 @@ private slots:
                                                          probed.join(QStringLiteral(", ")))));
     }
 
-    // A client run through Wine gets the prefix that holds it; $WINEPREFIX is "" when not set.
+    // A client run through Wine gets the prefix that holds it. Prefixes here: /home/u/.wine,
+    // /home/u/.wine-palace, /p and /p/drive_c/q; $WINEPREFIX is "" when not set.
     void winePrefix_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("winePrefix");
-        QTest::addColumn<QStringList>("prefixes");
-        QTest::addColumn<QStringList>("environment");
-        const QString own = QStringLiteral("/home/u/.wine-palace");
-        const QString client = own + QStringLiteral("/drive_c/Palace/palace32.exe");
-        QTest::newRow("its own prefix")
-            << client << "" << QStringList{own, "/home/u/.wine"} << QStringList{"WINEPREFIX=" + own};
-        QTest::newRow("doubled separator") << own + "/drive_c/Palace//palace32.exe"
-                                           << "" << QStringList{own} << QStringList{"WINEPREFIX=" + own};
-        QTest::newRow("the nearest prefix")
-            << "/p/drive_c/q/drive_c/palace32.exe"
-            << "" << QStringList{"/p", "/p/drive_c/q"} << QStringList{"WINEPREFIX=/p/drive_c/q"};
-        QTest::newRow("$WINEPREFIX elsewhere gives way")
-            << client << "/home/u/.wine" << QStringList{own, "/home/u/.wine"}
-            << QStringList{"WINEPREFIX=" + own};
-        QTest::newRow("$WINEPREFIX holding the client is kept")
-            << "/p/drive_c/q/drive_c/palace32.exe"
-            << "/p/" << QStringList{"/p", "/p/drive_c/q"} << QStringList{"WINEPREFIX=/p/"};
-        QTest::newRow("no prefix above: Wine's default")
-            << "/opt/Palace/palace32.exe"
-            << "/home/u/.wine" << QStringList{"/home/u/.wine"} << QStringList{};
+        QTest::addColumn<QStringList>("clientSetPrefix");
+        QTest::newRow("its own") << QStringList{"/home/u/.wine-palace/drive_c/P//palace32.exe", "",
+                                                "/home/u/.wine-palace"};
+        QTest::newRow("the nearest, not one set elsewhere")
+            << QStringList{"/p/drive_c/q/drive_c/palace32.exe", "/home/u/.wine", "/p/drive_c/q"};
+        QTest::newRow("the one set, holding it")
+            << QStringList{"/p/drive_c/q/drive_c/palace32.exe", "/p/", "/p/"};
     }
     void winePrefix() {
-        QFETCH(QString, path);
-        QFETCH(QString, winePrefix);
-        QFETCH(QStringList, prefixes);
-        QFETCH(QStringList, environment);
-        const Files files{{path, inert}, {"/w/wine", run}};
+        QFETCH(QStringList, clientSetPrefix);
+        const QString client = clientSetPrefix[0];
+        const QStringList prefixes{"/home/u/.wine", "/home/u/.wine-palace", "/p", "/p/drive_c/q"};
         const Command chosen = LaunchCommand::choose(
-            path,
-            {"/w", winePrefix, [&](const QString& file) { return files.value(file, FileKind::Missing); },
+            client,
+            {"/w", clientSetPrefix[1], [&](const QString& file) { return file == client ? inert : run; },
              [&](const QString& directory) { return prefixes.contains(directory); }});
-        QCOMPARE(chosen.kind, Command::ThroughWine);
-        QCOMPARE(chosen.environment, environment);
+        QCOMPARE(chosen.environment, QStringList{"WINEPREFIX=" + clientSetPrefix[2]});
     }
 };
 

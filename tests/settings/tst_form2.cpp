@@ -168,40 +168,25 @@ private slots:
         QCOMPARE(rig.probe().Selpath, native(rig.at("home/.wine/drive_c/Palace")));
     }
 
-    // The lists start at the stored directory while it exists, else at the Wine prefix's drive_c; the drive
-    // list shows the drive that holds it. Placing them reports nothing.
+    // The lists start at the stored directory while it exists, else at the Wine prefix's drive_c, and the
+    // drive list shows the drive that holds it; placing them reports nothing.
     void startPlace_data() {
-        QTest::addColumn<QString>("stored"); // under the temporary root; "" for nothing stored
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<QString>("drive");
-        QTest::newRow("stored directory") << "home/.wine/drive_c/Palace/"
-                                          << "home/.wine/drive_c/Palace"
-                                          << "c:";
-        QTest::newRow("after a second Ok") << "home/alpha//"
-                                           << "home/alpha"
-                                           << "/";
-        QTest::newRow("stored directory gone") << "gone/"
-                                               << "wine/drive_c"
-                                               << "w:";
-        QTest::newRow("nothing stored") << ""
-                                        << "wine/drive_c"
-                                        << "w:";
+        QTest::addColumn<QStringList>("storedStartDrive"); // directories under the temporary root
+        QTest::newRow("stored") << QStringList{"home/.wine/drive_c/Palace/", "home/.wine/drive_c/Palace",
+                                               "c:"};
+        QTest::newRow("stored by a second Ok") << QStringList{"home/alpha//", "home/alpha", "/"};
+        QTest::newRow("stored, gone") << QStringList{"gone/", "wine/drive_c", "w:"};
     }
-
     void startPlace() {
-        QFETCH(QString, stored);
-        QFETCH(QString, start);
-        QFETCH(QString, drive);
+        QFETCH(QStringList, storedStartDrive);
         Rig rig;
         QVERIFY(QDir().mkpath(rig.at("wine/drive_c")));
         rig.drives.list.append({"w:", rig.at("wine/drive_c")});
-        if (!stored.isEmpty())
-            rig.settings.values.insert("Stowbox/Spath/Pathkey", rig.at(stored));
+        rig.settings.values.insert("Stowbox/Spath/Pathkey", rig.at(storedStartDrive[0]));
         rig.form->showDialog();
-        QCOMPARE(rig.probe().Dir1->path(), native(rig.at(start)));
-        QCOMPARE(rig.probe().Drive1->currentText(), drive);
-        QCOMPARE(rig.probe().Text1->text(), QString());
-        QCOMPARE(rig.probe().Selpath, QString());
+        QCOMPARE(rig.probe().Dir1->path(), native(rig.at(storedStartDrive[1])));
+        QCOMPARE(rig.probe().Drive1->currentText(), storedStartDrive[2]);
+        QCOMPARE(rig.probe().Text1->text() + rig.probe().Selpath, QString());
     }
 
     void startsAtTheInnermostDrive() {

@@ -118,20 +118,15 @@ private slots:
         f.Command3->click();
         QCOMPARE(f.Selpath, h.palaceDirectory());
         QCOMPARE(h.starter.started, QStringList{h.palaceDir.filePath("palace32.exe")});
-
-        // Reopened, it starts where the setting now points.
-        f.menPpal->trigger();
-        QCOMPARE(f.dialog().Dir1->path(), QDir::toNativeSeparators(h.palaceDir.path()));
     }
 
     // The dialog opens beside the main window and wholly on its screen.
     void opensBesideTheMainWindow_data() {
         QTest::addColumn<QPoint>("mainAt");
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QTest::newRow("room on the right") << QPoint(20, 20);
-        QTest::newRow("room on the left") << QPoint(460, 40);
-        QTest::newRow("near the bottom") << QPoint(460, 400);
+        QTest::newRow("at the right bottom") << QPoint(screen.right() - 340, screen.bottom() - 200);
     }
-
     void opensBesideTheMainWindow() {
         QFETCH(QPoint, mainAt);
         Form1Harness h;
@@ -142,22 +137,9 @@ private slots:
         f.menPpal->trigger();
         const QRect main = f.form.frameGeometry();
         const QRect dialog = f.pathDialog()->frameGeometry();
-        const QRect screen = f.form.screen()->availableGeometry();
-        const QString where = QStringLiteral("main %1,%2 %3x%4, dialog %5,%6 %7x%8 on %9x%10")
-                                  .arg(main.x())
-                                  .arg(main.y())
-                                  .arg(main.width())
-                                  .arg(main.height())
-                                  .arg(dialog.x())
-                                  .arg(dialog.y())
-                                  .arg(dialog.width())
-                                  .arg(dialog.height())
-                                  .arg(screen.width())
-                                  .arg(screen.height());
-        QVERIFY2(screen.contains(dialog), qPrintable(where));
-        QVERIFY2(!dialog.intersects(main), qPrintable(where));
         const int gap = std::max(dialog.left() - main.right(), main.left() - dialog.right());
-        QVERIFY2(gap > 0 && gap <= 16, qPrintable(where));
+        QVERIFY(f.form.screen()->availableGeometry().contains(dialog));
+        QVERIFY(!dialog.intersects(main) && gap > 0 && gap <= 16);
     }
 
     void closeEndsTheProgramStoringNothing() {

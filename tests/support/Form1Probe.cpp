@@ -4,9 +4,10 @@
 #include "app/Form1.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QPushButton>
-#include <QRegion>
+#include <QTest>
 
 namespace {
 
@@ -52,19 +53,20 @@ QString inputRequest(const QString& title, const QString& prompt, const QString&
     return describe(FakePrompter::Request{FakePrompter::Request::Input, prompt, 0, title, defaultText});
 }
 
-FocusMark focusMarkAround(QWidget& control, QWidget& elsewhere) {
+bool focusShowsAround(QWidget& control, QWidget& elsewhere) {
     QWidget* window = control.window();
+    window->show();
+    QApplication::setActiveWindow(window);
+    if (!QTest::qWaitForWindowActive(window))
+        return false;
     elsewhere.setFocus(Qt::TabFocusReason);
     const QImage before = window->grab().toImage();
     control.setFocus(Qt::TabFocusReason);
     const QImage after = window->grab().toImage();
-    const QRect inner(control.mapTo(window, QPoint(0, 0)), control.size());
-    FocusMark mark;
-    for (const QRect& part : (QRegion(inner.adjusted(-2, -2, 2, 2)) - inner) & window->rect())
-        for (int y = part.top(); y <= part.bottom(); ++y)
-            for (int x = part.left(); x <= part.right(); ++x) {
-                ++mark.band;
-                mark.changed += before.pixel(x, y) != after.pixel(x, y) ? 1 : 0;
-            }
-    return mark;
+    const QRect r(control.mapTo(window, QPoint(0, 0)), control.size());
+    int changed = 0;
+    for (const QPoint at : {QPoint(r.left() - 2, r.center().y()), QPoint(r.right() + 2, r.center().y()),
+                            QPoint(r.center().x(), r.top() - 2), QPoint(r.center().x(), r.bottom() + 2)})
+        changed += window->rect().contains(at) && before.pixel(at) != after.pixel(at) ? 1 : 0;
+    return changed >= 3;
 }

@@ -81,13 +81,9 @@ QString controlStates(const Form1Probe& form);
 QString describe(const FakePrompter::Request& request);
 QStringList describe(const QList<FakePrompter::Request>& requests);
 
-// Of the two-pixel band just outside the control and inside its window, how many pixels change when the
-// control takes the keyboard focus from `elsewhere` in the active window, and how many there are.
-struct FocusMark {
-    int changed = 0;
-    int band = 0;
-};
-FocusMark focusMarkAround(QWidget& control, QWidget& elsewhere);
+// True when the window changes just outside the control on three of its sides, at least, as the control
+// takes the keyboard focus from `elsewhere` in the active window.
+bool focusShowsAround(QWidget& control, QWidget& elsewhere);
 
 // The lines of expected requests, built the same way.
 QString messageRequest(const QString& title, int style, const QString& text);
