@@ -174,7 +174,6 @@ private slots:
         QTest::addColumn<QStringList>("storedStartDrive"); // directories under the temporary root
         QTest::newRow("stored") << QStringList{"home/.wine/drive_c/Palace/", "home/.wine/drive_c/Palace",
                                                "c:"};
-        QTest::newRow("stored by a second Ok") << QStringList{"home/alpha//", "home/alpha", "/"};
         QTest::newRow("stored, gone") << QStringList{"gone/", "wine/drive_c", "w:"};
     }
     void startPlace() {
