@@ -7,6 +7,7 @@
 #include "platform/DriveScanner.h"
 #include "platform/PosixFileSystem.h"
 #include "props/BagStore.h"
+#include "settings/PathDialogStart.h"
 #include "settings/QtSettingsStore.h"
 
 #include <QApplication>
@@ -25,7 +26,8 @@ int main(int argc, char* argv[]) {
     MessageBoxPrompter prompter;
     DriveScanner drives;
     DirectoryReader directories;
-    const Form2Units dialog{settings, prompter, drives, directories, QDir::homePath()};
+    PathDialogStart dialogStart(settings, DriveScanner::winePrefix(), QDir::homePath());
+    const Form2Units dialog{settings, prompter, drives, directories, dialogStart};
 
     const QString programDirectory = QCoreApplication::applicationDirPath();
     bags.removeLeftoversAtStart(

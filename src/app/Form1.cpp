@@ -1,6 +1,8 @@
 #include "app/Form1.h"
 
 #include "app/BagList.h"
+#include "app/ControlTip.h"
+#include "app/FocusRing.h"
 #include "app/Form1Texts.h"
 #include "app/Form2.h"
 #include "app/Images.h"
@@ -29,7 +31,7 @@ constexpr int lampBorder = 2;
 
 QPushButton* makeButton(QWidget* parent, const QString& caption, const QString& tip, QRect geometry) {
     auto* button = new QPushButton(caption, parent);
-    button->setToolTip(tip);
+    setTip(*button, tip);
     button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
     button->setGeometry(geometry);
     return button;
@@ -42,7 +44,7 @@ QLabel* makePictureBox(QWidget* parent, const QPixmap& image, const QString& nam
     box->setLineWidth(lampBorder);
     box->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     box->setPixmap(image);
-    box->setToolTip(Form1Texts::safetyTip);
+    setTip(*box, Form1Texts::safetyTip);
     box->setAccessibleName(name);
     box->setFocusPolicy(Qt::TabFocus);
     box->setGeometry(lampRect);
@@ -68,7 +70,7 @@ Form1::Form1(Form1Units units, QWidget* parent) : QMainWindow(parent), units_(st
 
     File1 = new BagList(units_.bags, client);
     File1->setGeometry(listRect);
-    File1->setToolTip(Form1Texts::listTip);
+    setTip(*File1, Form1Texts::listTip);
     File1->setAccessibleName(Form1Texts::listName);
 
     Command1 = makeButton(client, Form1Texts::loadCaption, Form1Texts::loadTip, loadRect);
@@ -97,6 +99,7 @@ Form1::Form1(Form1Units units, QWidget* parent) : QMainWindow(parent), units_(st
     setTabOrder(Command3, Picture1);
     setTabOrder(Picture1, Picture2);
     File1->setFocus();
+    showFocusRing(*this);
 
     menFile = menuBar()->addMenu(Form1Texts::fileMenu);
     menDelete = makeItem(menFile, Form1Texts::deleteItem, QKeySequence(Qt::Key_Delete), false);

@@ -182,7 +182,7 @@ void Form1::menExit_Click() {
 void Form1::menPpal_Click() {
     Selpath.clear();
     if (!form2_)
-        form2_ = std::make_unique<Form2>(units_.dialog);
+        form2_ = std::make_unique<Form2>(units_.dialog, this);
     form2_->showDialog();
 }
 

@@ -1,18 +1,22 @@
 #include "app/Form2.h"
 
+#include "app/ControlTip.h"
 #include "app/DirList.h"
 #include "app/DriveList.h"
+#include "app/FocusRing.h"
 #include "app/Form2Texts.h"
 #include "app/Images.h"
+#include "app/WindowPlacement.h"
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 
 QPushButton* makeButton(QWidget* parent, const QString& caption, const QString& tip, QRect geometry) {
     auto* button = new QPushButton(caption, parent);
-    button->setToolTip(tip);
+    setTip(*button, tip);
     button->setGeometry(geometry);
     // Neither button answers Enter or Escape: only a click, or Space while it has the focus.
     button->setAutoDefault(false);
@@ -22,14 +26,12 @@ QPushButton* makeButton(QWidget* parent, const QString& caption, const QString& 
 
 } // namespace
 
-Form2::Form2(Form2Units units, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      units_(std::move(units)) {
+Form2::Form2(Form2Units units, const QWidget* mainWindow)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      units_(std::move(units)), mainWindow_(mainWindow) {
     setWindowTitle(Form2Texts::windowTitle);
     setWindowIcon(Images::pathDialog());
-    // First shown with its client area 425 by 320 pixels from the top-left corner of the screen.
-    setGeometry(425, 320, 312, 232);
     setFixedSize(312, 232);
 
     Dir1 = new DirList(units_.directories, this);
@@ -38,7 +40,7 @@ Form2::Form2(Form2Units units, QWidget* parent)
 
     Text1 = new QLineEdit(this);
     Text1->setGeometry(30, 10, 251, 24);
-    Text1->setToolTip(Form2Texts::pathTip);
+    setTip(*Text1, Form2Texts::pathTip);
     Text1->setAccessibleName(Form2Texts::pathName);
     // Only the program writes the path box; typing into it would suggest an effect it cannot have.
     Text1->setReadOnly(true);
@@ -54,6 +56,7 @@ Form2::Form2(Form2Units units, QWidget* parent)
     setTabOrder(Text1, Drive1);
     setTabOrder(Drive1, Command1);
     setTabOrder(Command1, Command2);
+    showFocusRing(*this);
 
     connect(Dir1, &DirList::changed, this, &Form2::Dir1_Change);
     connect(Drive1, &DriveList::changed, this, &Form2::Drive1_Change);
@@ -66,8 +69,18 @@ void Form2::showDialog() {
         setWindowState(windowState() & ~Qt::WindowMinimized);
     } else {
         Form_Load();
+        placeBesideMainWindow();
         show();
     }
     raise();
     activateWindow();
+}
+
+void Form2::placeBesideMainWindow() {
+    if (mainWindow_ == nullptr)
+        return;
+    // Before the window manager has framed the dialog its frame is unknown: the main window's is the
+    // best guess, from the same window manager.
+    const QSize frame = size() + mainWindow_->frameGeometry().size() - mainWindow_->size();
+    move(besideWindow(mainWindow_->frameGeometry(), frame, mainWindow_->screen()->availableGeometry()));
 }

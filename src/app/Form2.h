@@ -16,7 +16,8 @@ class Form2 : public QWidget {
     Q_OBJECT
 
 public:
-    explicit Form2(Form2Units units, QWidget* parent = nullptr);
+    // It opens beside mainWindow, or where the window manager puts it when there is none.
+    explicit Form2(Form2Units units, const QWidget* mainWindow = nullptr);
 
     // Shows the dialog without waiting for it: afresh when it is closed, or brought to the front
     // untouched when it is open.
@@ -33,7 +34,10 @@ private:
     void Command2_Click();
     bool Spath();
 
+    void placeBesideMainWindow();
+
     Form2Units units_;
+    const QWidget* mainWindow_;
 
     QString Selpath; // the directory last reported by the directory list, or the value last stored
 

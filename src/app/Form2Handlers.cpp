@@ -3,6 +3,7 @@
 #include "app/Form2.h"
 #include "app/Form2Texts.h"
 #include "app/Prompter.h"
+#include "settings/PathDialogStart.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
@@ -10,7 +11,7 @@
 
 void Form2::Form_Load() {
     Text1->clear();
-    Dir1->startAt(units_.startDirectory);
+    Dir1->startAt(units_.start.directory());
     Drive1->startAt(Dir1->path());
     Dir1->setFocus();
 }

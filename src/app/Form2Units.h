@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QString>
-
 class SettingsStore;
 class Prompter;
 class DriveSource;
 class DirectoryLister;
+class PathDialogStart;
 
 // What the path dialog works through.
 struct Form2Units {
@@ -13,5 +12,5 @@ struct Form2Units {
     Prompter& prompter;
     DriveSource& drives;
     DirectoryLister& directories;
-    QString startDirectory; // where the lists stand each time the dialog opens
+    PathDialogStart& start; // where the lists stand each time the dialog opens
 };

@@ -2,9 +2,12 @@
 
 #include "app/MessageBoxLook.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QFontMetricsF>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <algorithm>
 #include <cmath>
@@ -28,6 +31,21 @@ void keepLinesWhole(QMessageBox& box) {
     label->setMinimumWidth(std::min(static_cast<int>(std::ceil(widest)), widestUnwrappedLine));
 }
 
+// The window manager writes the title in its own font, often bold, beside the frame's icon and buttons,
+// and cuts short what does not fit ("Run P… ation"). Qt's own allowance is too small for that. Without a
+// way to ask the window manager, take the toolkit's title font in bold, and for the icon and the buttons
+// four squares of a generous title bar's height.
+void makeRoomForTitle(QMessageBox& box) {
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const QFontMetricsF metrics(font);
+    const qreal decoration = 4 * 2 * metrics.height();
+    const int width = static_cast<int>(std::ceil(metrics.horizontalAdvance(box.windowTitle()) + decoration));
+    // The box sizes itself to its layout, so the widest row asks for the room: the buttons' row.
+    const QMargins margins = box.layout()->contentsMargins();
+    box.findChild<QDialogButtonBox*>()->setMinimumWidth(width - margins.left() - margins.right());
+}
+
 } // namespace
 
 std::unique_ptr<QMessageBox> MessageBoxPrompter::buildMessageBox(const QString& text, int style,
@@ -43,6 +61,7 @@ std::unique_ptr<QMessageBox> MessageBoxPrompter::buildMessageBox(const QString& 
     box->setDefaultButton(look.defaultButton);
     box->setEscapeButton(look.escapeButton);
     keepLinesWhole(*box);
+    makeRoomForTitle(*box);
     return box;
 }
 
@@ -59,14 +78,26 @@ std::unique_ptr<QInputDialog> MessageBoxPrompter::buildInputBox(const QString& p
     return box;
 }
 
+// The window that asked is the active one, since the user has just acted in it. Right after a box is
+// answered no window is active until the window manager hands the focus back: a second question of the
+// same step goes over the window the first one stood over. The box stays modal for the whole program,
+// as exec() makes it whatever its parent.
+void MessageBoxPrompter::overAskingWindow(QDialog& box) {
+    if (QWidget* active = QApplication::activeWindow())
+        asking_ = active;
+    box.setParent(asking_, box.windowFlags());
+}
+
 int MessageBoxPrompter::showMessage(const QString& text, int style, const QString& title) {
     const std::unique_ptr<QMessageBox> box = buildMessageBox(text, style, title);
+    overAskingWindow(*box);
     box->exec();
     return answerCode(box->standardButton(box->clickedButton()));
 }
 
 QString MessageBoxPrompter::askText(const QString& prompt, const QString& title, const QString& defaultText) {
     const std::unique_ptr<QInputDialog> box = buildInputBox(prompt, title, defaultText);
+    overAskingWindow(*box);
     if (box->exec() != QDialog::Accepted)
         return {};
     return box->textValue();

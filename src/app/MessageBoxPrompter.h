@@ -2,8 +2,11 @@
 
 #include "app/Prompter.h"
 
+#include <QPointer>
+#include <QWidget>
 #include <memory>
 
+class QDialog;
 class QInputDialog;
 class QMessageBox;
 
@@ -17,4 +20,10 @@ public:
     static std::unique_ptr<QMessageBox> buildMessageBox(const QString& text, int style, const QString& title);
     static std::unique_ptr<QInputDialog> buildInputBox(const QString& prompt, const QString& title,
                                                        const QString& defaultText);
+
+private:
+    // Puts the box over the window that asked, centred by the toolkit.
+    void overAskingWindow(QDialog& box);
+
+    QPointer<QWidget> asking_; // the window the last box stood over
 };

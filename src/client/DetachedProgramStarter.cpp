@@ -2,12 +2,14 @@
 
 #include "client/LaunchCommand.h"
 #include "platform/ProgramFile.h"
+#include "platform/WinePrefix.h"
 
 bool DetachedProgramStarter::startProgram(const QString& path, int) {
     // An X11 window manager places and focuses a new window itself; the window style asks for no more.
-    const LaunchCommand::Command command =
-        LaunchCommand::choose(path, QString::fromLocal8Bit(qgetenv("PATH")), ProgramFile::probe);
+    const LaunchCommand::Command command = LaunchCommand::choose(
+        path, {QString::fromLocal8Bit(qgetenv("PATH")), qEnvironmentVariable("WINEPREFIX"),
+               ProgramFile::probe, WinePrefix::isPrefix});
     if (command.kind == LaunchCommand::Command::NotFound)
         return false;
-    return ProgramFile::startDetached(command.program, command.arguments);
+    return ProgramFile::startDetached(command.program, command.arguments, command.environment);
 }

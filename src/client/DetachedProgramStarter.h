@@ -3,7 +3,7 @@
 #include "client/ProgramStarter.h"
 
 // Starts the program in a process of its own that outlives ours, with no arguments and our working
-// directory. A Windows program that cannot run by itself is handed to Wine.
+// directory. A Windows program that cannot run by itself is handed to Wine, in the prefix that holds it.
 class DetachedProgramStarter : public ProgramStarter {
 public:
     bool startProgram(const QString& path, int windowStyle) override;

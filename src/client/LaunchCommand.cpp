@@ -1,5 +1,8 @@
 #include "client/LaunchCommand.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace LaunchCommand {
 
 namespace {
@@ -29,33 +32,55 @@ bool isWindowsProgramName(const QString& path) {
     return path.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive);
 }
 
-Command throughWine(const QString& program, const QStringList& directories, const FileProbe& probe) {
-    const QString winePath = findOnPath(wine, directories, FileKind::Runnable, probe);
+QString absolute(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// Each prefix keeps its own registry and settings: a client run in another one would not find its own.
+QString prefixFor(const QString& program, const Surroundings& around) {
+    const QString client = absolute(program);
+    if (!around.winePrefix.isEmpty() && client.startsWith(inDirectory(absolute(around.winePrefix), {})))
+        return around.winePrefix;
+    for (QString directory = QFileInfo(client).path();; directory = QFileInfo(directory).path()) {
+        if (around.isWinePrefix(directory))
+            return directory;
+        if (QDir(directory).isRoot())
+            return {};
+    }
+}
+
+Command throughWine(const QString& program, const QStringList& directories, const Surroundings& around) {
+    const QString winePath = findOnPath(wine, directories, FileKind::Runnable, around.probe);
     if (winePath.isEmpty())
         return {};
-    return {Command::ThroughWine, winePath, {program}};
+    const QString prefix = prefixFor(program, around);
+    return {Command::ThroughWine,
+            winePath,
+            {program},
+            prefix.isEmpty() ? QStringList{} : QStringList{QStringLiteral("WINEPREFIX=") + prefix}};
 }
 
 } // namespace
 
-Command choose(const QString& path, const QString& searchPath, const FileProbe& probe) {
+Command choose(const QString& path, const Surroundings& around) {
     if (path.isEmpty())
         return {};
-    const QStringList directories = directoriesOf(searchPath);
+    const FileProbe& probe = around.probe;
+    const QStringList directories = directoriesOf(around.searchPath);
     if (!path.contains(QLatin1Char('/'))) {
         const QString runnable = findOnPath(path, directories, FileKind::Runnable, probe);
         if (!runnable.isEmpty())
-            return {Command::Direct, runnable, {}};
+            return {Command::Direct, runnable, {}, {}};
         if (!isWindowsProgramName(path))
             return {};
         const QString inert = findOnPath(path, directories, FileKind::Inert, probe);
-        return inert.isEmpty() ? Command{} : throughWine(inert, directories, probe);
+        return inert.isEmpty() ? Command{} : throughWine(inert, directories, around);
     }
     switch (probe(path)) {
     case FileKind::Runnable:
-        return {Command::Direct, path, {}};
+        return {Command::Direct, path, {}, {}};
     case FileKind::Inert:
-        return isWindowsProgramName(path) ? throughWine(path, directories, probe) : Command{};
+        return isWindowsProgramName(path) ? throughWine(path, directories, around) : Command{};
     case FileKind::Missing:
         break;
     }

@@ -11,17 +11,29 @@ namespace LaunchCommand {
 
 using FileKind = ProgramFile::Kind;
 using FileProbe = std::function<FileKind(const QString& path)>;
+using PrefixProbe = std::function<bool(const QString& directory)>;
+
+// What the choice looks at besides the path.
+struct Surroundings {
+    QString searchPath; // in the form of $PATH
+    QString winePrefix; // $WINEPREFIX; empty when it is not set
+    FileProbe probe;
+    PrefixProbe isWinePrefix;
+};
 
 struct Command {
     enum Kind { Direct, ThroughWine, NotFound } kind = NotFound;
     QString program;
     QStringList arguments;
+    QStringList environment; // "NAME=value" entries set for the program on top of ours
     friend bool operator==(const Command&, const Command&) = default;
 };
 
-// path as composed from the Palace directory; searchPath in the form of $PATH. A name without "/"
-// is looked up on searchPath, first for a runnable file, then for one that Wine can run. Empty
-// entries of searchPath are skipped rather than taken as the current directory.
-Command choose(const QString& path, const QString& searchPath, const FileProbe& probe);
+// path as composed from the Palace directory. A name without "/" is looked up on the search path,
+// first for a runnable file, then for one that Wine can run. Empty entries of the search path are
+// skipped rather than taken as the current directory. A program run through Wine runs in the Wine
+// prefix that holds it: $WINEPREFIX when it does, else the nearest directory above the program that is
+// a prefix, else Wine's default.
+Command choose(const QString& path, const Surroundings& around);
 
 } // namespace LaunchCommand

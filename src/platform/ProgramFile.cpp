@@ -35,8 +35,17 @@ Kind probe(const QString& path) {
     return Kind::Runnable;
 }
 
-bool startDetached(const QString& program, const QStringList& arguments) {
-    return QProcess::startDetached(program, arguments);
+bool startDetached(const QString& program, const QStringList& arguments, const QStringList& environment) {
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    for (const QString& entry : environment) {
+        const qsizetype equals = entry.indexOf(QLatin1Char('='));
+        variables.insert(entry.left(equals), entry.mid(equals + 1));
+    }
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setProcessEnvironment(variables);
+    return process.startDetached();
 }
 
 } // namespace ProgramFile

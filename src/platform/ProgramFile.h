@@ -14,7 +14,8 @@ enum class Kind {
 
 Kind probe(const QString& path);
 
-// Starts the program in a process of its own that outlives ours, with our working directory.
-bool startDetached(const QString& program, const QStringList& arguments);
+// Starts the program in a process of its own that outlives ours, with our working directory and our
+// environment, in which each "NAME=value" of `environment` is set.
+bool startDetached(const QString& program, const QStringList& arguments, const QStringList& environment);
 
 } // namespace ProgramFile

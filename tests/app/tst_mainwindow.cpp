@@ -1,6 +1,7 @@
 #include "app/BagList.h"
 #include "support/Form1Harness.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QFrame>
 #include <QLabel>
@@ -125,6 +126,10 @@ private slots:
         QWidget* w = control(f, name);
         QCOMPARE(inClientArea(f, w), rect);
         QCOMPARE(w->toolTip(), tip);
+        QCOMPARE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Description), tip);
+        // The keyboard focus shows round each control that takes it; round the list with no entry current.
+        if (w->isEnabled() && w->isVisible() && w->focusPolicy() != Qt::NoFocus)
+            QVERIFY(focusShowsAround(*w, w == f.Command2 ? *f.Command3 : *f.Command2));
         QCOMPARE(w->isEnabled(), enabled);
         QCOMPARE(w->isVisible(), visible);
         if (!accessibleName.isEmpty())

@@ -153,6 +153,42 @@ private slots:
         QCOMPARE(code, answer);
     }
 
+    // A box stands centred over the window that asked, modal for the whole program; so does the next box of
+    // the same step, which comes while no window is active yet. It leaves the window manager room for its
+    // title in bold beside the frame's icon and buttons: six squares of the title's height.
+    void boxFitsOverTheAskingWindow_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("style");
+        QTest::newRow("delete") << "Confirm File Delete" << 292;
+        QTest::newRow("start") << "Run Palace Confirmation" << 260;
+        QTest::newRow("load") << "File Load Confirmation" << 36;
+    }
+    void boxFitsOverTheAskingWindow() {
+        QFETCH(QString, title);
+        QFETCH(int, style);
+        QWidget window;
+        window.setGeometry(40, 60, 300, 200);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QFont font = QApplication::font("QMdiSubWindowTitleBar");
+        font.setBold(true);
+        const int needed = QFontMetrics(font).horizontalAdvance(title) + 6 * QFontMetrics(font).height();
+        MessageBoxPrompter prompter;
+        for (int box = 0; box < 2; ++box, QApplication::setActiveWindow(nullptr)) {
+            QRect shown;
+            bool modal = false;
+            whenModalShows([&](QWidget* b) {
+                shown = b->frameGeometry();
+                modal = b->windowModality() == Qt::ApplicationModal;
+                b->close();
+            });
+            prompter.showMessage(QStringLiteral("Sure?"), style, title);
+            QVERIFY(modal && shown.width() >= needed);
+            QVERIFY((shown.center() - window.frameGeometry().center()).manhattanLength() <= 4);
+        }
+    }
+
     void carriageReturnStartsANewLine() {
         const auto oneLine = MessageBoxPrompter::buildMessageBox(QStringLiteral("First line"), 16, {});
         const auto twoLines =

@@ -15,10 +15,10 @@ const FileKind run = FileKind::Runnable;
 const FileKind inert = FileKind::Inert;
 
 Command direct(const QString& program) {
-    return {Command::Direct, program, {}};
+    return {Command::Direct, program, {}, {}};
 }
 Command wine(const QString& winePath, const QString& program) {
-    return {Command::ThroughWine, winePath, {program}};
+    return {Command::ThroughWine, winePath, {program}, {}};
 }
 const Command notFound{};
 
@@ -89,14 +89,38 @@ private slots:
         QFETCH(Files, files);
         QFETCH(Command, expected);
         QStringList probed;
-        const Command chosen = LaunchCommand::choose(path, searchPath, [&](const QString& file) {
+        const auto probe = [&](const QString& file) {
             probed.append(file);
             return files.value(file, FileKind::Missing);
-        });
+        };
+        const Command chosen =
+            LaunchCommand::choose(path, {searchPath, {}, probe, [](const QString&) { return false; }});
         QVERIFY2(chosen == expected, qPrintable(QStringLiteral("got kind %1, %2 %3 after probing %4")
                                                     .arg(chosen.kind)
                                                     .arg(chosen.program, chosen.arguments.join(' '),
                                                          probed.join(QStringLiteral(", ")))));
+    }
+
+    // A client run through Wine gets the prefix that holds it. Prefixes here: /home/u/.wine,
+    // /home/u/.wine-palace, /p and /p/drive_c/q; $WINEPREFIX is "" when not set.
+    void winePrefix_data() {
+        QTest::addColumn<QStringList>("clientSetPrefix");
+        QTest::newRow("its own") << QStringList{"/home/u/.wine-palace/drive_c/P//palace32.exe", "",
+                                                "/home/u/.wine-palace"};
+        QTest::newRow("the nearest, not one set elsewhere")
+            << QStringList{"/p/drive_c/q/drive_c/palace32.exe", "/home/u/.wine", "/p/drive_c/q"};
+        QTest::newRow("the one set, holding it")
+            << QStringList{"/p/drive_c/q/drive_c/palace32.exe", "/p/", "/p/"};
+    }
+    void winePrefix() {
+        QFETCH(QStringList, clientSetPrefix);
+        const QString client = clientSetPrefix[0];
+        const QStringList prefixes{"/home/u/.wine", "/home/u/.wine-palace", "/p", "/p/drive_c/q"};
+        const Command chosen = LaunchCommand::choose(
+            client,
+            {"/w", clientSetPrefix[1], [&](const QString& file) { return file == client ? inert : run; },
+             [&](const QString& directory) { return prefixes.contains(directory); }});
+        QCOMPARE(chosen.environment, QStringList{"WINEPREFIX=" + clientSetPrefix[2]});
     }
 };
 

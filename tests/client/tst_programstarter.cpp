@@ -69,12 +69,14 @@ class ProgramStarterTest : public QObject {
 
     QString inWork(const QString& name) const { return work->filePath(name); }
 
-    // A fake wine that writes its working directory and arguments, one a line, to a file beside it.
+    // A fake wine that writes its working directory, $WINEPREFIX and arguments, one a line, to a file
+    // beside it.
     QString installFakeWine(const QString& directory) {
         QDir().mkpath(directory);
         const QString record = directory + QStringLiteral("/wine.record");
         writeFile(directory + QStringLiteral("/wine"),
-                  "#!/bin/sh\n{ pwd -P; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '" +
+                  "#!/bin/sh\n{ pwd -P; printf '%s\\n' \"$WINEPREFIX\"; for a in \"$@\"; do printf '%s\\n' "
+                  "\"$a\"; done; } > '" +
                       QFile::encodeName(record) + ".part'\nmv '" + QFile::encodeName(record) + ".part' '" +
                       QFile::encodeName(record) + "'\n",
                   executable);
@@ -142,15 +144,23 @@ private slots:
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("executableBit");
-        QTest::newRow("not executable") << "palace32.exe" << QByteArray("not run by itself") << false;
-        QTest::newRow("upper-case name") << "PALACE32.EXE" << QByteArray("x") << false;
+        QTest::addColumn<bool>("inPrefix"); // the work directory is a Wine prefix: the client runs there
+        QTest::newRow("not executable")
+            << "palace32.exe" << QByteArray("not run by itself") << false << false;
+        QTest::newRow("upper-case name") << "PALACE32.EXE" << QByteArray("x") << false << false;
         QTest::newRow("Windows program with every bit set")
-            << "palace32.exe" << QByteArray("MZ\x90\0\3") << true;
+            << "palace32.exe" << QByteArray("MZ\x90\0\3") << true << false;
+        QTest::newRow("in its own Wine prefix") << "palace32.exe" << QByteArray("MZ") << false << true;
     }
     void windowsProgramGoesThroughWine() {
         QFETCH(QString, fileName);
         QFETCH(QByteArray, content);
         QFETCH(bool, executableBit);
+        QFETCH(bool, inPrefix);
+        if (inPrefix) {
+            QVERIFY(QDir().mkpath(inWork(QStringLiteral("drive_c"))));
+            writeFile(inWork(QStringLiteral("system.reg")), "WINE REGISTRY Version 2\n", readable);
+        }
         const QString program = inWork(QStringLiteral("Palace Dir/")) + fileName;
         QDir().mkpath(inWork(QStringLiteral("Palace Dir")));
         writeFile(program, content, executableBit ? executable : readable);
@@ -163,7 +173,9 @@ private slots:
         const QDeadlineTimer deadline(5000);
         while (!QFile::exists(record) && !deadline.hasExpired())
             QThread::msleep(20);
-        QCOMPARE(readFile(record), (QDir::currentPath() + '\n' + program + '\n').toLocal8Bit());
+        const QString prefix = inPrefix ? work->path() : qEnvironmentVariable("WINEPREFIX");
+        QCOMPARE(readFile(record),
+                 (QDir::currentPath() + '\n' + prefix + '\n' + program + '\n').toLocal8Bit());
     }
 
     void failedStarts_data() {

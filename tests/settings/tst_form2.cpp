@@ -137,6 +137,26 @@ private slots:
         QCOMPARE(rig.probe().Selpath, native(rig.at("home/.wine/drive_c/Palace")));
     }
 
+    // The lists start at the stored directory while it exists, else at the Wine prefix's drive_c, and the
+    // drive list shows the drive that holds it; placing them reports nothing.
+    void startPlace_data() {
+        QTest::addColumn<QStringList>("storedStartDrive"); // directories under the temporary root
+        QTest::newRow("stored") << QStringList{"home/.wine/drive_c/Palace/", "home/.wine/drive_c/Palace",
+                                               "c:"};
+        QTest::newRow("stored, gone") << QStringList{"gone/", "wine/drive_c", "w:"};
+    }
+    void startPlace() {
+        QFETCH(QStringList, storedStartDrive);
+        Rig rig;
+        QVERIFY(QDir().mkpath(rig.at("wine/drive_c")));
+        rig.drives.list.append({"w:", rig.at("wine/drive_c")});
+        rig.settings.values.insert("Stowbox/Spath/Pathkey", rig.at(storedStartDrive[0]));
+        rig.form->showDialog();
+        QCOMPARE(rig.probe().Dir1->path(), native(rig.at(storedStartDrive[1])));
+        QCOMPARE(rig.probe().Drive1->currentText(), storedStartDrive[2]);
+        QCOMPARE(rig.probe().Text1->text() + rig.probe().Selpath, QString());
+    }
+
     void startsAtTheInnermostDrive() {
         Rig rig;
         rig.drives.list.append({"h:", rig.at("home")});

@@ -54,6 +54,8 @@ private slots:
         QWidget* control = rig.control(name);
         QCOMPARE(control->geometry(), geometry);
         QCOMPARE(control->toolTip(), tooltip);
+        // The keyboard focus shows round each control.
+        QVERIFY(focusShowsAround(*control, *rig.control(name == "Text1" ? "Command2" : "Text1")));
         QVERIFY(rig.form->rect().contains(control->geometry()));
         if (auto* button = qobject_cast<QPushButton*>(control)) {
             QCOMPARE(button->text(), caption); // no access key

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 
@@ -41,7 +42,8 @@ private slots:
         QCOMPARE(f.Selpath, QString());
         QVERIFY(f.pathDialog());
         QVERIFY(f.pathDialog()->isVisible());
-        QCOMPARE(f.dialog().Dir1->path(), QDir::toNativeSeparators(QDir::homePath()));
+        // It shows where the setting points.
+        QCOMPARE(f.dialog().Dir1->path(), QDir::toNativeSeparators(h.palaceDir.path()));
         QCOMPARE(storedPath(h), h.palaceDirectory()); // opening stores nothing
     }
 
@@ -118,6 +120,22 @@ private slots:
         f.Command3->click();
         QCOMPARE(f.Selpath, h.palaceDirectory());
         QCOMPARE(h.starter.started, QStringList{h.palaceDir.filePath("palace32.exe")});
+    }
+
+    // The dialog opens beside the main window and wholly on its screen: here, with no room on the right
+    // and little below, on the left and moved up.
+    void opensBesideTheMainWindow() {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        Form1Harness h;
+        Form1Probe f = h.start();
+        f.form.move(screen.right() - 340, screen.bottom() - 200);
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        f.menPpal->trigger();
+        const QRect main = f.form.frameGeometry();
+        const QRect dialog = f.pathDialog()->frameGeometry();
+        QVERIFY(screen.contains(dialog) && !dialog.intersects(main));
+        QVERIFY(dialog.right() < main.left() && main.left() - dialog.right() <= 16);
     }
 
     void closeEndsTheProgramStoringNothing() {

@@ -60,7 +60,7 @@ Form1Harness::~Form1Harness() {
 }
 
 Form1& Form1Harness::start() {
-    const Form2Units dialog{settings, prompter, drives, directories, QDir::homePath()};
+    const Form2Units dialog{settings, prompter, drives, directories, dialogStart};
     form = std::make_unique<Form1>(Form1Units{settings, bags, client, starter, prompter, dialog,
                                               programDir.path(), [this] { ++endProgramCalls; }});
     if (palace_ == Palace::StoredAfterStart)

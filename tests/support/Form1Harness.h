@@ -5,6 +5,7 @@
 #include "platform/DriveScanner.h"
 #include "platform/PosixFileSystem.h"
 #include "props/BagStore.h"
+#include "settings/PathDialogStart.h"
 #include "settings/QtSettingsStore.h"
 #include "support/DirectoryContents.h"
 #include "support/FakePrompter.h"
@@ -13,6 +14,7 @@
 #include "support/Form1Probe.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -67,6 +69,7 @@ public:
     FakePrompter prompter;
     DriveScanner drives;
     DirectoryReader directories;
+    PathDialogStart dialogStart{settings, DriveScanner::winePrefix(), QDir::homePath()};
     int endProgramCalls = 0;
     std::unique_ptr<Form1> form;
 

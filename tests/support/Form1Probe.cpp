@@ -4,7 +4,10 @@
 #include "app/Form1.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QImage>
 #include <QPushButton>
+#include <QTest>
 
 namespace {
 
@@ -19,4 +22,22 @@ QString controlStates(const Form1Probe& form) {
                        state("list", form.File1->isEnabled()), state("delete", form.menDelete->isEnabled()),
                        state("rename", form.menRename->isEnabled())}
         .join(QLatin1Char(' '));
+}
+
+bool focusShowsAround(QWidget& control, QWidget& elsewhere) {
+    QWidget* window = control.window();
+    window->show();
+    QApplication::setActiveWindow(window);
+    if (!QTest::qWaitForWindowActive(window))
+        return false;
+    elsewhere.setFocus(Qt::TabFocusReason);
+    const QImage before = window->grab().toImage();
+    control.setFocus(Qt::TabFocusReason);
+    const QImage after = window->grab().toImage();
+    const QRect r(control.mapTo(window, QPoint(0, 0)), control.size());
+    int changed = 0;
+    for (const QPoint at : {QPoint(r.left() - 2, r.center().y()), QPoint(r.right() + 2, r.center().y()),
+                            QPoint(r.center().x(), r.top() - 2), QPoint(r.center().x(), r.bottom() + 2)})
+        changed += window->rect().contains(at) && before.pixel(at) != after.pixel(at) ? 1 : 0;
+    return changed >= 3;
 }

@@ -68,3 +68,7 @@ public:
 // The availability of the controls that the bag operations change, as one line:
 // "load:on save:on list:on delete:off rename:off".
 QString controlStates(const Form1Probe& form);
+
+// True when the window changes just outside the control on three of its sides, at least, as the control
+// takes the keyboard focus from `elsewhere` in the active window.
+bool focusShowsAround(QWidget& control, QWidget& elsewhere);

@@ -14,7 +14,7 @@ Form2Harness::Form2Harness() {
         QDir().mkpath(at(dir));
     directories.refused = {at("refused")};
     drives.list = {{"/", "/"}, {"c:", at("home/.wine/drive_c")}, {"e:", at("gone")}, {"f:", at("refused")}};
-    form = std::make_unique<Form2>(Form2Units{settings, prompter, drives, directories, at("home")});
+    form = std::make_unique<Form2>(Form2Units{settings, prompter, drives, directories, start});
 }
 
 QString Form2Harness::at(const QString& relative) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Form2.h"
+#include "settings/PathDialogStart.h"
 #include "support/DialogFakes.h"
 #include "support/FakePrompter.h"
 #include "support/Form1Probe.h"
@@ -23,6 +24,7 @@ public:
     FakePrompter prompter;
     FakeDriveSource drives;
     RefusingLister directories;
+    PathDialogStart start{settings, at("wine"), at("home")};
     std::unique_ptr<Form2> form;
 
     Form2Probe probe() const { return *form; }
