@@ -1,4 +1,5 @@
 #include "props/BagStore.h"
+#include "settings/QtSettingsStore.h"
 #include "support/FaultyFileSystem.h"
 #include "support/FileBytes.h"
 
@@ -314,7 +315,8 @@ private slots:
     void durableStepsInOrder_data() {
         QTest::addColumn<Replace>("replace");
         QTest::addColumn<QStringList>("expected");
-        const QString bags = path("bags/"), palace = path("palace/");
+        const QString bags = path("bags/"), palace = path("palace/"), settings = path("config");
+        const TrashOwner trash = this->trash();
         QTest::newRow("bag copy on save") << Replace([=](FileSystem& fs) {
             return BagStore(fs).copyFile(palace + "palace.prp", bags + "b.prp");
         }) << QStringList{"write bags/~", "fsync bags/~", "renameat bags/b.prp", "fsync bags"};
@@ -327,13 +329,44 @@ private slots:
         QTest::newRow("rename") << Replace([=](FileSystem& fs) {
             return BagStore(fs).renameFile(bags + "a.prp", bags + "b.prp");
         }) << QStringList{"renameat bags/b.prp", "fsync bags"};
+        // The replaced file is in the trash, its info durable first, before the rename or unlink.
+        QTest::newRow("load, keeping the old palace.prp")
+            << Replace([=](FileSystem& fs) {
+                   return BagStore(fs, trash).copyFile(bags + "a.prp", palace + "palace.prp");
+               })
+            << QStringList{"write palace/~",
+                           "fsync palace/~",
+                           "write Trash/info/palace.prp.trashinfo",
+                           "fsync Trash/info/palace.prp.trashinfo",
+                           "fsync Trash/info",
+                           "linkat Trash/files/palace.prp",
+                           "fsync Trash/files",
+                           "renameat palace/palace.prp",
+                           "fsync palace"};
+        QTest::newRow("delete into the trash")
+            << Replace([=](FileSystem& fs) { return BagStore(fs, trash).deleteFile(bags + "a.prp"); })
+            << QStringList{"write Trash/info/a.prp.trashinfo",
+                           "fsync Trash/info/a.prp.trashinfo",
+                           "fsync Trash/info",
+                           "linkat Trash/files/a.prp",
+                           "fsync Trash/files",
+                           "unlinkat bags/a.prp",
+                           "fsync bags"};
+        QTest::newRow("settings file") << Replace([=](FileSystem& fs) {
+            const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+            qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings));
+            const StepResult saved = QtSettingsStore(fs).saveSetting("Stowbox", "Spath", "Pathkey", "/p/");
+            qputenv("XDG_CONFIG_HOME", config);
+            return saved;
+        }) << QStringList{"write config/~", "fsync config/~", "renameat config/Stowbox.conf", "fsync config"};
     }
 
     void durableStepsInOrder() {
         QFETCH(Replace, replace);
         QFETCH(QStringList, expected);
         QVERIFY(QDir(dir.path()).removeRecursively());
-        QVERIFY(QDir().mkpath(path("bags")) && QDir().mkpath(path("palace")));
+        QVERIFY(QDir().mkpath(path("bags")) && QDir().mkpath(path("palace")) &&
+                QDir().mkpath(path("config")));
         writeFile(path("bags/a.prp"), "bag");
         writeFile(path("palace/palace.prp"), oldBytes);
         FaultyFileSystem fs;

@@ -39,10 +39,10 @@ bool FaultyFileSystem::mutates(Call call) {
 }
 
 const char* FaultyFileSystem::nameOf(Call call) {
-    static const char* const names[] = {"open",     "openat",    "read",      "write",    "copy_file_range",
-                                        "fstatat",  "faccessat", "fchmod",    "fsync",    "close",
-                                        "renameat", "unlinkat",  "linkat",    "mkdirat",  "readlink",
-                                        "fdopendir", "readdir",  "closedir",  "flock"};
+    static const char* const names[] = {"open",      "openat",    "read",     "write",   "copy_file_range",
+                                        "fstatat",   "faccessat", "fchmod",   "fsync",   "close",
+                                        "renameat",  "unlinkat",  "linkat",   "mkdirat", "readlink",
+                                        "fdopendir", "readdir",   "closedir", "flock"};
     return names[int(call)];
 }
 
@@ -157,13 +157,15 @@ int FaultyFileSystem::flock(int fd, int operation) {
 
 int FaultyFileSystem::linkat(int fromDirectory, const char* from, int toDirectory, const char* to,
                              int flags) {
-    return next(Call::Linkat) == Action::Fail
+    return next(Call::Linkat, -1, pathOf(toDirectory) + '/' + to) == Action::Fail
                ? -1
                : PosixFileSystem::linkat(fromDirectory, from, toDirectory, to, flags);
 }
 
 int FaultyFileSystem::mkdirat(int directory, const char* name, mode_t mode) {
-    return next(Call::Mkdirat) == Action::Fail ? -1 : PosixFileSystem::mkdirat(directory, name, mode);
+    return next(Call::Mkdirat, -1, pathOf(directory) + '/' + name) == Action::Fail
+               ? -1
+               : PosixFileSystem::mkdirat(directory, name, mode);
 }
 
 ssize_t FaultyFileSystem::readlink(const char* path, char* buffer, size_t size) {
