@@ -117,7 +117,9 @@ int main(int argc, char** argv) {
 
     PosixFileSystem fileSystem;
     BagStore store(fileSystem);
-    const auto ours = [&](const QString& from, const QString& to) { return bool(store.copyFile(from, to)); };
+    const auto ours = [&](const QString& from, const QString& to) {
+        return bool(store.copyFile(QFile::encodeName(from), QFile::encodeName(to)));
+    };
     std::vector<double> save, saveByCp, load, loadByCp;
     for (int round = -1; round < runs; ++round) {
         QFile::remove(bag);

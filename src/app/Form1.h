@@ -2,6 +2,7 @@
 
 #include "app/Form1Units.h"
 
+#include <QByteArray>
 #include <QMainWindow>
 #include <QString>
 #include <memory>
@@ -50,7 +51,7 @@ private:
     // Steps that more than one handler takes.
     QString storedPalaceDirectory();
     bool refusedWhileClientRuns();
-    bool copyBagOverLiveFile(const QString& bag, const QString& liveFile);
+    bool copyBagOverLiveFile(const QByteArray& bag, const QByteArray& liveFile);
 
     Form1Units units_;
     std::unique_ptr<Form2> form2_; // the path dialog, once it has been opened
@@ -60,6 +61,8 @@ private:
     QString Selpath; // the Palace directory as last read from the settings store
     QString Apath;   // the program directory
     qint16 DSR = 0;  // 1 while safety requests are off
+    // Selfile as the file system spells it: the file steps on the selected bag use these exact bytes.
+    QByteArray selfileOnDisk_;
 
     // Controls.
     BagList* File1 = nullptr;

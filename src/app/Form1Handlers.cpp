@@ -34,6 +34,7 @@ void Form1::File1_Click() {
     menDelete->setEnabled(true);
     menRename->setEnabled(true);
     Selfile = File1->selectedName();
+    selfileOnDisk_ = File1->selectedFileName();
 }
 
 void Form1::Command2_Click() {
@@ -69,7 +70,7 @@ void Form1::Command1_Click() {
     if (refusedWhileClientRuns())
         return;
     Selpath = storedPalaceDirectory();
-    const QString bag = BagPaths::bag(Apath, Selfile);
+    const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
     if (DSR != 0) {
         copyBagOverLiveFile(bag, BagPaths::liveFile(Selpath));
         return;
@@ -108,10 +109,10 @@ void Form1::Delfile(QString& Delbox) {
         if (answer != Answer::Yes)
             return;
     }
-    const QString bag = BagPaths::bag(Apath, Selfile);
+    const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
     if (const StepResult deleted = units_.bags.deleteFile(bag); !deleted) {
-        units_.prompter.showMessage(Form1Texts::deleteErrorText(bag, deleted.reason), MessageStyle::Critical,
-                                    Form1Texts::deleteErrorTitle);
+        units_.prompter.showMessage(Form1Texts::deleteErrorText(BagPaths::shown(bag), deleted.reason),
+                                    MessageStyle::Critical, Form1Texts::deleteErrorTitle);
         return;
     }
     File1->refresh();
@@ -132,8 +133,8 @@ void Form1::RenFile(QString& rfile) {
         units_.prompter.showMessage(Form1Texts::renameErrorText, MessageStyle::Critical,
                                     Form1Texts::renameErrorTitle);
     } else {
-        const QString bag = BagPaths::bag(Apath, Selfile);
-        const QString newBag = BagPaths::newBag(Apath, rfile);
+        const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
+        const QByteArray newBag = BagPaths::newBag(Apath, rfile);
         // The bag's own name: a copy-then-delete would lose it, and there is nothing to change.
         if (newBag == bag)
             return;
@@ -142,8 +143,9 @@ void Form1::RenFile(QString& rfile) {
                                      ? units_.bags.renameFile(bag, newBag)
                                      : StepResult::refused(Form1Texts::notOneFileName);
         if (!moved) {
-            units_.prompter.showMessage(Form1Texts::renameFailedText(bag, newBag, moved.reason),
-                                        MessageStyle::Critical, Form1Texts::renameErrorTitle);
+            units_.prompter.showMessage(
+                Form1Texts::renameFailedText(BagPaths::shown(bag), BagPaths::shown(newBag), moved.reason),
+                MessageStyle::Critical, Form1Texts::renameErrorTitle);
             return;
         }
     }
@@ -212,10 +214,11 @@ bool Form1::refusedWhileClientRuns() {
 }
 
 // Copies the bag over the live file; a failure is reported here and ends the load.
-bool Form1::copyBagOverLiveFile(const QString& bag, const QString& liveFile) {
+bool Form1::copyBagOverLiveFile(const QByteArray& bag, const QByteArray& liveFile) {
     const StepResult copied = units_.bags.copyFile(bag, liveFile);
     if (!copied)
-        units_.prompter.showMessage(Form1Texts::loadErrorText(bag, liveFile, copied.reason),
-                                    MessageStyle::Critical, Form1Texts::loadErrorTitle);
+        units_.prompter.showMessage(
+            Form1Texts::loadErrorText(BagPaths::shown(bag), BagPaths::shown(liveFile), copied.reason),
+            MessageStyle::Critical, Form1Texts::loadErrorTitle);
     return copied.ok;
 }

@@ -1,28 +1,30 @@
 #pragma once
 
 #include "platform/StepResult.h"
+#include "props/BagNames.h"
 
+#include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 class FileSystem;
 
 // The bags of one directory; when it could not be read, names holds what was read before the failure.
 struct BagListing {
-    QStringList names;
+    BagNames names;
     StepResult result;
 };
 
 // Whole-file operations on prop bags and the client's live file. Contents are never looked at.
 // Copies replace their destination atomically: it is always either exactly as before or exactly the new copy.
+// Paths are taken as the file system spells them, byte for byte.
 class BagStore {
 public:
     explicit BagStore(FileSystem& fs);
 
-    StepResult copyFile(const QString& source, const QString& destination);
-    StepResult deleteFile(const QString& path);
+    StepResult copyFile(const QByteArray& source, const QByteArray& destination);
+    StepResult deleteFile(const QByteArray& path);
     // A rename within one directory, done in one step.
-    StepResult renameFile(const QString& from, const QString& to);
+    StepResult renameFile(const QByteArray& from, const QByteArray& to);
     // Names (with extension, without directory) of the regular files in directory ending in ".prp".
     BagListing listBags(const QString& directory) const;
     // Removes our own temporary files left behind by an earlier run that was killed mid-copy.

@@ -78,6 +78,7 @@ class BagStoreFaultsTest : public QObject {
     int faultsInjected = 0;
 
     QString path(const QString& name) const { return dir.filePath(name); }
+    QByteArray at(const QString& name) const { return QFile::encodeName(path(name)); }
     QStringList leftovers() const {
         QStringList found;
         for (const QString& folder : {dir.path(), path("real")})
@@ -122,7 +123,7 @@ private slots:
         prepare(where);
         FaultyFileSystem dry;
         dry.rangeCopyUnsupported = rangeCopyUnsupported;
-        QVERIFY(BagStore(dry).copyFile(path("source.prp"), path("palace.prp")).ok);
+        QVERIFY(BagStore(dry).copyFile(at("source.prp"), at("palace.prp")).ok);
         QVERIFY(dry.trace.size() >= 10);
 
         QHash<Call, int> seen;
@@ -134,7 +135,7 @@ private slots:
                 FaultyFileSystem fs;
                 fs.rangeCopyUnsupported = rangeCopyUnsupported;
                 fs.fault = c.fault;
-                const StepResult result = BagStore(fs).copyFile(path("source.prp"), path("palace.prp"));
+                const StepResult result = BagStore(fs).copyFile(at("source.prp"), at("palace.prp"));
                 ++faultsInjected;
 
                 const QString what = describe(c.fault);
@@ -166,8 +167,8 @@ private slots:
         const auto run = [&](FaultyFileSystem& fs) {
             writeFile(path("a.prp"), "a");
             QFile::remove(path("b.prp"));
-            return rename ? BagStore(fs).renameFile(path("a.prp"), path("b.prp"))
-                          : BagStore(fs).deleteFile(path("a.prp"));
+            return rename ? BagStore(fs).renameFile(at("a.prp"), at("b.prp"))
+                          : BagStore(fs).deleteFile(at("a.prp"));
         };
         FaultyFileSystem dry;
         QVERIFY(run(dry).ok);
@@ -194,13 +195,13 @@ private slots:
         for (const char* name : {"a.prp", "b.prp", ".stowbox-AAAAAA.tmp", ".stowbox-BBBBBB.tmp"})
             writeFile(path(QLatin1String(name)), "x");
         FaultyFileSystem dry;
-        QCOMPARE(BagStore(dry).listBags(dir.path()).names, QStringList({"a.prp", "b.prp"}));
+        QCOMPARE(BagStore(dry).listBags(dir.path()).names.texts(), QStringList({"a.prp", "b.prp"}));
 
         QHash<Call, int> seen;
         for (const FaultyFileSystem::Step& step : std::as_const(dry.trace)) {
             FaultyFileSystem fs;
             fs.fault = Fault{step.call, ++seen[step.call], Effect::Fail, EIO};
-            const QStringList listed = BagStore(fs).listBags(dir.path()).names;
+            const QStringList listed = BagStore(fs).listBags(dir.path()).names.texts();
             ++faultsInjected;
             QVERIFY(listed.size() <= 2);
             for (const QString& name : listed)

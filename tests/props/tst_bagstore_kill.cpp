@@ -121,7 +121,7 @@ private slots:
         QFETCH(bool, rangeCopyUnsupported);
         FaultyFileSystem dry;
         dry.rangeCopyUnsupported = rangeCopyUnsupported;
-        QVERIFY(BagStore(dry).copyFile(source(), destination()).ok);
+        QVERIFY(BagStore(dry).copyFile(QFile::encodeName(source()), QFile::encodeName(destination())).ok);
         checkAfterwards(State::New, "dry run");
 
         QList<int> steps; // indexes into the trace of the mutating calls to die at
@@ -146,7 +146,7 @@ private slots:
                     if (calls++ == step)
                         raise(SIGKILL);
                 };
-                BagStore(fs).copyFile(source(), destination());
+                BagStore(fs).copyFile(QFile::encodeName(source()), QFile::encodeName(destination()));
                 _exit(0);
             }
             QVERIFY(pid > 0);
@@ -175,7 +175,8 @@ private slots:
                 const char go = 'g';
                 if (::write(ready[1], &go, 1) != 1)
                     _exit(3);
-                _exit(store.copyFile(source(), destination()).ok ? 0 : 1);
+                _exit(store.copyFile(QFile::encodeName(source()), QFile::encodeName(destination())).ok ? 0
+                                                                                                       : 1);
             }
             ::close(ready[1]);
             pollfd waiting{ready[0], POLLIN, 0};

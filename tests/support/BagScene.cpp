@@ -6,10 +6,15 @@
 
 #include <QDir>
 #include <QtTest>
+#include <fcntl.h>
+#include <unistd.h>
 
 const QByteArray BagScene::liveBytes("live props\0\x01\xff\r\n", 15);
 const QByteArray BagScene::bagABytes("bag a\0", 6);
 const QByteArray BagScene::myPropBytes("bag myprop");
+const QByteArray BagScene::latin1Bag("caf\xe9.prp");
+const QByteArray BagScene::lookAlikeBag("caf\xef\xbf\xbd.prp");
+const QString BagScene::latin1Shown = QStringLiteral("caf\uFFFD.prp");
 
 namespace {
 const QString sneakedBag = QStringLiteral("sneaked.prp");
@@ -45,6 +50,8 @@ BagScene::BagScene(Palace palace) : palace_(palace), previousCurrentDir_(QDir::c
 
 BagScene::~BagScene() {
     QDir::setCurrent(previousCurrentDir_);
+    // Qt cannot reach a name that is not valid text, so the temporary folder could not be removed.
+    ::unlink((QFile::encodeName(h.programDir.path()) + '/' + latin1Bag).constData());
 }
 
 Form1& BagScene::start(const QString& selectName) {
@@ -66,6 +73,13 @@ void BagScene::clickBag(const QString& name) {
     const QRect item = list->visualRect(list->model()->index(row, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
     QCOMPARE(h.probe().Selfile, name);
+}
+
+void BagScene::writeRawBag(const QByteArray& fileName) {
+    const QByteArray path = QFile::encodeName(h.programDir.path()) + '/' + fileName;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    QVERIFY(fd >= 0 && ::write(fd, fileName.constData(), size_t(fileName.size())) == fileName.size());
+    QCOMPARE(::close(fd), 0);
 }
 
 void BagScene::sneakBagIn() {

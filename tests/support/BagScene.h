@@ -38,6 +38,11 @@ public:
     static const QByteArray liveBytes;
     static const QByteArray bagABytes;
     static const QByteArray myPropBytes;
+    // A bag name in Latin-1, not valid UTF-8, which the list shows as latin1Shown, and the UTF-8 name of
+    // what it shows as; writeRawBag fills either with its own name's bytes.
+    static const QByteArray latin1Bag;
+    static const QByteArray lookAlikeBag;
+    static const QString latin1Shown;
 
     explicit BagScene(Palace palace = Palace::Stored);
     ~BagScene();
@@ -46,6 +51,7 @@ public:
     Form1& start(const QString& selectName = QString());
     // Clicks a listed name as a user would.
     void clickBag(const QString& name);
+    void writeRawBag(const QByteArray& fileName);
     // Writes a bag behind the window's back: the list shows it only after it has been re-read.
     void sneakBagIn();
     bool listWasRefreshed() const;
