@@ -73,10 +73,13 @@ void BagList::focusInEvent(QFocusEvent* event) {
 }
 
 void BagList::mousePressEvent(QMouseEvent* event) {
+    // Only the left button selects, or moves the cursor.
+    if (event->button() != Qt::LeftButton)
+        return;
     const QModelIndex hit = indexAt(event->position().toPoint());
     const bool alreadySelected = hit.isValid() && selectionModel()->isSelected(hit);
     QListView::mousePressEvent(event);
-    if (alreadySelected && event->button() == Qt::LeftButton)
+    if (alreadySelected)
         emit entrySelected();
 }
 

@@ -52,17 +52,16 @@ void Form1::Fsave(QString& Sbox) {
     Command2->setEnabled(false);
     Sbox = units_.prompter.askText(Form1Texts::namePrompt, Form1Texts::saveNameTitle,
                                    Form1Texts::defaultBagName);
-    if (!Sbox.isEmpty()) {
-        // A name that is not one file name is refused like any other failed copy: nothing is written.
-        const bool saved = BagPaths::isSingleFileName(Sbox) &&
-                           units_.bags.copyFile(BagPaths::liveFile(Selpath), BagPaths::newBag(Apath, Sbox));
-        if (!saved) {
-            units_.prompter.showMessage(Form1Texts::palaceFilesText, MessageStyle::Critical,
-                                        Form1Texts::palaceFilesTitle);
-            return;
-        }
+    // A name that is not one file name is refused like any other failed copy: nothing is written.
+    const bool saved =
+        Sbox.isEmpty() || (BagPaths::isSingleFileName(Sbox) &&
+                           units_.bags.copyFile(BagPaths::liveFile(Selpath), BagPaths::newBag(Apath, Sbox)));
+    // A folder that can no longer be listed after the copy fails the save as well.
+    if (!saved || !File1->refresh()) {
+        units_.prompter.showMessage(Form1Texts::palaceFilesText, MessageStyle::Critical,
+                                    Form1Texts::palaceFilesTitle);
+        return;
     }
-    File1->refresh();
     Command2->setEnabled(true);
 }
 
@@ -135,19 +134,20 @@ void Form1::RenFile(QString& rfile) {
     } else {
         const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
         const QByteArray newBag = BagPaths::newBag(Apath, rfile);
-        // The bag's own name: a copy-then-delete would lose it, and there is nothing to change.
-        if (newBag == bag)
-            return;
-        // A typed name that would leave the program directory fails like an unwritable one.
-        const StepResult moved = BagPaths::isSingleFileName(rfile)
-                                     ? units_.bags.renameFile(bag, newBag)
-                                     : StepResult::refused(Form1Texts::notOneFileName);
+        // A typed name that would leave the program directory fails like an unwritable one. The bag's own
+        // name changes nothing, once the bag is found there: a copy-then-delete would lose it.
+        const StepResult moved = !BagPaths::isSingleFileName(rfile)
+                                     ? StepResult::refused(Form1Texts::notOneFileName)
+                                 : newBag == bag ? units_.bags.exists(bag)
+                                                 : units_.bags.renameFile(bag, newBag);
         if (!moved) {
             units_.prompter.showMessage(
                 Form1Texts::renameFailedText(BagPaths::shown(bag), BagPaths::shown(newBag), moved.reason),
                 MessageStyle::Critical, Form1Texts::renameErrorTitle);
             return;
         }
+        if (newBag == bag)
+            return;
     }
     File1->refresh();
     Command1->setEnabled(false);

@@ -50,6 +50,12 @@ StepResult BagStore::renameFile(const QByteArray& from, const QByteArray& to) {
     return StepResult::fromErrno(syncDirectory(fs_, directory.get()));
 }
 
+StepResult BagStore::exists(const QByteArray& path) const {
+    struct stat status {};
+    return StepResult::fromErrno(
+        fs_.fstatat(AT_FDCWD, path.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno);
+}
+
 BagListing BagStore::listBags(const QString& directory) const {
     BagListing listing;
     const QByteArray path = QFile::encodeName(directory);

@@ -25,6 +25,8 @@ public:
     StepResult deleteFile(const QByteArray& path);
     // A rename within one directory, done in one step.
     StepResult renameFile(const QByteArray& from, const QByteArray& to);
+    // Success when the directory holds an entry of this name (a link counts, wherever it points).
+    StepResult exists(const QByteArray& path) const;
     // Names (with extension, without directory) of the regular files in directory ending in ".prp".
     BagListing listBags(const QString& directory) const;
     // Removes our own temporary files left behind by an earlier run that was killed mid-copy.

@@ -56,6 +56,8 @@ private slots:
             << RenameCase{0, false, false, QStringLiteral("a"), {}, 0, false, allOn, false};
         QTest::newRow("bag gone: rename error, nothing else")
             << RenameCase{0, false, true, QStringLiteral("party"), {}, ENOENT, false, allOn, false};
+        QTest::newRow("bag gone, its own name: rename error, nothing else")
+            << RenameCase{0, false, true, QStringLiteral("a"), {}, ENOENT, false, allOn, false};
         QTest::newRow("Latin-1 name: that bag is renamed") << RenameCase{
             0,           false, false, QStringLiteral("party"), QStringLiteral("party.prp"), 0, false,
             afterRename, true,  true};

@@ -88,7 +88,7 @@ QList<ExpectedPrompt> WindowModel::apply(const Step& step) {
             break;
         input(Form1Texts::renameTitle, step.typed);
         const QString target = step.typed + BagPaths::bagExtension;
-        if (target == selfile) // the bag's own name: nothing to change
+        if (target == selfile && bags.contains(selfile)) // the bag's own name: nothing to change
             break;
         if (step.typed.isEmpty()) {
             message(Form1Texts::renameErrorText, MessageStyle::Critical, Form1Texts::renameErrorTitle);

@@ -3,11 +3,11 @@
 #include "app/Form1.h"
 #include "platform/DirectoryReader.h"
 #include "platform/DriveScanner.h"
-#include "platform/PosixFileSystem.h"
 #include "props/BagStore.h"
 #include "settings/QtSettingsStore.h"
 #include "support/FakePrompter.h"
 #include "support/Fakes.h"
+#include "support/FaultyFileSystem.h"
 #include "support/Form1Probe.h"
 
 #include <QByteArray>
@@ -15,7 +15,8 @@
 #include <memory>
 
 // A real Form1 over a temporary program directory and Palace directory, with a recording prompter,
-// a fake client detector and starter, and the real settings store (the test's own XDG_CONFIG_HOME).
+// a fake client detector and starter, the real file calls (a fault can be set on them), and the real
+// settings store (the test's own XDG_CONFIG_HOME).
 class Form1Harness {
 public:
     Form1Harness();
@@ -23,7 +24,7 @@ public:
 
     QTemporaryDir programDir;
     QTemporaryDir palaceDir;
-    PosixFileSystem fileSystem;
+    FaultyFileSystem fileSystem; // no fault unless a test sets one
     BagStore bags{fileSystem};
     QtSettingsStore settings;
     FakeClientDetector client;
