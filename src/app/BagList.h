@@ -44,8 +44,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    BagStore& bags_;
     int selectedRow() const; // -1 when none
+
+    BagStore& bags_;
     BagRows* rows_;
     QString directory_;
 };
