@@ -34,7 +34,7 @@ private slots:
     }
 
     void listTenThousandBags() {
-        QStringList bags;
+        BagNames bags;
         QBENCHMARK {
             bags = store.listBags(dir.filePath("bags")).names;
         }
@@ -43,7 +43,10 @@ private slots:
 
     void copySixtyFourMebibytes() {
         QBENCHMARK {
-            QVERIFY(store.copyFile(dir.filePath("source.prp"), dir.filePath("copy.prp")).ok);
+            QVERIFY(store
+                        .copyFile(QFile::encodeName(dir.filePath("source.prp")),
+                                  QFile::encodeName(dir.filePath("copy.prp")))
+                        .ok);
         }
     }
 

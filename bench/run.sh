@@ -41,8 +41,9 @@ echo "Machine: $(nproc) CPUs, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cp
 echo "Load before: $(cut -d ' ' -f 1-3 /proc/loadavg)"
 echo
 printf '%-40s %16s %-26s %10s %7s  %-10s %s\n' "Measure (median)" "Stowbox" "Reference" "" "Ratio" "Goal" ""
-"$build/bench/startup_bench" "$build/STX102" "$build/bench/startup_reference" 10000 11
+"$build/bench/startup_bench" "$build/STX102" "$build/bench/startup_reference" 10000 100000 11
 QT_QPA_PLATFORM=offscreen "$build/bench/refresh_bench" 10000 51
+QT_QPA_PLATFORM=offscreen "$build/bench/refresh_bench" 100000 21
 "$build/bench/copy_bench" 256 10
 "$build/bench/detect_bench" 300 200
 echo

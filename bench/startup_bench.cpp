@@ -2,10 +2,11 @@
 // moment, for STX102 and the reference program, with no bags and with many in the program directory.
 //
 //   DISPLAY=:N build-release/bench/startup_bench build-release/STX102
-//       build-release/bench/startup_reference [BAGS] [RUNS]
+//       build-release/bench/startup_reference [BAGS] [MOST_BAGS] [RUNS]
 //
-// Each program runs from a temporary program directory that holds a copy of both binaries and the bags.
-// After one warm-up start of each, RUNS rounds (default 11) start all four in turn, rotating the order.
+// Each program runs from a temporary program directory that holds a copy of both binaries and the bags:
+// none, BAGS (default 10000) or MOST_BAGS (default 100000). After one warm-up start of each, RUNS rounds
+// (default 11) start all of them in turn, rotating the order.
 // "Mapped" is the MapNotify of a window whose _NET_WM_PID is the started process, seen by selecting
 // SubstructureNotify on the root window before the exec.
 #include "BenchTable.h"
@@ -169,13 +170,14 @@ bool fillProgramDirectory(const QString& directory, const QStringList& binaries,
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s STX102 REFERENCE [BAGS] [RUNS]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s STX102 REFERENCE [BAGS] [MOST_BAGS] [RUNS]\n", argv[0]);
         return 2;
     }
     const QStringList binaries{QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2])};
     const int manyBags = argc > 3 ? std::atoi(argv[3]) : 10000;
-    const int runs = argc > 4 ? std::atoi(argv[4]) : 11;
-    if (manyBags < 0 || runs <= 0 || runs > 1000)
+    const int mostBags = argc > 4 ? std::atoi(argv[4]) : 100000;
+    const int runs = argc > 5 ? std::atoi(argv[5]) : 11;
+    if (manyBags < 0 || mostBags < 0 || runs <= 0 || runs > 1000)
         return 2;
 
     MapWatcher watcher;
@@ -184,11 +186,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     QTemporaryDir work;
-    const std::array<int, 2> bagCounts{0, manyBags};
+    const std::array<int, 3> bagCounts{0, manyBags, mostBags};
     // paths[program][bag count]
-    std::array<std::array<std::string, 2>, 2> paths;
+    std::array<std::array<std::string, 3>, 2> paths;
     for (size_t b = 0; b < bagCounts.size(); ++b) {
-        const QString directory = work.filePath(QStringLiteral("bags-%1").arg(bagCounts[b]));
+        const QString directory = work.filePath(QStringLiteral("bags-%1").arg(b));
         if (!fillProgramDirectory(directory, binaries, bagCounts[b])) {
             std::fprintf(stderr, "cannot fill %s\n", qPrintable(directory));
             return 1;
@@ -198,13 +200,15 @@ int main(int argc, char** argv) {
                               .toStdString();
     }
 
+    // Both programs start with no bags and with many; only ours with the most, which it is held against its
+    // own start with none (the reference takes most of a second there, and no goal asks for it).
+    const std::array<std::pair<size_t, size_t>, 5> subjects{{{0, 0}, {1, 0}, {0, 1}, {1, 1}, {0, 2}}};
     std::vector<std::string> storage;
     std::vector<char*> environment = childEnvironment(storage);
-    std::array<std::array<std::vector<double>, 2>, 2> times, memory;
+    std::array<std::array<std::vector<double>, 3>, 2> times, memory;
     for (int round = -1; round < runs; ++round) {
-        for (int k = 0; k < 4; ++k) {
-            const int which = (k + std::max(round, 0)) % 4;
-            const size_t p = size_t(which % 2), b = size_t(which / 2);
+        for (size_t k = 0; k < subjects.size(); ++k) {
+            const auto [p, b] = subjects[(k + size_t(std::max(round, 0))) % subjects.size()];
             const Start start = startOnce(watcher, paths[p][b], environment.data());
             if (start.milliseconds < 0) {
                 std::fprintf(stderr, "%s: no window mapped within %lld s\n", paths[p][b].c_str(),
@@ -221,19 +225,25 @@ int main(int argc, char** argv) {
     using BenchTable::Goal;
     using BenchTable::median;
     const std::string many = std::to_string(manyBags) + " bags";
+    const std::string most = std::to_string(mostBags) + " bags";
     const std::string reference0 = "reference, 0 bags";
     const std::string referenceMany = "reference, " + many;
+    const std::string ours0 = "Stowbox, 0 bags";
     BenchTable::row("start-up to mapped, 0 bags", median(times[0][0]), reference0.c_str(),
                     median(times[1][0]), "ms", {Goal::RatioAtMost, 1.2});
     BenchTable::row(("start-up to mapped, " + many).c_str(), median(times[0][1]), referenceMany.c_str(),
                     median(times[1][1]), "ms", {Goal::RatioAtMost, 1.2});
     BenchTable::row(("start-up to mapped, " + many).c_str(), median(times[0][1]), reference0.c_str(),
                     median(times[1][0]), "ms", {Goal::RatioAtMost, 1.5});
+    BenchTable::row(("start-up to mapped, " + most).c_str(), median(times[0][2]), ours0.c_str(),
+                    median(times[0][0]), "ms", {Goal::RatioAtMost, 3});
     BenchTable::row("  (reference's own cost of the bags)", median(times[1][1]), reference0.c_str(),
                     median(times[1][0]), "ms", {});
     BenchTable::row("resident memory when mapped, 0 bags", median(memory[0][0]), reference0.c_str(),
                     median(memory[1][0]), "MiB", {Goal::RatioAtMost, 1.15});
     BenchTable::row(("resident memory when mapped, " + many).c_str(), median(memory[0][1]),
                     referenceMany.c_str(), median(memory[1][1]), "MiB", {Goal::RatioAtMost, 1.15});
+    BenchTable::row(("resident memory when mapped, " + most).c_str(), median(memory[0][2]), ours0.c_str(),
+                    median(memory[0][0]), "MiB", {Goal::RatioAtMost, 1.3});
     return 0;
 }

@@ -1,14 +1,13 @@
 #include "app/BagList.h"
 
+#include "app/BagRows.h"
 #include "props/BagStore.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QStringListModel>
 
-BagList::BagList(BagStore& bags, QWidget* parent)
-    : QListView(parent), bags_(bags), model_(new QStringListModel(this)) {
-    setModel(model_);
+BagList::BagList(BagStore& bags, QWidget* parent) : QListView(parent), bags_(bags), rows_(new BagRows(this)) {
+    setModel(rows_);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Thousands of bags must list at once: every row has the same height, so none is measured.
@@ -28,25 +27,35 @@ void BagList::setDirectory(const QString& directory) {
 StepResult BagList::refresh() {
     selectionModel()->clear();
     BagListing listing = bags_.listBags(directory_);
-    model_->setStringList(std::move(listing.names));
+    rows_->show(std::move(listing.names));
     return listing.result;
 }
 
 QStringList BagList::names() const {
-    return model_->stringList();
+    return rows_->names().texts();
 }
 
 QString BagList::selectedName() const {
-    const QModelIndexList selected = selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? QString() : selected.first().data().toString();
+    const int row = selectedRow();
+    return row < 0 ? QString() : rows_->names().text(row);
+}
+
+QByteArray BagList::selectedFileName() const {
+    const int row = selectedRow();
+    return row < 0 ? QByteArray() : rows_->names().fileName(row);
 }
 
 bool BagList::selectName(const QString& name) {
-    const int row = static_cast<int>(model_->stringList().indexOf(name));
+    const int row = static_cast<int>(names().indexOf(name));
     if (row < 0)
         return false;
-    setCurrentIndex(model_->index(row));
+    setCurrentIndex(rows_->index(row));
     return true;
+}
+
+int BagList::selectedRow() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 QItemSelectionModel::SelectionFlags BagList::selectionCommand(const QModelIndex& index, const QEvent*) const {
@@ -64,10 +73,13 @@ void BagList::focusInEvent(QFocusEvent* event) {
 }
 
 void BagList::mousePressEvent(QMouseEvent* event) {
+    // Only the left button selects, or moves the cursor.
+    if (event->button() != Qt::LeftButton)
+        return;
     const QModelIndex hit = indexAt(event->position().toPoint());
     const bool alreadySelected = hit.isValid() && selectionModel()->isSelected(hit);
     QListView::mousePressEvent(event);
-    if (alreadySelected && event->button() == Qt::LeftButton)
+    if (alreadySelected)
         emit entrySelected();
 }
 

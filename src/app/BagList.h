@@ -5,10 +5,11 @@
 #include <QListView>
 #include <QString>
 
+class BagRows;
 class BagStore;
-class QStringListModel;
 
-// The saved-bag list: names of the "*.prp" files of one directory, re-read on demand.
+// The saved-bag list: names of the "*.prp" files of one directory, re-read on demand. Each entry keeps
+// its file's exact name, which two entries may show alike.
 // Like a list box, it has at most one selected entry, and the entry with the cursor is always the selected
 // one.
 class BagList : public QListView {
@@ -22,8 +23,10 @@ public:
     // was read before the failure.
     StepResult refresh();
     QStringList names() const;
-    // The selected entry's name, or the empty string when none is selected.
+    // The selected entry's name as shown, or the empty string when none is selected.
     QString selectedName() const;
+    // The selected entry's file name exactly as the file system spells it; empty when none is selected.
+    QByteArray selectedFileName() const;
     // Selects the entry with this name, as a click would; false when it is not listed.
     bool selectName(const QString& name);
 
@@ -41,7 +44,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    int selectedRow() const; // -1 when none
+
     BagStore& bags_;
-    QStringListModel* model_;
+    BagRows* rows_;
     QString directory_;
 };

@@ -3,6 +3,7 @@
 #include "app/Form1Units.h"
 #include "platform/StepResult.h"
 
+#include <QByteArray>
 #include <QMainWindow>
 #include <QString>
 #include <memory>
@@ -52,7 +53,7 @@ private:
     StepResult readSelpath();
     void showPalaceFilesError();
     bool refusedWhileClientRuns();
-    bool copyBagOverLiveFile(const QString& bag, const QString& liveFile);
+    bool copyBagOverLiveFile(const QByteArray& bag, const QByteArray& liveFile);
 
     Form1Units units_;
     std::unique_ptr<Form2> form2_; // the path dialog, once it has been opened
@@ -62,6 +63,8 @@ private:
     QString Selpath; // the Palace directory as last read from the settings store
     QString Apath;   // the program directory
     qint16 DSR = 0;  // 1 while safety requests are off
+    // Selfile as the file system spells it: the file steps on the selected bag use these exact bytes.
+    QByteArray selfileOnDisk_;
 
     // Controls.
     BagList* File1 = nullptr;

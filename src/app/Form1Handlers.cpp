@@ -35,6 +35,7 @@ void Form1::File1_Click() {
     menDelete->setEnabled(true);
     menRename->setEnabled(true);
     Selfile = File1->selectedName();
+    selfileOnDisk_ = File1->selectedFileName();
 }
 
 void Form1::Command2_Click() {
@@ -55,16 +56,15 @@ void Form1::Fsave(QString& Sbox) {
     Command2->setEnabled(false);
     Sbox = units_.prompter.askText(Form1Texts::namePrompt, Form1Texts::saveNameTitle,
                                    Form1Texts::defaultBagName);
-    if (!Sbox.isEmpty()) {
-        // A name that is not one file name is refused like any other failed copy: nothing is written.
-        const bool saved = BagPaths::isSingleFileName(Sbox) &&
-                           units_.bags.copyFile(BagPaths::liveFile(Selpath), BagPaths::newBag(Apath, Sbox));
-        if (!saved) {
-            showPalaceFilesError();
-            return;
-        }
+    // A name that is not one file name is refused like any other failed copy: nothing is written.
+    const bool saved =
+        Sbox.isEmpty() || (BagPaths::isSingleFileName(Sbox) &&
+                           units_.bags.copyFile(BagPaths::liveFile(Selpath), BagPaths::newBag(Apath, Sbox)));
+    // A folder that can no longer be listed after the copy fails the save as well.
+    if (!saved || !File1->refresh()) {
+        showPalaceFilesError();
+        return;
     }
-    File1->refresh();
     Command2->setEnabled(true);
 }
 
@@ -78,7 +78,7 @@ void Form1::Command1_Click() {
             MessageStyle::Critical, Form1Texts::loadErrorTitle);
         return;
     }
-    const QString bag = BagPaths::bag(Apath, Selfile);
+    const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
     if (DSR != 0) {
         copyBagOverLiveFile(bag, BagPaths::liveFile(Selpath));
         return;
@@ -117,10 +117,10 @@ void Form1::Delfile(QString& Delbox) {
         if (answer != Answer::Yes)
             return;
     }
-    const QString bag = BagPaths::bag(Apath, Selfile);
+    const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
     if (const StepResult deleted = units_.bags.deleteFile(bag); !deleted) {
-        units_.prompter.showMessage(Form1Texts::deleteErrorText(bag, deleted.reason), MessageStyle::Critical,
-                                    Form1Texts::deleteErrorTitle);
+        units_.prompter.showMessage(Form1Texts::deleteErrorText(BagPaths::shown(bag), deleted.reason),
+                                    MessageStyle::Critical, Form1Texts::deleteErrorTitle);
         return;
     }
     File1->refresh();
@@ -141,20 +141,22 @@ void Form1::RenFile(QString& rfile) {
         units_.prompter.showMessage(Form1Texts::renameErrorText, MessageStyle::Critical,
                                     Form1Texts::renameErrorTitle);
     } else {
-        const QString bag = BagPaths::bag(Apath, Selfile);
-        const QString newBag = BagPaths::newBag(Apath, rfile);
-        // The bag's own name: a copy-then-delete would lose it, and there is nothing to change.
-        if (newBag == bag)
-            return;
-        // A typed name that would leave the program directory fails like an unwritable one.
-        const StepResult moved = BagPaths::isSingleFileName(rfile)
-                                     ? units_.bags.renameFile(bag, newBag)
-                                     : StepResult::refused(Form1Texts::notOneFileName);
+        const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
+        const QByteArray newBag = BagPaths::newBag(Apath, rfile);
+        // A typed name that would leave the program directory fails like an unwritable one. The bag's own
+        // name changes nothing, once the bag is found there: a copy-then-delete would lose it.
+        const StepResult moved = !BagPaths::isSingleFileName(rfile)
+                                     ? StepResult::refused(Form1Texts::notOneFileName)
+                                 : newBag == bag ? units_.bags.exists(bag)
+                                                 : units_.bags.renameFile(bag, newBag);
         if (!moved) {
-            units_.prompter.showMessage(Form1Texts::renameFailedText(bag, newBag, moved.reason),
-                                        MessageStyle::Critical, Form1Texts::renameErrorTitle);
+            units_.prompter.showMessage(
+                Form1Texts::renameFailedText(BagPaths::shown(bag), BagPaths::shown(newBag), moved.reason),
+                MessageStyle::Critical, Form1Texts::renameErrorTitle);
             return;
         }
+        if (newBag == bag)
+            return;
     }
     File1->refresh();
     Command1->setEnabled(false);
@@ -233,10 +235,11 @@ bool Form1::refusedWhileClientRuns() {
 }
 
 // Copies the bag over the live file; a failure is reported here and ends the load.
-bool Form1::copyBagOverLiveFile(const QString& bag, const QString& liveFile) {
+bool Form1::copyBagOverLiveFile(const QByteArray& bag, const QByteArray& liveFile) {
     const StepResult copied = units_.bags.copyFile(bag, liveFile);
     if (!copied)
-        units_.prompter.showMessage(Form1Texts::loadErrorText(bag, liveFile, copied.reason),
-                                    MessageStyle::Critical, Form1Texts::loadErrorTitle);
+        units_.prompter.showMessage(
+            Form1Texts::loadErrorText(BagPaths::shown(bag), BagPaths::shown(liveFile), copied.reason),
+            MessageStyle::Critical, Form1Texts::loadErrorTitle);
     return copied.ok;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/SystemCall.h"
 
+#include <cstring>
 #include <fcntl.h>
 
 namespace RegularFileNames {
@@ -19,8 +20,8 @@ bool isRegular(FileSystem& fs, int directory, const dirent& entry, Links links) 
 }
 } // namespace
 
-int list(FileSystem& fs, const QByteArray& directory, NameFilter wanted, Links links,
-         QList<QByteArray>& names) {
+int visit(FileSystem& fs, const QByteArray& directory, NameFilter wanted, Links links,
+          const NameSink& found) {
     const int fd =
         retryInterrupted([&] { return fs.open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
     if (fd < 0)
@@ -33,14 +34,21 @@ int list(FileSystem& fs, const QByteArray& directory, NameFilter wanted, Links l
     }
     errno = 0;
     while (const dirent* entry = fs.readdir(stream)) {
-        const QByteArray name(entry->d_name);
+        // Most entries of a large folder are looked at and passed over: none is copied for that.
+        const QByteArray name = QByteArray::fromRawData(entry->d_name, qsizetype(std::strlen(entry->d_name)));
         if (wanted(name) && isRegular(fs, fd, *entry, links))
-            names.append(name);
+            found(name);
         errno = 0;
     }
     const int error = errno;
     fs.closedir(stream);
     return error;
+}
+
+int list(FileSystem& fs, const QByteArray& directory, NameFilter wanted, Links links,
+         QList<QByteArray>& names) {
+    return visit(fs, directory, wanted, links,
+                 [&](QByteArrayView name) { names.append(name.toByteArray()); });
 }
 
 } // namespace RegularFileNames

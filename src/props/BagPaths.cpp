@@ -1,19 +1,24 @@
 #include "props/BagPaths.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace BagPaths {
 
-QString liveFile(const QString& palaceDirectory) {
-    return palaceDirectory + liveFileName;
+QByteArray liveFile(const QString& palaceDirectory) {
+    return QFile::encodeName(palaceDirectory + liveFileName);
 }
 
-QString bag(const QString& programDirectory, const QString& fileName) {
-    return programDirectory + QDir::separator() + fileName;
+QByteArray bag(const QString& programDirectory, const QByteArray& fileName) {
+    return QFile::encodeName(programDirectory + QDir::separator()) + fileName;
 }
 
-QString newBag(const QString& programDirectory, const QString& name) {
-    return bag(programDirectory, name + bagExtension);
+QByteArray newBag(const QString& programDirectory, const QString& name) {
+    return QFile::encodeName(programDirectory + QDir::separator() + name + bagExtension);
+}
+
+QString shown(const QByteArray& path) {
+    return QFile::decodeName(path);
 }
 
 bool isSingleFileName(const QString& fileName) {

@@ -9,9 +9,7 @@
 #include "props/BagPaths.h"
 
 #include <QFile>
-#include <algorithm>
 #include <fcntl.h>
-#include <utility>
 
 namespace {
 const QByteArray bagSuffix = BagPaths::bagExtension.toLatin1();
@@ -24,32 +22,15 @@ int openDirectory(FileSystem& fs, const QByteArray& path) {
     return retryInterrupted([&] { return fs.open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
 }
 
-// Case-blind first, so that "a.prp" and "B.prp" sit where a reader expects them; exact case breaks ties.
-// The folded keys are made once per name: folding inside every comparison is most of the time spent
-// listing thousands of bags.
-QStringList sortedForReading(const QList<QByteArray>& names) {
-    QList<std::pair<QString, QString>> keyed;
-    keyed.reserve(names.size());
-    for (const QByteArray& name : names) {
-        QString decoded = QFile::decodeName(name);
-        keyed.append({decoded.toCaseFolded(), std::move(decoded)});
-    }
-    std::sort(keyed.begin(), keyed.end());
-    QStringList sorted;
-    sorted.reserve(keyed.size());
-    for (auto& [folded, name] : keyed)
-        sorted.append(std::move(name));
-    return sorted;
-}
 } // namespace
 
 BagStore::BagStore(FileSystem& fs, TrashOwner trash) : fs_(fs), trash_(fs, std::move(trash)) {}
 
-StepResult BagStore::copyFile(const QString& source, const QString& destination) {
-    return AtomicFileCopy(fs_, &trash_).copy(QFile::encodeName(source), QFile::encodeName(destination));
+StepResult BagStore::copyFile(const QByteArray& source, const QByteArray& destination) {
+    return AtomicFileCopy(fs_, &trash_).copy(source, destination);
 }
 
-StepResult BagStore::deleteFile(const QString& path) {
+StepResult BagStore::deleteFile(const QByteArray& path) {
     const NativePath where = NativePath::split(path);
     Descriptor directory(fs_, openDirectory(fs_, where.directory));
     if (!directory.isOpen())
@@ -61,14 +42,13 @@ StepResult BagStore::deleteFile(const QString& path) {
     return StepResult::fromErrno(syncDirectory(fs_, directory.get()));
 }
 
-StepResult BagStore::renameFile(const QString& from, const QString& to) {
+StepResult BagStore::renameFile(const QByteArray& from, const QByteArray& to) {
     const NativePath where = NativePath::split(to);
     Descriptor directory(fs_, openDirectory(fs_, where.directory));
     if (!directory.isOpen())
         return StepResult::fromErrno(errno);
-    const QByteArray source = QFile::encodeName(from);
-    keepBagReplacedBy(source, directory.get(), where.name);
-    if (fs_.renameat(AT_FDCWD, source.constData(), directory.get(), where.name.constData()) < 0)
+    keepBagReplacedBy(from, directory.get(), where.name);
+    if (fs_.renameat(AT_FDCWD, from.constData(), directory.get(), where.name.constData()) < 0)
         return StepResult::fromErrno(errno);
     return StepResult::fromErrno(syncDirectory(fs_, directory.get()));
 }
@@ -84,11 +64,25 @@ void BagStore::keepBagReplacedBy(const QByteArray& source, int directory, const 
         trash_.keep(directory, name);
 }
 
+StepResult BagStore::exists(const QByteArray& path) const {
+    struct stat status {};
+    return StepResult::fromErrno(
+        fs_.fstatat(AT_FDCWD, path.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno);
+}
+
 BagListing BagStore::listBags(const QString& directory) const {
-    QList<QByteArray> names;
-    const int error = RegularFileNames::list(fs_, QFile::encodeName(directory), isBagName,
-                                             RegularFileNames::Links::Follow, names);
-    return {sortedForReading(names), StepResult::fromErrno(error)};
+    BagListing listing;
+    const QByteArray path = QFile::encodeName(directory);
+    // Most file systems give a directory the size its entries take: room for the names is made once,
+    // rather than grown and copied while a large folder is read.
+    struct stat folder {};
+    if (fs_.fstatat(AT_FDCWD, path.constData(), &folder, 0) == 0)
+        listing.names.reserve(qsizetype(folder.st_size));
+    const int error = RegularFileNames::visit(fs_, path, isBagName, RegularFileNames::Links::Follow,
+                                              [&](QByteArrayView name) { listing.names.append(name); });
+    listing.names.sortForReading();
+    listing.result = StepResult::fromErrno(error);
+    return listing;
 }
 
 void BagStore::removeLeftoverTemporaries(const QString& directory) {

@@ -2,29 +2,33 @@
 
 #include "platform/StepResult.h"
 #include "platform/Trash.h"
+#include "props/BagNames.h"
 
+#include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 class FileSystem;
 
 // The bags of one directory; when it could not be read, names holds what was read before the failure.
 struct BagListing {
-    QStringList names;
+    BagNames names;
     StepResult result;
 };
 
 // Whole-file operations on prop bags and the client's live file. Contents are never looked at.
 // Copies replace their destination atomically: it is always either exactly as before or exactly the new copy.
 // What a copy or rename replaces and what a delete removes goes to the desktop trash where one can take it.
+// Paths are taken as the file system spells them, byte for byte.
 class BagStore {
 public:
     explicit BagStore(FileSystem& fs, TrashOwner trash = TrashOwner::fromEnvironment());
 
-    StepResult copyFile(const QString& source, const QString& destination);
-    StepResult deleteFile(const QString& path);
+    StepResult copyFile(const QByteArray& source, const QByteArray& destination);
+    StepResult deleteFile(const QByteArray& path);
     // A rename within one directory, done in one step.
-    StepResult renameFile(const QString& from, const QString& to);
+    StepResult renameFile(const QByteArray& from, const QByteArray& to);
+    // Success when the directory holds an entry of this name (a link counts, wherever it points).
+    StepResult exists(const QByteArray& path) const;
     // Names (with extension, without directory) of the regular files in directory ending in ".prp".
     BagListing listBags(const QString& directory) const;
     // Removes our own temporary files left behind by an earlier run that was killed mid-copy; those that

@@ -20,11 +20,12 @@ QString commandState(const Form1Probe& f) {
     return state;
 }
 
-void clickEntry(const Form1Probe& f, const QString& name, Qt::KeyboardModifiers modifiers = {}) {
+void clickEntry(const Form1Probe& f, const QString& name, Qt::KeyboardModifiers modifiers = {},
+                Qt::MouseButton button = Qt::LeftButton) {
     const int row = static_cast<int>(f.File1->names().indexOf(name));
     QVERIFY2(row >= 0, qPrintable(name));
     const QRect rect = f.File1->visualRect(f.File1->model()->index(row, 0));
-    QTest::mouseClick(f.File1->viewport(), Qt::LeftButton, modifiers, rect.center());
+    QTest::mouseClick(f.File1->viewport(), button, modifiers, rect.center());
 }
 
 // One step of a scripted session; the steps a user can take on the window, plus file changes behind its back.
@@ -37,6 +38,8 @@ void act(Form1Harness& h, const QString& step) {
         clickEntry(f, name);
     else if (verb == "ctrlclick")
         clickEntry(f, name, Qt::ControlModifier);
+    else if (verb == "rightclick" || verb == "middleclick")
+        clickEntry(f, name, {}, verb == "rightclick" ? Qt::RightButton : Qt::MiddleButton);
     else if (verb == "key")
         QTest::keyClick(f.File1, name == "Down" ? Qt::Key_Down : Qt::Key_Up);
     else if (verb == "ctrlkey")
@@ -137,6 +140,18 @@ private slots:
             << "a.prp" << two;
         QTest::newRow("a click on the label is no background click")
             << QStringList{"click a.prp", "label"} << "LSDR"
+            << "a.prp"
+            << "a.prp" << two;
+        QTest::newRow("the right button on an entry selects nothing")
+            << QStringList{"rightclick b.prp"} << "-S--"
+            << ""
+            << "" << two;
+        QTest::newRow("the middle button on an entry selects nothing")
+            << QStringList{"click b.prp", "save-off", "middleclick a.prp"} << "L-DR"
+            << "b.prp"
+            << "b.prp" << two;
+        QTest::newRow("the right button moves no cursor")
+            << QStringList{"rightclick b.prp", "key Down"} << "LSDR"
             << "a.prp"
             << "a.prp" << two;
         QTest::newRow("the right button is no click")

@@ -33,7 +33,7 @@ private slots:
         QFETCH(QString, palaceDirectory);
         QFETCH(QString, liveFile);
         QFETCH(QString, clientProgram);
-        QCOMPARE(BagPaths::liveFile(palaceDirectory), liveFile);
+        QCOMPARE(BagPaths::liveFile(palaceDirectory), liveFile.toUtf8());
         QCOMPARE(ClientNames::programIn(palaceDirectory), clientProgram);
     }
 
@@ -64,8 +64,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, bag);
         QFETCH(QString, newBag);
-        QCOMPARE(BagPaths::bag(programDirectory, name), bag);
-        QCOMPARE(BagPaths::newBag(programDirectory, name), newBag);
+        QCOMPARE(BagPaths::bag(programDirectory, name.toUtf8()), bag.toUtf8());
+        QCOMPARE(BagPaths::newBag(programDirectory, name), newBag.toUtf8());
     }
 
     void isSingleFileName_data() {

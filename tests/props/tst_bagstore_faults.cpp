@@ -105,6 +105,7 @@ class BagStoreFaultsTest : public QObject {
                    return readFile(path("Trash/files/" + name)) == kept;
                });
     }
+    QByteArray at(const QString& name) const { return QFile::encodeName(path(name)); }
     QStringList leftovers() const {
         QStringList found;
         for (const QString& folder : {dir.path(), path("real")})
@@ -149,7 +150,7 @@ private slots:
         prepare(where);
         FaultyFileSystem dry;
         dry.rangeCopyUnsupported = rangeCopyUnsupported;
-        QVERIFY(BagStore(dry, trash()).copyFile(path("source.prp"), path("palace.prp")).ok);
+        QVERIFY(BagStore(dry, trash()).copyFile(at("source.prp"), at("palace.prp")).ok);
         QVERIFY(dry.trace.size() >= 10);
         // The replaced file is kept in the trash, its info synced first, before the rename.
         const QString keeping = where == Destination::New ? "" : "write fsync fsync linkat fsync ";
@@ -169,8 +170,7 @@ private slots:
                 FaultyFileSystem fs;
                 fs.rangeCopyUnsupported = rangeCopyUnsupported;
                 fs.fault = c.fault;
-                const StepResult result =
-                    BagStore(fs, trash()).copyFile(path("source.prp"), path("palace.prp"));
+                const StepResult result = BagStore(fs, trash()).copyFile(at("source.prp"), at("palace.prp"));
                 ++faultsInjected;
 
                 const QString what = describe(c.fault);
@@ -205,7 +205,7 @@ private slots:
             writeFile(path("a.prp"), "a");
             writeFile(path("b.prp"), "b");
             BagStore store(fs, trash());
-            return rename ? store.renameFile(path("a.prp"), path("b.prp")) : store.deleteFile(path("a.prp"));
+            return rename ? store.renameFile(at("a.prp"), at("b.prp")) : store.deleteFile(at("a.prp"));
         };
         FaultyFileSystem dry;
         QVERIFY(run(dry).ok);
@@ -242,13 +242,13 @@ private slots:
         for (const char* name : {"a.prp", "b.prp", ".stowbox-AAAAAA.tmp", ".stowbox-BBBBBB.tmp"})
             writeFile(path(QLatin1String(name)), "x");
         FaultyFileSystem dry;
-        QCOMPARE(BagStore(dry).listBags(dir.path()).names, QStringList({"a.prp", "b.prp"}));
+        QCOMPARE(BagStore(dry).listBags(dir.path()).names.texts(), QStringList({"a.prp", "b.prp"}));
 
         QHash<Call, int> seen;
         for (const FaultyFileSystem::Step& step : std::as_const(dry.trace)) {
             FaultyFileSystem fs;
             fs.fault = Fault{step.call, ++seen[step.call], Effect::Fail, EIO};
-            const QStringList listed = BagStore(fs).listBags(dir.path()).names;
+            const QStringList listed = BagStore(fs).listBags(dir.path()).names.texts();
             ++faultsInjected;
             QVERIFY(listed.size() <= 2);
             for (const QString& name : listed)
@@ -271,7 +271,7 @@ private slots:
     void cleanUpSparesARunningCopy() {
         prepare(Destination::Existing);
         FaultyFileSystem dry;
-        QVERIFY(BagStore(dry).copyFile(path("source.prp"), path("palace.prp")).ok);
+        QVERIFY(BagStore(dry).copyFile(at("source.prp"), at("palace.prp")).ok);
         for (int step = 0; step < dry.trace.size(); ++step) {
             prepare(Destination::Existing);
             FaultyFileSystem fs;
@@ -280,7 +280,7 @@ private slots:
                 if (calls++ == step)
                     BagStore(other).removeLeftoversAtStart(dir.path(), dir.path() + '/');
             };
-            const StepResult result = BagStore(fs).copyFile(path("source.prp"), path("palace.prp"));
+            const StepResult result = BagStore(fs).copyFile(at("source.prp"), at("palace.prp"));
             QVERIFY2(result.ok, qPrintable(QString::number(step) + QStringLiteral(": ") + result.reason));
             QCOMPARE(readFile(path("palace.prp")), newBytes);
             QVERIFY(leftovers().isEmpty());
@@ -304,7 +304,7 @@ private slots:
             if (chunk == 2 && done < rewrites)
                 writeFile(path("source.prp"), version(done++));
         };
-        const StepResult result = BagStore(fs).copyFile(path("source.prp"), path("palace.prp"));
+        const StepResult result = BagStore(fs).copyFile(at("source.prp"), at("palace.prp"));
         QCOMPARE(result.ok, rewrites == 1);
         QCOMPARE(readFile(path("palace.prp")), rewrites == 1 ? version(0) : oldBytes);
         QVERIFY(leftovers().isEmpty());
@@ -315,7 +315,8 @@ private slots:
     void durableStepsInOrder_data() {
         QTest::addColumn<Replace>("replace");
         QTest::addColumn<QStringList>("expected");
-        const QString bags = path("bags/"), palace = path("palace/"), settings = path("config");
+        const QByteArray bags = at("bags/"), palace = at("palace/");
+        const QString settings = path("config");
         const TrashOwner trash = this->trash();
         QTest::newRow("bag copy on save") << Replace([=](FileSystem& fs) {
             return BagStore(fs).copyFile(palace + "palace.prp", bags + "b.prp");

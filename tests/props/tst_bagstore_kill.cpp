@@ -110,7 +110,8 @@ class BagStoreKillTest : public QObject {
         const QStringList remaining = state == State::Gone ? QStringList() : QStringList("palace.prp");
         leftoversSeen += int(files("palace").size() - remaining.size());
         BagStore(fs, trash()).removeLeftoversAtStart(dir.filePath("bags"), dir.filePath("palace/"));
-        QVERIFY2(files("palace") == remaining && files("bags") == QStringList("source.prp"), qPrintable(what));
+        QVERIFY2(files("palace") == remaining && files("bags") == QStringList("source.prp"),
+                 qPrintable(what));
         writeFile(destination(), oldBytes);
     }
 
@@ -138,7 +139,8 @@ private slots:
         const auto run = [&](FaultyFileSystem& fs) {
             fs.rangeCopyUnsupported = rangeCopyUnsupported;
             BagStore store(fs, trash());
-            return remove ? store.deleteFile(destination()) : store.copyFile(source(), destination());
+            return remove ? store.deleteFile(QFile::encodeName(destination()))
+                          : store.copyFile(QFile::encodeName(source()), QFile::encodeName(destination()));
         };
         const State done = remove ? State::Gone : State::New;
         FaultyFileSystem dry;
@@ -195,7 +197,8 @@ private slots:
                 const char go = 'g';
                 if (::write(ready[1], &go, 1) != 1)
                     _exit(3);
-                _exit(store.copyFile(source(), destination()).ok ? 0 : 1);
+                _exit(store.copyFile(QFile::encodeName(source()), QFile::encodeName(destination())).ok ? 0
+                                                                                                       : 1);
             }
             ::close(ready[1]);
             pollfd waiting{ready[0], POLLIN, 0};

@@ -27,7 +27,7 @@ Reply type(const QString& text) {
     return {0, text, true};
 }
 
-enum class Setup { None, BagGone };
+enum class Setup { None, BagGone, Latin1 }; // Latin1: the selected bag's name is not valid UTF-8
 
 struct LoadCase {
     Palace palace = Palace::Stored;
@@ -191,13 +191,19 @@ private slots:
             Palace::NotStoredLiveHere, false, 1, Setup::None, {}, {}, bagA, {}, unchangedControls, false};
         QTest::newRow("directory stored after start-up is read afresh") << LoadCase{
             Palace::StoredAfterStart, false, 1, Setup::None, {}, {}, bagA, {}, unchangedControls, false};
+        QTest::newRow("Latin-1 name: that bag is loaded")
+            << LoadCase{Palace::Stored,    false, 1, Setup::Latin1, {}, {}, BagScene::latin1Bag, {},
+                        unchangedControls, false};
     }
 
     void outcomes() {
         QFETCH(LoadCase, c);
         BagScene scene(c.palace);
         scene.h.client.running = c.clientRunning;
-        Form1Probe f = scene.start(QStringLiteral("a.prp"));
+        if (c.setup == Setup::Latin1)
+            scene.writeRawBag(BagScene::latin1Bag);
+        const QString selected = c.setup == Setup::Latin1 ? BagScene::latin1Shown : QStringLiteral("a.prp");
+        Form1Probe f = scene.start(selected);
         if (c.dsr != 0)
             f.menDSR->trigger(); // safety requests off, as the user turns them off
         QCOMPARE(f.DSR, c.dsr);
@@ -244,7 +250,7 @@ private slots:
                             .currentDirFiles = expectedCurrent,
                             .controls = c.controlsAfter,
                             .refreshed = c.refreshed,
-                            .selfile = QStringLiteral("a.prp")});
+                            .selfile = selected});
         if (QTest::currentTestFailed())
             return;
         if (!c.clientRunning)

@@ -22,6 +22,7 @@ struct RenameCase {
     bool noNameMessage = false;
     QString controlsAfter;
     bool refreshed = false;
+    bool latin1 = false; // the selected bag's name is Latin-1, not valid UTF-8, in place of a.prp
 };
 
 const QString allOn = QStringLiteral("load:on save:on list:on delete:on rename:on");
@@ -55,6 +56,11 @@ private slots:
             << RenameCase{0, false, false, QStringLiteral("a"), {}, 0, false, allOn, false};
         QTest::newRow("bag gone: rename error, nothing else")
             << RenameCase{0, false, true, QStringLiteral("party"), {}, ENOENT, false, allOn, false};
+        QTest::newRow("bag gone, its own name: rename error, nothing else")
+            << RenameCase{0, false, true, QStringLiteral("a"), {}, ENOENT, false, allOn, false};
+        QTest::newRow("Latin-1 name: that bag is renamed") << RenameCase{
+            0,           false, false, QStringLiteral("party"), QStringLiteral("party.prp"), 0, false,
+            afterRename, true,  true};
         QTest::newRow("a folder has the new name: rename error, nothing else")
             << RenameCase{0, false, false, QStringLiteral("folder"), {}, EISDIR, false, allOn, false};
     }
@@ -64,7 +70,10 @@ private slots:
         BagScene scene;
         QVERIFY(QDir(scene.h.programDir.path()).mkdir(QStringLiteral("folder.prp")));
         scene.h.client.running = c.clientRunning;
-        Form1Probe f = scene.start(QStringLiteral("a.prp"));
+        if (c.latin1)
+            scene.writeRawBag(BagScene::latin1Bag);
+        const QString selected = c.latin1 ? BagScene::latin1Shown : QStringLiteral("a.prp");
+        Form1Probe f = scene.start(selected);
         if (c.dsr != 0)
             f.menDSR->trigger(); // safety requests off, as the user turns them off
         QCOMPARE(f.DSR, c.dsr);
@@ -73,8 +82,10 @@ private slots:
             QVERIFY(QFile::remove(scene.h.bagPath(QStringLiteral("a.prp"))));
         DirectoryContents expected = scene.programFiles();
         const DirectoryContents palaceBefore = scene.palaceFiles();
-        if (!c.renamedTo.isEmpty())
-            expected.insert(c.renamedTo, expected.take(QStringLiteral("a.prp")));
+        if (!c.renamedTo.isEmpty()) {
+            expected.remove(selected);
+            expected.insert(c.renamedTo, c.latin1 ? BagScene::latin1Bag : BagScene::bagABytes);
+        }
         scene.h.prompter.answerText(c.typed);
         if (c.noNameMessage || c.failure != 0)
             scene.h.prompter.answerMessage(Pressed::Ok);
@@ -95,7 +106,7 @@ private slots:
                             .currentDirFiles = std::nullopt,
                             .controls = c.controlsAfter,
                             .refreshed = c.refreshed,
-                            .selfile = QStringLiteral("a.prp")});
+                            .selfile = selected});
     }
 
     void workingStorageHoldsTheTypedName() {

@@ -8,6 +8,8 @@
 #include <QtTest>
 
 using Palace = BagScene::Palace;
+using Call = FaultyFileSystem::Call;
+using Effect = FaultyFileSystem::Effect;
 
 namespace {
 
@@ -20,6 +22,7 @@ struct SaveCase {
     QString savedAs; // the bag that must now hold the live bytes; empty when nothing is written
     QString controlsAfter;
     bool refreshed = false;
+    bool listingFails = false; // the folder cannot be read once the bag is written
 };
 
 } // namespace
@@ -96,6 +99,15 @@ private slots:
             failedControls, false};
         QTest::newRow("settings file unreadable: error before the name, Save left on")
             << SaveCase{Palace::Unreadable, false, true, {}, {palaceFilesError}, {}, unreadControls, false};
+        QTest::newRow("bag saved, folder cannot be listed: error") << SaveCase{Palace::Stored,
+                                                                               false,
+                                                                               true,
+                                                                               QStringLiteral("party"),
+                                                                               {askBagName, palaceFilesError},
+                                                                               QStringLiteral("party.prp"),
+                                                                               failedControls,
+                                                                               false,
+                                                                               true};
     }
 
     void outcomes() {
@@ -111,10 +123,17 @@ private slots:
         if (!c.savedAs.isEmpty())
             expectedProgram.insert(c.savedAs, BagScene::liveBytes);
 
+        FaultyFileSystem& fs = scene.h.fileSystem;
         QString controlsWhileAsked;
         scene.h.prompter.whileOpen = [&](const FakePrompter::Request& request) {
-            if (request.kind == FakePrompter::Request::Input)
-                controlsWhileAsked = controlStates(f);
+            if (request.kind != FakePrompter::Request::Input)
+                return;
+            controlsWhileAsked = controlStates(f);
+            // The copy reads no folder: the next one read is the listing after it.
+            const auto read = std::count_if(fs.trace.cbegin(), fs.trace.cend(),
+                                            [](const auto& step) { return step.call == Call::Readdir; });
+            if (c.listingFails)
+                fs.fault = FaultyFileSystem::Fault{Call::Readdir, int(read) + 1, Effect::Fail, EIO};
         };
         for (const QString& prompt : c.prompts)
             prompt == askBagName ? scene.h.prompter.answerText(c.typed)

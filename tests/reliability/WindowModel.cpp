@@ -85,7 +85,7 @@ QList<ExpectedPrompt> WindowModel::apply(const Step& step) {
             break;
         input(askNewBagName, step.typed);
         const QString target = step.typed + bagExtension;
-        if (target == selfile) // the bag's own name: nothing to change
+        if (target == selfile && bags.contains(selfile)) // the bag's own name: nothing to change
             break;
         if (step.typed.isEmpty()) {
             message(renameNoNameError, Pressed::Ok);

@@ -344,7 +344,7 @@ private slots:
                      0);
         QVERIFY(QDir(mount).mkdir("bags"));
         writeFile(mount + "/bags/a.prp", "old");
-        QVERIFY(h.bags.deleteFile(mount + "/bags/a.prp").ok);
+        QVERIFY(h.bags.deleteFile(QFile::encodeName(mount + "/bags/a.prp")).ok);
         const QString kept = can.isEmpty() ? home : mount + "/" + can.arg(uid);
         QCOMPARE(readFile(kept + "/files/a.prp"), QByteArray("old"));
         // Paths in a mount's own trash are relative to its top, as it may be mounted elsewhere next time.
@@ -394,8 +394,9 @@ private slots:
         f.dialog().Selpath = h.palaceDir.path();
         h.prompter.answerMessage(Pressed::Ok);
         f.dialog().Command1->click();
-        const QString reported = "The Palace directory could not be stored.\rThe settings file " + settingsFile +
-                                 " cannot be written: " + systemError(ENOSPC) + ".\rNothing was changed.";
+        const QString reported = "The Palace directory could not be stored.\rThe settings file " +
+                                 settingsFile + " cannot be written: " + systemError(ENOSPC) +
+                                 ".\rNothing was changed.";
         QCOMPARE(describe(h.prompter.requests), QStringList{messageRequest("Settings Error", 16, reported)});
         QVERIFY(f.pathDialog()->isVisible());
         QCOMPARE(readFile(settingsFile), stored);

@@ -7,8 +7,13 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QtTest>
+#include <fcntl.h>
+#include <unistd.h>
 
 const QByteArray Form1Harness::liveBytes("live props\0\x01\xff\r\n", 15);
+const QByteArray Form1Harness::latin1Bag("caf\xe9.prp");
+const QByteArray Form1Harness::lookAlikeBag("caf\xef\xbf\xbd.prp");
+const QString Form1Harness::latin1Shown = QStringLiteral("caf\uFFFD.prp");
 const QByteArray Form1Harness::bagABytes("bag a\0", 6);
 const QByteArray Form1Harness::myPropBytes("bag myprop");
 
@@ -56,6 +61,8 @@ Form1Harness::Form1Harness(Palace palace) : Form1Harness() {
 }
 
 Form1Harness::~Form1Harness() {
+    // Qt cannot reach a name that is not valid text, so the temporary folder could not be removed.
+    ::unlink((QFile::encodeName(programDir.path()) + '/' + latin1Bag).constData());
     QDir::setCurrent(previousCurrentDir_);
 }
 
@@ -101,6 +108,13 @@ QString Form1Harness::bagPath(const QString& name) const {
 
 QString Form1Harness::livePath() const {
     return palaceDir.filePath(QStringLiteral("palace.prp"));
+}
+
+void Form1Harness::writeRawBag(const QByteArray& fileName) {
+    const QByteArray path = QFile::encodeName(programDir.path()) + '/' + fileName;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    QVERIFY(fd >= 0 && ::write(fd, fileName.constData(), size_t(fileName.size())) == fileName.size());
+    QCOMPARE(::close(fd), 0);
 }
 
 void Form1Harness::clickBag(const QString& name) {

@@ -3,13 +3,13 @@
 #include "app/Form1.h"
 #include "platform/DirectoryReader.h"
 #include "platform/DriveScanner.h"
-#include "platform/PosixFileSystem.h"
 #include "props/BagStore.h"
 #include "settings/PathDialogStart.h"
 #include "settings/QtSettingsStore.h"
 #include "support/DirectoryContents.h"
 #include "support/FakePrompter.h"
 #include "support/Fakes.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FileBytes.h"
 #include "support/Form1Probe.h"
 
@@ -22,10 +22,10 @@
 #include <optional>
 
 // A real Form1 over a temporary program directory and Palace directory, with a recording prompter,
-// a fake client detector and starter, and the real settings store (the test's own XDG_CONFIG_HOME).
-// It runs in an empty temporary current directory of its own, the one a bare "palace.prp" resolves
-// against. Built with a Palace arrangement it is the stage of the bag operations: a.prp and myprop.prp
-// in the program directory, and the Palace directory as arranged.
+// a fake client detector and starter, the real file calls (a fault can be set on them), and the real
+// settings store (the test's own XDG_CONFIG_HOME). It runs in an empty temporary current directory of its
+// own, the one a bare "palace.prp" resolves against. Built with a Palace arrangement it is the stage of the
+// bag operations: a.prp and myprop.prp in the program directory, and the Palace directory as arranged.
 class Form1Harness {
 public:
     enum class Palace {
@@ -51,6 +51,11 @@ public:
     };
 
     static const QByteArray liveBytes;
+    // A bag name in Latin-1, not valid UTF-8, which the list shows as latin1Shown, and the UTF-8 name of
+    // what it shows as; writeRawBag fills either with its own name's bytes.
+    static const QByteArray latin1Bag;
+    static const QByteArray lookAlikeBag;
+    static const QString latin1Shown;
     static const QByteArray bagABytes;
     static const QByteArray myPropBytes;
 
@@ -61,7 +66,7 @@ public:
     QTemporaryDir programDir;
     QTemporaryDir palaceDir;
     QTemporaryDir currentDir;
-    PosixFileSystem fileSystem;
+    FaultyFileSystem fileSystem; // no fault unless a test sets one
     BagStore bags{fileSystem};
     QtSettingsStore settings{fileSystem};
     FakeClientDetector client;
@@ -90,6 +95,7 @@ public:
 
     // Clicks a listed name as a user would.
     void clickBag(const QString& name);
+    void writeRawBag(const QByteArray& fileName);
     // Writes a bag behind the window's back: the list shows it only after it has been re-read.
     void sneakBagIn();
     bool listWasRefreshed() const;
