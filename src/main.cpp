@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <thread>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -30,11 +31,13 @@ int main(int argc, char* argv[]) {
     const Form2Units dialog{settings, prompter, drives, directories, dialogStart};
 
     const QString programDirectory = QCoreApplication::applicationDirPath();
-    bags.removeLeftoversAtStart(
-        programDirectory,
+    const QString palaceDirectory =
         settings
             .readSetting(PalacePathSetting::application, PalacePathSetting::section, PalacePathSetting::key)
-            .value);
+            .value;
+    // The clean-up reads the program directory a second time, which the window need not wait for: a copy
+    // locks its temporary file from the start, so the two never touch each other's files.
+    const std::jthread cleanUp([&] { bags.removeLeftoversAtStart(programDirectory, palaceDirectory); });
 
     Form1 form1({settings, bags, client, starter, prompter, dialog, programDirectory, [] {
                      QApplication::closeAllWindows();
