@@ -146,7 +146,7 @@ void Form1::RenFile(QString& rfile) {
         // A typed name that would leave the program directory fails like an unwritable one. The bag's own
         // name changes nothing, once the bag is found there: a copy-then-delete would lose it.
         const StepResult moved = !BagPaths::isSingleFileName(rfile)
-                                     ? StepResult::refused(Form1Texts::notOneFileName)
+                                     ? StepResult::failure(EINVAL, Form1Texts::notOneFileName)
                                  : newBag == bag ? units_.bags.exists(bag)
                                                  : units_.bags.renameFile(bag, newBag);
         if (!moved) {

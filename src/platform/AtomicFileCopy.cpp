@@ -37,7 +37,7 @@ StepResult AtomicFileCopy::copy(const QByteArray& source, const QByteArray& dest
     if (error == sourceChanged)
         error = copyOrError(source, destination);
     if (error == sourceChanged)
-        return StepResult::refused(sourceChangedReason);
+        return StepResult::failure(EAGAIN, sourceChangedReason);
     return StepResult::fromErrno(error);
 }
 
