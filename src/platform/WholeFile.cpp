@@ -26,9 +26,14 @@ WholeFile readWholeFile(FileSystem& fs, const QByteArray& path, qsizetype maxSiz
     Descriptor file(fs, retryInterrupted([&] {
                         return fs.open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
                     }));
-    if (!file.isOpen())
-        return failed(errno);
     struct stat status {};
+    if (!file.isOpen()) {
+        WholeFile missing = failed(errno);
+        missing.absent = missing.result.error == ENOENT &&
+                         fs.fstatat(AT_FDCWD, path.constData(), &status, AT_SYMLINK_NOFOLLOW) < 0 &&
+                         errno == ENOENT;
+        return missing;
+    }
     if (fs.fstatat(file.get(), "", &status, AT_EMPTY_PATH) < 0)
         return failed(errno);
     if (const int error = refusal(status, maxSize))

@@ -17,11 +17,6 @@ namespace {
 // Far more than any settings file holds; a larger one is no settings file and is not taken into memory.
 constexpr qsizetype maxFileSize = qsizetype(1) << 20;
 
-// No file yet is no failure: nothing has been stored.
-bool isAbsent(const StepResult& read) {
-    return read.error == ENOENT;
-}
-
 QByteArray corruptCopyStem(const QByteArray& path) {
     return path + ".corrupt-" +
            QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toLatin1();
@@ -42,8 +37,10 @@ QString QtSettingsStore::location(const QString& application) {
 StoredSetting QtSettingsStore::readSetting(const QString& application, const QString& section,
                                            const QString& key) {
     const WholeFile file = readWholeFile(fs_, QFile::encodeName(fileOf(application)), maxFileSize);
+    // No file yet is no failure: nothing has been stored. A link that leads nowhere is a store that
+    // cannot be read, not an empty one.
     if (!file.result)
-        return {{}, isAbsent(file.result) ? StepResult() : file.result};
+        return {{}, file.absent ? StepResult() : file.result};
     return {IniText::value(file.bytes, section, key), {}};
 }
 
@@ -54,14 +51,14 @@ StepResult QtSettingsStore::saveSetting(const QString& application, const QStrin
     const bool tooLarge = current.result.error == EFBIG;
     // What cannot be read cannot be kept, so it is not overwritten either; a file too large to be taken
     // into memory can still be copied aside, as any other that is no settings file.
-    if (!current.result && !isAbsent(current.result) && !tooLarge)
+    if (!current.result && !current.absent && !tooLarge)
         return current.result;
     if (tooLarge || !IniText::isSound(current.bytes)) {
         if (const StepResult kept = copyToFreshName(fs_, path, corruptCopyStem(path)); !kept)
             return kept;
         current.bytes.clear();
     }
-    if (isAbsent(current.result))
+    if (current.absent)
         if (const StepResult made = makeDirectories(NativePath::split(path).directory); !made)
             return made;
     return AtomicFileCopy(fs_).replace(path, IniText::withValue(current.bytes, section, key, value));

@@ -95,6 +95,16 @@ private slots:
         QVERIFY(corruptCopies().isEmpty());
     }
 
+    void aLinkThatWorksIsWrittenThrough() {
+        QVERIFY(QDir().mkpath(configDir) && QDir().mkpath(home.filePath(QStringLiteral("kept"))));
+        writeFile(home.filePath(QStringLiteral("kept/Stowbox.conf")), "[Spath]\nPathkey=/old/\n");
+        QVERIFY(QFile::link(QStringLiteral("../kept/Stowbox.conf"), file()));
+        QCOMPARE(read(), QStringLiteral("/old/"));
+        QVERIFY(save(QStringLiteral("/new/")));
+        QCOMPARE(readFile(home.filePath(QStringLiteral("kept/Stowbox.conf"))), "[Spath]\nPathkey=/new/\n");
+        QCOMPARE(QFileInfo(file()).symLinkTarget(), home.filePath(QStringLiteral("kept/Stowbox.conf")));
+    }
+
     void replacingKeepsOtherEntries() {
         QVERIFY(QDir().mkpath(configDir));
         writeFile(file(), "; mine\n[General]\nother = 1 ; why\n\n[Spath]\nPathkey=/old/\n\n[More]\nx=y\n");
@@ -220,18 +230,22 @@ private slots:
     void storeThatIsNoFileIsLeftAlone_data() {
         QTest::addColumn<mode_t>("type");
         QTest::addColumn<int>("error");
-        QTest::newRow("a folder") << mode_t(S_IFDIR) << EISDIR;
-        QTest::newRow("a pipe with no writer") << mode_t(S_IFIFO) << EINVAL;
-        QTest::newRow("a link to a device without end") << mode_t(S_IFLNK) << EINVAL;
+        QTest::addColumn<QByteArray>("target"); // of a link
+        QTest::newRow("a folder") << mode_t(S_IFDIR) << EISDIR << QByteArray();
+        QTest::newRow("a pipe with no writer") << mode_t(S_IFIFO) << EINVAL << QByteArray();
+        QTest::newRow("a link to a device without end")
+            << mode_t(S_IFLNK) << EINVAL << QByteArray("/dev/zero");
+        QTest::newRow("a link into a folder that is gone")
+            << mode_t(S_IFLNK) << ENOENT << QByteArray("../gone/Stowbox.conf");
     }
     void storeThatIsNoFileIsLeftAlone() {
         QFETCH(mode_t, type);
         QFETCH(int, error);
+        QFETCH(QByteArray, target);
         QVERIFY(QDir().mkpath(file()));
         const QByteArray path = QFile::encodeName(file());
         if (type != S_IFDIR)
-            QVERIFY(rmdir(path) == 0 &&
-                    (type == S_IFIFO ? mkfifo(path, 0600) : symlink("/dev/zero", path)) == 0);
+            QVERIFY(rmdir(path) == 0 && (type == S_IFIFO ? mkfifo(path, 0600) : symlink(target, path)) == 0);
         const QString reason = QString::fromLocal8Bit(std::strerror(error));
         const StoredSetting stored = readStored();
         QCOMPARE(stored.result.reason, reason);
@@ -304,7 +318,8 @@ private slots:
                 QVERIFY2(result.ok ? call == Call::Close
                                    : result.reason == QString::fromLocal8Bit(std::strerror(error)),
                          qPrintable(what));
-                QVERIFY2(readFile(file()) == (result.ok || i > lastRename ? after : before), qPrintable(what));
+                QVERIFY2(readFile(file()) == (result.ok || i > lastRename ? after : before),
+                         qPrintable(what));
                 QVERIFY2(corruptCopies().size() <= 1 && configEntries().size() == 1 + corruptCopies().size(),
                          qPrintable(what));
                 for (const QString& copy : corruptCopies())
