@@ -1,6 +1,7 @@
 #include "client/DetachedProgramStarter.h"
 
 #include "client/LaunchCommand.h"
+#include "platform/PathProbe.h"
 #include "platform/ProgramFile.h"
 #include "platform/WinePrefix.h"
 
@@ -8,7 +9,7 @@ bool DetachedProgramStarter::startProgram(const QString& path, int) {
     // An X11 window manager places and focuses a new window itself; the window style asks for no more.
     const LaunchCommand::Command command = LaunchCommand::choose(
         path, {QString::fromLocal8Bit(qgetenv("PATH")), qEnvironmentVariable("WINEPREFIX"),
-               ProgramFile::probe, WinePrefix::isPrefix});
+               ProgramFile::probe, WinePrefix::isPrefix, PathProbe::resolved});
     if (command.kind == LaunchCommand::Command::NotFound)
         return false;
     return ProgramFile::startDetached(command.program, command.arguments, command.environment);

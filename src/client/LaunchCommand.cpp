@@ -32,14 +32,13 @@ bool isWindowsProgramName(const QString& path) {
     return path.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive);
 }
 
-QString absolute(const QString& path) {
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-}
-
 // Each prefix keeps its own registry and settings: a client run in another one would not find its own.
 QString prefixFor(const QString& program, const Surroundings& around) {
-    const QString client = absolute(program);
-    if (!around.winePrefix.isEmpty() && client.startsWith(inDirectory(absolute(around.winePrefix), {})))
+    const QString client = around.resolved(program);
+    if (client.isEmpty())
+        return {};
+    const QString set = around.winePrefix.isEmpty() ? QString() : around.resolved(around.winePrefix);
+    if (!set.isEmpty() && client.startsWith(inDirectory(set, {})))
         return around.winePrefix;
     for (QString directory = QFileInfo(client).path();; directory = QFileInfo(directory).path()) {
         if (around.isWinePrefix(directory))

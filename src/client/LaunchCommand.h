@@ -12,6 +12,7 @@ namespace LaunchCommand {
 using FileKind = ProgramFile::Kind;
 using FileProbe = std::function<FileKind(const QString& path)>;
 using PrefixProbe = std::function<bool(const QString& directory)>;
+using PathResolver = std::function<QString(const QString& path)>;
 
 // What the choice looks at besides the path.
 struct Surroundings {
@@ -19,6 +20,7 @@ struct Surroundings {
     QString winePrefix; // $WINEPREFIX; empty when it is not set
     FileProbe probe;
     PrefixProbe isWinePrefix;
+    PathResolver resolved; // the absolute path, symbolic links followed; empty when it leads to nothing
 };
 
 struct Command {
@@ -32,8 +34,8 @@ struct Command {
 // path as composed from the Palace directory. A name without "/" is looked up on the search path,
 // first for a runnable file, then for one that Wine can run. Empty entries of the search path are
 // skipped rather than taken as the current directory. A program run through Wine runs in the Wine
-// prefix that holds it: $WINEPREFIX when it does, else the nearest directory above the program that is
-// a prefix, else Wine's default.
+// prefix that holds it, by where the program really lies, links followed: $WINEPREFIX when it does, else
+// the nearest directory above the program that is a prefix, else Wine's default.
 Command choose(const QString& path, const Surroundings& around);
 
 } // namespace LaunchCommand

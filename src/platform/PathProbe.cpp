@@ -1,6 +1,7 @@
 #include "platform/PathProbe.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <sys/stat.h>
 
@@ -22,6 +23,10 @@ bool isDirectory(const QString& path) {
 
 bool isRegularFile(const QString& path) {
     return hasType(path, S_IFREG);
+}
+
+QString resolved(const QString& path) {
+    return QFileInfo(path).canonicalFilePath();
 }
 
 } // namespace PathProbe

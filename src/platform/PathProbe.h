@@ -7,5 +7,7 @@ namespace PathProbe {
 
 bool isDirectory(const QString& path);
 bool isRegularFile(const QString& path);
+// The absolute path with every symbolic link followed; empty when it leads to nothing.
+QString resolved(const QString& path);
 
 } // namespace PathProbe

@@ -1,5 +1,6 @@
 #include "client/LaunchCommand.h"
 
+#include <QDir>
 #include <QMap>
 #include <QtTest>
 
@@ -93,8 +94,8 @@ private slots:
             probed.append(file);
             return files.value(file, FileKind::Missing);
         };
-        const Command chosen =
-            LaunchCommand::choose(path, {searchPath, {}, probe, [](const QString&) { return false; }});
+        const Command chosen = LaunchCommand::choose(
+            path, {searchPath, {}, probe, [](const QString&) { return false; }, QDir::cleanPath});
         QVERIFY2(chosen == expected, qPrintable(QStringLiteral("got kind %1, %2 %3 after probing %4")
                                                     .arg(chosen.kind)
                                                     .arg(chosen.program, chosen.arguments.join(' '),
@@ -109,6 +110,8 @@ private slots:
                                                 "/home/u/.wine-palace"};
         QTest::newRow("the nearest, not one set elsewhere")
             << QStringList{"/p/drive_c/q/drive_c/palace32.exe", "/home/u/.wine", "/p/drive_c/q"};
+        QTest::newRow("its own, beside the one set, a name that begins alike") << QStringList{
+            "/home/u/.wine-palace/drive_c/palace32.exe", "/home/u/.wine", "/home/u/.wine-palace"};
         QTest::newRow("the one set, holding it")
             << QStringList{"/p/drive_c/q/drive_c/palace32.exe", "/p/", "/p/"};
     }
@@ -119,7 +122,7 @@ private slots:
         const Command chosen = LaunchCommand::choose(
             client,
             {"/w", clientSetPrefix[1], [&](const QString& file) { return file == client ? inert : run; },
-             [&](const QString& directory) { return prefixes.contains(directory); }});
+             [&](const QString& directory) { return prefixes.contains(directory); }, QDir::cleanPath});
         QCOMPARE(chosen.environment, QStringList{"WINEPREFIX=" + clientSetPrefix[2]});
     }
 };

@@ -144,19 +144,24 @@ private slots:
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("executableBit");
-        QTest::addColumn<bool>("inPrefix"); // the work directory is a Wine prefix: the client runs there
+        QTest::addColumn<bool>("inPrefix");    // the work directory is a Wine prefix: the client runs there
+        QTest::addColumn<bool>("throughLink"); // started by a path through a link from outside the prefix
         QTest::newRow("not executable")
-            << "palace32.exe" << QByteArray("not run by itself") << false << false;
-        QTest::newRow("upper-case name") << "PALACE32.EXE" << QByteArray("x") << false << false;
+            << "palace32.exe" << QByteArray("not run by itself") << false << false << false;
+        QTest::newRow("upper-case name") << "PALACE32.EXE" << QByteArray("x") << false << false << false;
         QTest::newRow("Windows program with every bit set")
-            << "palace32.exe" << QByteArray("MZ\x90\0\3") << true << false;
-        QTest::newRow("in its own Wine prefix") << "palace32.exe" << QByteArray("MZ") << false << true;
+            << "palace32.exe" << QByteArray("MZ\x90\0\3") << true << false << false;
+        QTest::newRow("in its own Wine prefix")
+            << "palace32.exe" << QByteArray("MZ") << false << true << false;
+        QTest::newRow("in its own Wine prefix, through a link")
+            << "palace32.exe" << QByteArray("MZ") << false << true << true;
     }
     void windowsProgramGoesThroughWine() {
         QFETCH(QString, fileName);
         QFETCH(QByteArray, content);
         QFETCH(bool, executableBit);
         QFETCH(bool, inPrefix);
+        QFETCH(bool, throughLink);
         if (inPrefix) {
             QVERIFY(QDir().mkpath(inWork(QStringLiteral("drive_c"))));
             writeFile(inWork(QStringLiteral("system.reg")), "WINE REGISTRY Version 2\n", readable);
@@ -164,18 +169,22 @@ private slots:
         const QString program = inWork(QStringLiteral("Palace Dir/")) + fileName;
         QDir().mkpath(inWork(QStringLiteral("Palace Dir")));
         writeFile(program, content, executableBit ? executable : readable);
+        QTemporaryDir outside;
+        const QString path =
+            throughLink ? outside.filePath(QStringLiteral("palace-link/")) + fileName : program;
+        QVERIFY(!throughLink ||
+                QFile::link(inWork(QStringLiteral("Palace Dir")), outside.filePath("palace-link")));
         const QString record = installFakeWine(inWork(QStringLiteral("wine bin")));
         setSearchPath(
             {inWork(QStringLiteral("wine bin")), QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
 
-        QVERIFY(DetachedProgramStarter().startProgram(program, 1));
+        QVERIFY(DetachedProgramStarter().startProgram(path, 1));
 
         const QDeadlineTimer deadline(5000);
         while (!QFile::exists(record) && !deadline.hasExpired())
             QThread::msleep(20);
         const QString prefix = inPrefix ? work->path() : qEnvironmentVariable("WINEPREFIX");
-        QCOMPARE(readFile(record),
-                 (QDir::currentPath() + '\n' + prefix + '\n' + program + '\n').toLocal8Bit());
+        QCOMPARE(readFile(record), (QDir::currentPath() + '\n' + prefix + '\n' + path + '\n').toLocal8Bit());
     }
 
     void failedStarts_data() {
