@@ -1,6 +1,8 @@
 #include "platform/X11Connection.h"
 
+#include "platform/PosixFileSystem.h"
 #include "platform/SystemCall.h"
+#include "platform/WholeFile.h"
 
 #include <QDeadlineTimer>
 
@@ -12,6 +14,7 @@
 #include <climits>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -89,6 +92,39 @@ int connectToDisplay(const char* host, int display, const QDeadlineTimer& deadli
 
 using CookiePtr = std::unique_ptr<Xauth, decltype(&XauDisposeAuth)>;
 
+// Far more than any authority file holds.
+constexpr qsizetype maxAuthoritySize = qsizetype(4) << 20;
+
+bool sameBytes(const char* bytes, unsigned short length, const QByteArray& wanted) {
+    return length == wanted.size() && std::memcmp(bytes, wanted.constData(), length) == 0;
+}
+
+// The entry that XauGetBestAuthByAddr picks for one protocol: the first one for the address and display.
+// Xau would open the file itself and wait on a pipe or read a device without end in its place, before
+// the time limit counts; it is read here as the settings file is.
+CookiePtr bestEntry(unsigned short family, const QByteArray& address, const QByteArray& number,
+                    const QByteArray& protocol) {
+    const char* fileName = XauFileName();
+    if (!fileName)
+        return {nullptr, XauDisposeAuth};
+    PosixFileSystem fs;
+    WholeFile file = readWholeFile(fs, fileName, maxAuthoritySize);
+    if (!file.result || file.bytes.isEmpty())
+        return {nullptr, XauDisposeAuth};
+    const std::unique_ptr<FILE, decltype(&std::fclose)> stream(
+        fmemopen(file.bytes.data(), static_cast<size_t>(file.bytes.size()), "r"), std::fclose);
+    if (!stream)
+        return {nullptr, XauDisposeAuth};
+    for (CookiePtr entry(XauReadAuth(stream.get()), XauDisposeAuth); entry;
+         entry.reset(XauReadAuth(stream.get())))
+        if ((entry->family == FamilyWild ||
+             (entry->family == family && sameBytes(entry->address, entry->address_length, address))) &&
+            (entry->number_length == 0 || sameBytes(entry->number, entry->number_length, number)) &&
+            sameBytes(entry->name, entry->name_length, protocol))
+            return entry;
+    return {nullptr, XauDisposeAuth};
+}
+
 // The MIT-MAGIC-COOKIE-1 entry that xcb itself would send, from $XAUTHORITY or ~/.Xauthority:
 // a local socket or the loopback stands for this machine, by its host name.
 CookiePtr cookieFor(int fd, int display) {
@@ -117,14 +153,7 @@ CookiePtr cookieFor(int fd, int display) {
             return {nullptr, XauDisposeAuth};
         address = hostName;
     }
-    const QByteArray number = QByteArray::number(display);
-    char protocol[] = "MIT-MAGIC-COOKIE-1";
-    char* protocols[] = {protocol};
-    const int protocolLengths[] = {static_cast<int>(sizeof protocol - 1)};
-    return {XauGetBestAuthByAddr(family, static_cast<unsigned short>(address.size()), address.constData(),
-                                 static_cast<unsigned short>(number.size()), number.constData(), 1, protocols,
-                                 protocolLengths),
-            XauDisposeAuth};
+    return bestEntry(family, address, QByteArray::number(display), "MIT-MAGIC-COOKIE-1");
 }
 
 } // namespace
