@@ -228,6 +228,21 @@ private slots:
         QVERIFY(textLabel(*markup)->sizeHint().width() >= metrics.horizontalAdvance(name));
     }
 
+    // A line narrower than the wrap width is never wrapped, whatever fraction of a pixel its width ends in.
+    void shortLinesStayWhole() {
+        const auto box = MessageBoxPrompter::buildMessageBox(QStringLiteral("x"), 0, {});
+        const QFontMetricsF metrics(textLabel(*box)->font());
+        int fractional = 0;
+        for (QString line = QStringLiteral("Delete"); metrics.horizontalAdvance(line) < 600;
+             line += QStringLiteral(" file")) {
+            const qreal width = metrics.horizontalAdvance(line);
+            fractional += width != std::floor(width);
+            QVERIFY2(textLabel(*MessageBoxPrompter::buildMessageBox(line, 0, {}))->minimumWidth() >= width,
+                     qPrintable(line));
+        }
+        QVERIFY(fractional > 0);
+    }
+
     void inputBoxShowsItsRequest() {
         const auto box = MessageBoxPrompter::buildInputBox(joinLines({"Name?", "NOTE: none"}),
                                                            QStringLiteral("Title"), QStringLiteral("myprop"));
