@@ -11,7 +11,6 @@
 #include <cstring>
 #include <future>
 #include <memory>
-#include <optional>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -64,19 +63,6 @@ bool settlesTo(SystemClientDetector& detector, bool expected) {
         answer = detector.isPalaceRunning();
     }
     return answer;
-}
-
-// The detector's answer, asked in a thread of its own so that a lookup that hangs fails the test instead
-// of holding the suite; none when it has not come within a generous bound.
-std::optional<bool> answerInTime(const QByteArray& display) {
-    auto answer = std::make_shared<std::promise<bool>>();
-    std::future<bool> answered = answer->get_future();
-    std::thread([answer, display] {
-        answer->set_value(SystemClientDetector(display, "/nonexistent/proc").isPalaceRunning());
-    }).detach();
-    if (answered.wait_for(std::chrono::seconds(30)) != std::future_status::ready)
-        return std::nullopt;
-    return answered.get();
 }
 
 } // namespace
@@ -234,37 +220,35 @@ private slots:
                     .isPalaceRunning());
     }
 
-    // Nothing in the authority file's place holds the lookup past its time limit.
-    void authorityFileThatIsNoFile_data() {
-        QTest::addColumn<QByteArray>("target"); // of a link; none: a pipe with no writer
-        QTest::newRow("a pipe with no writer") << QByteArray();
-        QTest::newRow("a link to a device without end") << QByteArray("/dev/zero");
+    // Nothing in the authority file's place holds the lookup past its time limit either.
+    void nothingRunning_data() {
+        QTest::addColumn<QByteArray>("authority"); // a link's target, or "fifo": a pipe with no writer
+        QTest::newRow("the server's authority file") << QByteArray();
+        QTest::newRow("authority file a pipe with no writer") << QByteArray("fifo");
+        QTest::newRow("authority file a link to a device without end") << QByteArray("/dev/zero");
     }
-    void authorityFileThatIsNoFile() {
-        QFETCH(QByteArray, target);
+    void nothingRunning() {
+        QFETCH(QByteArray, authority);
         QTemporaryDir folder;
         const QByteArray path = QFile::encodeName(folder.filePath(QStringLiteral("Xauthority")));
-        QVERIFY((target.isEmpty() ? mkfifo(path, 0600) : symlink(target, path)) == 0);
+        const auto restore = qScopeGuard([kept = qgetenv("XAUTHORITY")] { qputenv("XAUTHORITY", kept); });
+        if (!authority.isEmpty()) {
+            QVERIFY((authority == "fifo" ? mkfifo(path, 0600) : symlink(authority, path)) == 0);
+            qputenv("XAUTHORITY", path);
+        }
         QByteArray silentDisplay;
         const int silentServer = listenAsSilentServer(silentDisplay);
         QVERIFY(silentServer >= 0);
-        const QByteArray authority = qgetenv("XAUTHORITY");
-        qputenv("XAUTHORITY", path);
-        const std::optional<bool> answer = answerInTime(silentDisplay);
-        qputenv("XAUTHORITY", authority);
+        // In a thread of its own, so that a lookup that hangs fails here instead of holding the suite.
+        auto answer = std::make_shared<std::promise<bool>>();
+        std::future<bool> answered = answer->get_future();
+        std::thread([answer, silentDisplay] {
+            answer->set_value(SystemClientDetector(silentDisplay, "/nonexistent/proc").isPalaceRunning());
+        }).detach();
+        const bool returned = answered.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
         close(silentServer);
-        QVERIFY2(answer, "still reading the authority file");
-        QVERIFY(!*answer);
-    }
-
-    void nothingRunning() {
-        QByteArray silentDisplay;
-        const int silentServer = listenAsSilentServer(silentDisplay);
-        QVERIFY(silentServer >= 0);
-        const std::optional<bool> answer = answerInTime(silentDisplay);
-        close(silentServer);
-        QVERIFY2(answer, "still waiting for a server that never answers");
-        QVERIFY(!*answer);
+        QVERIFY2(returned, "still waiting for a server that never answers, or on its authority file");
+        QVERIFY(!answered.get());
 
         if (foreignClientProcessRuns())
             QSKIP("a palace32.exe process that this test did not start is running");
