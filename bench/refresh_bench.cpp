@@ -10,13 +10,14 @@
 // alone, and the bag store's listing alone (read, keep, sort).
 #include "BenchTable.h"
 
-#include "app/BagList.h"
-#include "app/Form1.h"
-#include "platform/DirectoryReader.h"
+#include "app/mainwindow/BagList.h"
+#include "app/mainwindow/Form1.h"
+#include "app/pathdialog/PathDialogStart.h"
+#include "app/pathdialog/SystemDirectoryLister.h"
+#include "app/pathdialog/SystemDriveSource.h"
 #include "platform/DriveScanner.h"
 #include "platform/PosixFileSystem.h"
 #include "props/BagStore.h"
-#include "settings/PathDialogStart.h"
 #include "settings/QtSettingsStore.h"
 #include "support/FakePrompter.h"
 #include "support/Fakes.h"
@@ -82,11 +83,11 @@ int main(int argc, char** argv) {
     FakeClientDetector client;
     FakeProgramStarter starter;
     FakePrompter prompter;
-    DriveScanner drives;
-    DirectoryReader directories;
+    SystemDriveSource drives;
+    SystemDirectoryLister directories;
     PathDialogStart start(settings, DriveScanner::winePrefix(), QDir::homePath());
     Form1 window({settings, store, client, starter, prompter,
-                  Form2Units{settings, prompter, drives, directories, start}, programDir.path(), [] {}});
+                  Form2Services{settings, prompter, drives, directories, start}, programDir.path(), [] {}});
     window.show();
     const Form1Probe form(window);
     QCoreApplication::processEvents();

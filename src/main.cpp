@@ -1,13 +1,14 @@
 #include "ProgramVersion.h"
-#include "app/Form1.h"
-#include "app/MessageBoxPrompter.h"
+#include "app/mainwindow/Form1.h"
+#include "app/pathdialog/PathDialogStart.h"
+#include "app/pathdialog/SystemDirectoryLister.h"
+#include "app/pathdialog/SystemDriveSource.h"
+#include "app/prompts/MessageBoxPrompter.h"
 #include "client/DetachedProgramStarter.h"
 #include "client/SystemClientDetector.h"
-#include "platform/DirectoryReader.h"
 #include "platform/DriveScanner.h"
 #include "platform/PosixFileSystem.h"
 #include "props/BagStore.h"
-#include "settings/PathDialogStart.h"
 #include "settings/QtSettingsStore.h"
 
 #include <QApplication>
@@ -25,10 +26,10 @@ int main(int argc, char* argv[]) {
     SystemClientDetector client;
     DetachedProgramStarter starter;
     MessageBoxPrompter prompter;
-    DriveScanner drives;
-    DirectoryReader directories;
+    SystemDriveSource drives;
+    SystemDirectoryLister directories;
     PathDialogStart dialogStart(settings, DriveScanner::winePrefix(), QDir::homePath());
-    const Form2Units dialog{settings, prompter, drives, directories, dialogStart};
+    const Form2Services dialog{settings, prompter, drives, directories, dialogStart};
 
     const QString programDirectory = QCoreApplication::applicationDirPath();
     const QString palaceDirectory =

@@ -1,9 +1,12 @@
 #pragma once
 
-#include "platform/DirectoryLister.h"
+#include <QStringList>
+#include <optional>
 
-// Lists directories through the file system.
-class DirectoryReader : public DirectoryLister {
+// Reads directories through the file system.
+class DirectoryReader {
 public:
-    std::optional<QStringList> subdirectories(const QString& directory) override;
+    // Names of the subdirectories of `directory` (hidden ones and links to directories included),
+    // sorted without regard to case; nothing when the directory cannot be listed.
+    static std::optional<QStringList> subdirectories(const QString& directory);
 };

@@ -1,15 +1,17 @@
 #pragma once
 
-#include "platform/DriveSource.h"
+#include "platform/Drive.h"
 
 #include <QByteArray>
+#include <QList>
 #include <utility>
 
 // The drives of this machine: mounted volumes that hold real file systems, then the drive letters of
 // the user's Wine prefix ($WINEPREFIX, else ~/.wine).
-class DriveScanner : public DriveSource {
+class DriveScanner {
 public:
-    QList<Drive> drives() override;
+    // Mounted volumes first, the root volume leading; then the Wine drive letters in order.
+    static QList<Drive> drives();
 
     // False for the kernel's and the desktop's pseudo file systems, which hold no user files.
     static bool isRealFileSystem(const QString& mountPath, const QByteArray& type);

@@ -141,14 +141,6 @@ QString BagNames::text(qsizetype row) const {
     return QFile::decodeName(QByteArray::fromRawData(bytes.data(), bytes.size()));
 }
 
-QStringList BagNames::texts() const {
-    QStringList all;
-    all.reserve(size());
-    for (qsizetype row = 0; row < size(); ++row)
-        all.append(text(row));
-    return all;
-}
-
 void BagNames::reserve(qsizetype directoryBytes) {
     // A directory entry takes more than its name and a NUL; few names are shorter than 8 bytes.
     constexpr qsizetype shortestEntry = 16;

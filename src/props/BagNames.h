@@ -4,7 +4,6 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
-#include <QStringList>
 
 // The bags of one listing, in the order the list shows them: case-blind first, so that "a.prp" and
 // "B.prp" sit where a reader expects them, with the exact case breaking ties, and the exact bytes
@@ -18,7 +17,6 @@ public:
     QByteArray fileName(qsizetype row) const { return name(row).toByteArray(); }
     // The name as the list shows it.
     QString text(qsizetype row) const;
-    QStringList texts() const;
 
     // Makes room at once for names that take about this many bytes in their directory.
     void reserve(qsizetype directoryBytes);

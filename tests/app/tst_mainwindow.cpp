@@ -1,4 +1,4 @@
-#include "app/BagList.h"
+#include "app/mainwindow/BagList.h"
 #include "support/Form1Harness.h"
 
 #include <QAccessible>
@@ -251,7 +251,7 @@ private slots:
         // Load is unavailable, Picture2 hidden, the frame and the label never take the focus.
         QCOMPARE(tabs(4), (QList<QWidget*>{f.Command2, f.Command3, f.Picture1, f.File1}));
 
-        QVERIFY(f.File1->selectName(QStringLiteral("a.prp")));
+        QVERIFY(f.selectBag(QStringLiteral("a.prp")));
         f.menDSR->trigger();
         QCOMPARE(tabs(5), (QList<QWidget*>{f.Command1, f.Command2, f.Command3, f.Picture2, f.File1}));
     }

@@ -1,6 +1,6 @@
-#include "app/MessageBoxLook.h"
-#include "app/MessageBoxPrompter.h"
-#include "app/MessageCodes.h"
+#include "app/prompts/JoinLines.h"
+#include "app/prompts/MessageBoxLook.h"
+#include "app/prompts/MessageBoxPrompter.h"
 #include "support/FakePrompter.h"
 
 #include <QInputDialog>

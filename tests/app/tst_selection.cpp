@@ -1,4 +1,4 @@
-#include "app/BagList.h"
+#include "app/mainwindow/BagList.h"
 #include "support/Form1Harness.h"
 
 #include <QAction>
@@ -22,7 +22,7 @@ QString commandState(const Form1Probe& f) {
 
 void clickEntry(const Form1Probe& f, const QString& name, Qt::KeyboardModifiers modifiers = {},
                 Qt::MouseButton button = Qt::LeftButton) {
-    const int row = static_cast<int>(f.File1->names().indexOf(name));
+    const int row = static_cast<int>(f.bagNames().indexOf(name));
     QVERIFY2(row >= 0, qPrintable(name));
     const QRect rect = f.File1->visualRect(f.File1->model()->index(row, 0));
     QTest::mouseClick(f.File1->viewport(), button, modifiers, rect.center());
@@ -184,7 +184,7 @@ private slots:
         QCOMPARE(f.Selfile, selfile);
         QCOMPARE(f.File1->selectedName(), shownSelected);
         QCOMPARE(f.File1->selectionModel()->selectedIndexes().size(), shownSelected.isEmpty() ? 0 : 1);
-        QCOMPARE(f.File1->names(), listed);
+        QCOMPARE(f.bagNames(), listed);
         QCOMPARE(h.prompter.requests.size(), 0);
     }
 

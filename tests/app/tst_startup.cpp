@@ -1,4 +1,4 @@
-#include "app/BagList.h"
+#include "app/mainwindow/BagList.h"
 #include "support/Form1Harness.h"
 
 #include <QAction>
@@ -22,7 +22,7 @@ private slots:
         QCOMPARE(f.Apath, h.programDir.path());
         QCOMPARE(f.Selfile, QString());
         QCOMPARE(f.DSR, qint16(0));
-        QCOMPARE(f.File1->names(), QStringList({"a.prp", "b.prp"}));
+        QCOMPARE(f.bagNames(), QStringList({"a.prp", "b.prp"}));
         QVERIFY(!f.Command1->isEnabled());
         QVERIFY(f.Command2->isEnabled());
         QVERIFY(f.Command3->isEnabled());
@@ -56,7 +56,7 @@ private slots:
         QDir::setCurrent(h.palaceDir.path());
         Form1Probe f = h.start();
         QDir::setCurrent(before);
-        QCOMPARE(f.File1->names(), QStringList({"mine.prp"}));
+        QCOMPARE(f.bagNames(), QStringList({"mine.prp"}));
     }
 
     void closeEndsTheProgramWritingNothing() {

@@ -1,5 +1,5 @@
-#include "app/BagList.h"
-#include "app/Form1.h"
+#include "app/mainwindow/BagList.h"
+#include "app/mainwindow/Form1.h"
 #include "support/BagPrompts.h"
 #include "support/BagScene.h"
 #include "support/Form1Probe.h"
@@ -160,7 +160,7 @@ private:
         QCOMPARE(controlStates(f), fails ? QStringLiteral("load:off save:off list:on delete:on rename:on")
                                          : QStringLiteral("load:off save:on list:on delete:on rename:on"));
         if (row.save == Outcome::Written)
-            QVERIFY(f.File1->names().contains(bag));
+            QVERIFY(f.bagNames().contains(bag));
         checkStartUpKeepsEveryBag(t.scene, t.expected);
     }
 
@@ -195,7 +195,7 @@ private:
                                        ? QStringLiteral("load:off save:on list:on delete:on rename:off")
                                        : QStringLiteral("load:on save:on list:on delete:on rename:on"));
         if (row.rename == Outcome::Written)
-            QVERIFY(f.File1->names().contains(bag));
+            QVERIFY(f.bagNames().contains(bag));
         checkStartUpKeepsEveryBag(t.scene, t.expected);
     }
 

@@ -2,6 +2,7 @@
 #include "settings/QtSettingsStore.h"
 #include "support/FaultyFileSystem.h"
 #include "support/FileBytes.h"
+#include "support/ShownNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -242,13 +243,13 @@ private slots:
         for (const char* name : {"a.prp", "b.prp", ".stowbox-AAAAAA.tmp", ".stowbox-BBBBBB.tmp"})
             writeFile(path(QLatin1String(name)), "x");
         FaultyFileSystem dry;
-        QCOMPARE(BagStore(dry).listBags(dir.path()).names.texts(), QStringList({"a.prp", "b.prp"}));
+        QCOMPARE(shownNames(BagStore(dry).listBags(dir.path()).names), QStringList({"a.prp", "b.prp"}));
 
         QHash<Call, int> seen;
         for (const FaultyFileSystem::Step& step : std::as_const(dry.trace)) {
             FaultyFileSystem fs;
             fs.fault = Fault{step.call, ++seen[step.call], Effect::Fail, EIO};
-            const QStringList listed = BagStore(fs).listBags(dir.path()).names.texts();
+            const QStringList listed = shownNames(BagStore(fs).listBags(dir.path()).names);
             ++faultsInjected;
             QVERIFY(listed.size() <= 2);
             for (const QString& name : listed)

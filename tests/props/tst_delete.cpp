@@ -1,5 +1,5 @@
-#include "app/BagList.h"
-#include "app/Form1.h"
+#include "app/mainwindow/BagList.h"
+#include "app/mainwindow/Form1.h"
 #include "support/BagPrompts.h"
 #include "support/BagScene.h"
 #include "support/Form1Probe.h"
@@ -100,7 +100,7 @@ private slots:
                             .refreshed = c.refreshed,
                             .selfile = selected});
         if (c.twins)
-            QCOMPARE(f.File1->names().count(selected), 1);
+            QCOMPARE(f.bagNames().count(selected), 1);
         // A deleted bag is not gone: it waits in the trash, under its own name.
         const QByteArray files = QFile::encodeName(trash) + "/files/";
         const DirectoryContents trashedA{{QStringLiteral("a.prp"), BagScene::bagABytes}};

@@ -1,5 +1,5 @@
-#include "app/BagList.h"
-#include "app/Form1.h"
+#include "app/mainwindow/BagList.h"
+#include "app/mainwindow/Form1.h"
 #include "support/BagPrompts.h"
 #include "support/BagScene.h"
 #include "support/Form1Probe.h"

@@ -1,5 +1,5 @@
-#include "app/BagList.h"
-#include "app/Form1.h"
+#include "app/mainwindow/BagList.h"
+#include "app/mainwindow/Form1.h"
 #include "support/BagPrompts.h"
 #include "support/BagScene.h"
 #include "support/Form1Probe.h"
@@ -154,7 +154,7 @@ private slots:
             QVERIFY2(controlsWhileAsked.startsWith(QStringLiteral("load:off save:off list:off")),
                      qPrintable(controlsWhileAsked));
         if (!c.savedAs.isEmpty() && c.refreshed)
-            QVERIFY(f.File1->names().contains(c.savedAs));
+            QVERIFY(f.bagNames().contains(c.savedAs));
     }
 
     // After a failed save only a new selection or a background click makes Save available again.

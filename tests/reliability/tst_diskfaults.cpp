@@ -1,4 +1,4 @@
-#include "app/BagList.h"
+#include "app/mainwindow/BagList.h"
 #include "support/BagPrompts.h"
 #include "support/Form1Harness.h"
 
@@ -269,7 +269,7 @@ private slots:
             QCOMPARE(f.Selpath, h.palaceDirectory());
             if (dsr)
                 f.menDSR->trigger();
-            QVERIFY(f.File1->selectName(bagName));
+            QVERIFY(f.selectBag(bagName));
             (operation == Operation::Save ? f.Command2 : f.Command1)->click();
 
             QCOMPARE(describe(h.prompter.requests), expectedPrompts);

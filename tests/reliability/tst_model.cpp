@@ -1,5 +1,5 @@
 #include "WindowModel.h"
-#include "app/BagList.h"
+#include "app/mainwindow/BagList.h"
 #include "settings/SettingsStore.h"
 #include "support/Form1Harness.h"
 
@@ -327,7 +327,7 @@ void ModelTest::perform(Form1Harness& h, const Form1Probe& f, const Step& s) {
                                root_->filePath(QStringLiteral("dirs/gone")) + QDir::separator());
     switch (s.action) {
     case Action::Select: {
-        const int row = static_cast<int>(f.File1->names().indexOf(s.name));
+        const int row = static_cast<int>(f.bagNames().indexOf(s.name));
         const QRect entry = f.File1->visualRect(f.File1->model()->index(row, 0));
         click(f.File1->viewport(), entry.center());
         break;
@@ -396,7 +396,7 @@ QString ModelTest::compare(Form1Harness& h, const Form1Probe& f, const WindowMod
     check(f.Label1->text() == (m.dsr ? QStringLiteral("Safety Off") : QStringLiteral("Safety On")),
           "label " + f.Label1->text());
     check(f.Selfile == m.selfile, "Selfile '" + f.Selfile + "', model '" + m.selfile + "'");
-    check(f.File1->names() == m.shown, "list " + f.File1->names().join(',') + ", model " + m.shown.join(','));
+    check(f.bagNames() == m.shown, "list " + f.bagNames().join(',') + ", model " + m.shown.join(','));
     check(f.File1->selectedName() == m.highlighted,
           "selected entry '" + f.File1->selectedName() + "', model '" + m.highlighted + "'");
     check(h.starter.started.size() == m.starts,

@@ -1,5 +1,5 @@
-#include "app/BagList.h"
-#include "app/MessageBoxPrompter.h"
+#include "app/mainwindow/BagList.h"
+#include "app/prompts/MessageBoxPrompter.h"
 #include "support/Form1Harness.h"
 
 #include <QAction>
@@ -35,7 +35,7 @@ private slots:
         Form1Harness h;
         writeFile(h.bagPath("a.prp"), "a");
         Form1Probe f = h.start();
-        QVERIFY(f.File1->selectName(QStringLiteral("a.prp")));
+        QVERIFY(f.selectBag(QStringLiteral("a.prp")));
         h.prompter.answerMessage(Pressed::Ok);
 
         f.menuStx->trigger();

@@ -1,6 +1,6 @@
-#include "app/DirList.h"
-#include "app/DriveList.h"
-#include "app/Form2.h"
+#include "app/pathdialog/DirList.h"
+#include "app/pathdialog/DriveList.h"
+#include "app/pathdialog/Form2.h"
 #include "support/Form2Harness.h"
 
 #include <QImage>

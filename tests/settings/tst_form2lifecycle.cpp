@@ -1,6 +1,6 @@
-#include "app/DirList.h"
-#include "app/DriveList.h"
-#include "app/Form2.h"
+#include "app/pathdialog/DirList.h"
+#include "app/pathdialog/DriveList.h"
+#include "app/pathdialog/Form2.h"
 #include "settings/SettingsStore.h"
 #include "support/DialogDriver.h"
 #include "support/Form1Harness.h"
@@ -78,7 +78,7 @@ private slots:
         Form2* d = f.pathDialog();
         QVERIFY(navigate(*Form2Probe(*d).Dir1, h.palaceDir.path()));
         const QString path = Form2Probe(*d).Dir1->path();
-        const QStringList entries = Form2Probe(*d).Dir1->entryPaths();
+        const QStringList entries = Form2Probe(*d).entryPaths();
         const int drive = Form2Probe(*d).Drive1->currentIndex();
         if (minimized)
             d->setWindowState(Qt::WindowMinimized);
@@ -90,7 +90,7 @@ private slots:
         QVERIFY(d->isVisible());
         QVERIFY(!(d->windowState() & Qt::WindowMinimized));
         QCOMPARE(Form2Probe(*d).Dir1->path(), path);
-        QCOMPARE(Form2Probe(*d).Dir1->entryPaths(), entries);
+        QCOMPARE(Form2Probe(*d).entryPaths(), entries);
         QCOMPARE(Form2Probe(*d).Text1->text(), path);
         QCOMPARE(Form2Probe(*d).Selpath, path);
         QCOMPARE(Form2Probe(*d).Drive1->currentIndex(), drive);

@@ -1,4 +1,4 @@
-#include "app/Form2Texts.h"
+#include "app/pathdialog/Form2Texts.h"
 #include "platform/PosixFileSystem.h"
 #include "settings/QtSettingsStore.h"
 

@@ -1,6 +1,7 @@
 #include "support/DialogDriver.h"
 
-#include "app/DirList.h"
+#include "app/pathdialog/DirList.h"
+#include "support/Form2Probe.h"
 
 #include <QDir>
 #include <QtTest>
@@ -8,7 +9,7 @@
 namespace {
 
 QTreeWidgetItem* entryFor(DirList& list, const QString& path) {
-    const int index = static_cast<int>(list.entryPaths().indexOf(QDir::toNativeSeparators(path)));
+    const int index = static_cast<int>(entryPaths(list).indexOf(QDir::toNativeSeparators(path)));
     if (index < 0)
         return nullptr;
     QTreeWidgetItemIterator entry(&list);
@@ -62,7 +63,7 @@ bool DialogDriver::navigate(DirList& list, const QString& target) {
             return true;
         // The deepest entry on the way to the goal: an ancestor of it, or the goal itself.
         QString next;
-        for (const QString& native : list.entryPaths()) {
+        for (const QString& native : entryPaths(list)) {
             const QString entry = QDir::fromNativeSeparators(native);
             if (entry != here && isWithin(goal, entry) && entry.size() > next.size())
                 next = entry;

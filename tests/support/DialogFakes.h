@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/DirectoryReader.h"
-#include "platform/DriveSource.h"
+#include "app/pathdialog/DriveSource.h"
+#include "app/pathdialog/SystemDirectoryLister.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
@@ -31,7 +31,7 @@ public:
     }
 
 private:
-    DirectoryReader real_;
+    SystemDirectoryLister real_;
 };
 
 // A settings store in memory that can be made to refuse writing.

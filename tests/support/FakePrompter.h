@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompter.h"
+#include "app/prompts/Prompter.h"
 
 #include <QList>
 #include <QString>

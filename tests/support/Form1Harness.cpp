@@ -1,6 +1,6 @@
 #include "support/Form1Harness.h"
 
-#include "app/BagList.h"
+#include "app/mainwindow/BagList.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
@@ -67,9 +67,9 @@ Form1Harness::~Form1Harness() {
 }
 
 Form1& Form1Harness::start() {
-    const Form2Units dialog{settings, prompter, drives, directories, dialogStart};
-    form = std::make_unique<Form1>(Form1Units{settings, bags, client, starter, prompter, dialog,
-                                              programDir.path(), [this] { ++endProgramCalls; }});
+    const Form2Services dialog{settings, prompter, drives, directories, dialogStart};
+    form = std::make_unique<Form1>(Form1Services{settings, bags, client, starter, prompter, dialog,
+                                                 programDir.path(), [this] { ++endProgramCalls; }});
     if (palace_ == Palace::StoredAfterStart)
         storePalaceDirectory();
     if (palace_ == Palace::Unreadable)
@@ -119,7 +119,7 @@ void Form1Harness::writeRawBag(const QByteArray& fileName) {
 
 void Form1Harness::clickBag(const QString& name) {
     BagList* list = probe().File1;
-    const int row = static_cast<int>(list->names().indexOf(name));
+    const int row = static_cast<int>(probe().bagNames().indexOf(name));
     QVERIFY2(row >= 0, qPrintable(name + QStringLiteral(" is not listed")));
     const QRect item = list->visualRect(list->model()->index(row, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
@@ -128,11 +128,11 @@ void Form1Harness::clickBag(const QString& name) {
 
 void Form1Harness::sneakBagIn() {
     writeFile(bagPath(sneakedBag), "sneaked");
-    QVERIFY(!probe().File1->names().contains(sneakedBag));
+    QVERIFY(!probe().bagNames().contains(sneakedBag));
 }
 
 bool Form1Harness::listWasRefreshed() const {
-    return probe().File1->names().contains(sneakedBag);
+    return probe().bagNames().contains(sneakedBag);
 }
 
 void Form1Harness::checkOutcome(const Outcome& expected) const {

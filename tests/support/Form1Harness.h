@@ -1,10 +1,11 @@
 #pragma once
 
-#include "app/Form1.h"
-#include "platform/DirectoryReader.h"
+#include "app/mainwindow/Form1.h"
+#include "app/pathdialog/PathDialogStart.h"
+#include "app/pathdialog/SystemDirectoryLister.h"
+#include "app/pathdialog/SystemDriveSource.h"
 #include "platform/DriveScanner.h"
 #include "props/BagStore.h"
-#include "settings/PathDialogStart.h"
 #include "settings/QtSettingsStore.h"
 #include "support/DirectoryContents.h"
 #include "support/FakePrompter.h"
@@ -72,8 +73,8 @@ public:
     FakeClientDetector client;
     FakeProgramStarter starter;
     FakePrompter prompter;
-    DriveScanner drives;
-    DirectoryReader directories;
+    SystemDriveSource drives;
+    SystemDirectoryLister directories;
     PathDialogStart dialogStart{settings, DriveScanner::winePrefix(), QDir::homePath()};
     int endProgramCalls = 0;
     std::unique_ptr<Form1> form;

@@ -1,7 +1,7 @@
 #include "support/Form1Probe.h"
 
-#include "app/BagList.h"
-#include "app/Form1.h"
+#include "app/mainwindow/BagList.h"
+#include "app/mainwindow/Form1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +16,22 @@ QString state(const char* name, bool enabled) {
 }
 
 } // namespace
+
+QStringList Form1Probe::bagNames() const {
+    QStringList names;
+    const QAbstractItemModel& rows = *File1->model();
+    for (int row = 0; row < rows.rowCount(); ++row)
+        names.append(rows.index(row, 0).data().toString());
+    return names;
+}
+
+bool Form1Probe::selectBag(const QString& name) const {
+    const int row = static_cast<int>(bagNames().indexOf(name));
+    if (row < 0)
+        return false;
+    File1->setCurrentIndex(File1->model()->index(row, 0));
+    return true;
+}
 
 QString controlStates(const Form1Probe& form) {
     return QStringList{state("load", form.Command1->isEnabled()), state("save", form.Command2->isEnabled()),

@@ -1,29 +1,14 @@
 #pragma once
 
-#include "app/Form1.h"
-#include "app/Form2.h"
+#include "app/mainwindow/Form1.h"
 #include "support/FakePrompter.h"
+#include "support/Form2Probe.h"
 
 #include <QString>
 #include <QStringList>
 
-// The tests' view into the main window and the path dialog: their state, controls and handlers under
-// their own names, which the windows keep to themselves.
-class Form2Probe {
-public:
-    Form2Probe(Form2& dialog) // NOLINT: stands in for the dialog wherever a test names one
-        : form(dialog), Selpath(dialog.Selpath), Dir1(dialog.Dir1), Text1(dialog.Text1),
-          Drive1(dialog.Drive1), Command1(dialog.Command1), Command2(dialog.Command2) {}
-
-    Form2& form;
-    QString& Selpath;
-    DirList* const Dir1;
-    QLineEdit* const Text1;
-    DriveList* const Drive1;
-    QPushButton* const Command1;
-    QPushButton* const Command2;
-};
-
+// The tests' view into the main window: its state, controls and handlers under their own names, which the
+// window keeps to itself, and what only a test asks of its list.
 class Form1Probe {
 public:
     Form1Probe(Form1& window) // NOLINT: stands in for the window wherever a test names one
@@ -56,6 +41,12 @@ public:
     QAction* const menPpal;
     QAction* const menDSR;
     QAction* const menuStx;
+
+    // The bag list's entries as it shows them, in order.
+    QStringList bagNames() const;
+    // Puts the bag list's cursor on the entry shown with this name, as the arrow keys would; false when
+    // no entry shows it.
+    bool selectBag(const QString& name) const;
 
     void Form_Click() const { form.Form_Click(); }
     void Delfile(QString& Delbox) const { form.Delfile(Delbox); }

@@ -1,7 +1,7 @@
 #include "support/Form2Harness.h"
 
-#include "app/DirList.h"
-#include "app/DriveList.h"
+#include "app/pathdialog/DirList.h"
+#include "app/pathdialog/DriveList.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -14,7 +14,7 @@ Form2Harness::Form2Harness() {
         QDir().mkpath(at(dir));
     directories.refused = {at("refused")};
     drives.list = {{"/", "/"}, {"c:", at("home/.wine/drive_c")}, {"e:", at("gone")}, {"f:", at("refused")}};
-    form = std::make_unique<Form2>(Form2Units{settings, prompter, drives, directories, start});
+    form = std::make_unique<Form2>(Form2Services{settings, prompter, drives, directories, start});
 }
 
 QString Form2Harness::at(const QString& relative) const {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Form2.h"
-#include "settings/PathDialogStart.h"
+#include "app/pathdialog/Form2.h"
+#include "app/pathdialog/PathDialogStart.h"
 #include "support/DialogFakes.h"
 #include "support/FakePrompter.h"
 #include "support/Form1Probe.h"

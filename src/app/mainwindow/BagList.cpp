@@ -1,0 +1,89 @@
+#include "app/mainwindow/BagList.h"
+
+#include "app/mainwindow/BagRows.h"
+#include "props/BagStore.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+BagList::BagList(BagStore& bags, QWidget* parent) : QListView(parent), bags_(bags), rows_(new BagRows(this)) {
+    setModel(rows_);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    // Thousands of bags must list at once: every row has the same height, so none is measured.
+    setUniformItemSizes(true);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected) {
+                if (!selected.isEmpty())
+                    emit entrySelected();
+            });
+}
+
+void BagList::setDirectory(const QString& directory) {
+    directory_ = directory;
+    refresh();
+}
+
+StepResult BagList::refresh() {
+    selectionModel()->clear();
+    BagListing listing = bags_.listBags(directory_);
+    rows_->show(std::move(listing.names));
+    return listing.result;
+}
+
+QString BagList::selectedName() const {
+    const int row = selectedRow();
+    return row < 0 ? QString() : rows_->names().text(row);
+}
+
+QByteArray BagList::selectedFileName() const {
+    const int row = selectedRow();
+    return row < 0 ? QByteArray() : rows_->names().fileName(row);
+}
+
+int BagList::selectedRow() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+QItemSelectionModel::SelectionFlags BagList::selectionCommand(const QModelIndex& index, const QEvent*) const {
+    // Every move of the cursor selects its entry (Ctrl neither deselects nor moves the cursor alone),
+    // and a click beside the entries leaves the selection as it is.
+    return index.isValid() ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::NoUpdate;
+}
+
+void BagList::focusInEvent(QFocusEvent* event) {
+    QListView::focusInEvent(event);
+    // The view puts its cursor on the first entry when it gets the focus; that is no selection,
+    // and the first arrow key should select the first entry rather than the second.
+    if (!selectionModel()->hasSelection())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
+void BagList::mousePressEvent(QMouseEvent* event) {
+    // Only the left button selects, or moves the cursor.
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QModelIndex hit = indexAt(event->position().toPoint());
+    const bool alreadySelected = hit.isValid() && selectionModel()->isSelected(hit);
+    QListView::mousePressEvent(event);
+    if (alreadySelected)
+        emit entrySelected();
+}
+
+void BagList::keyReleaseEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat())
+        emit keyReleased(event->key(), event->modifiers());
+    QListView::keyReleaseEvent(event);
+}
+
+bool BagList::event(QEvent* event) {
+    // The list acts on Del itself, when the key is released; claiming the press keeps the menu's Del
+    // shortcut from starting a second delete for the same press while the list has the focus.
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        event->accept();
+        return true;
+    }
+    return QListView::event(event);
+}

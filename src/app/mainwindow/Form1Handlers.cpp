@@ -1,0 +1,247 @@
+#include "app/mainwindow/BagList.h"
+#include "app/mainwindow/Form1.h"
+#include "app/mainwindow/Form1Texts.h"
+#include "app/pathdialog/Form2.h"
+#include "app/prompts/Answer.h"
+#include "app/prompts/MessageStyle.h"
+#include "app/prompts/Prompter.h"
+#include "client/ClientDetector.h"
+#include "client/ClientNames.h"
+#include "client/ProgramStarter.h"
+#include "props/BagPaths.h"
+#include "props/BagStore.h"
+#include "settings/SettingsStore.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+
+void Form1::Form_Load() {
+    // A store that cannot be read leaves Selpath empty, as on a first run: start-up says nothing.
+    readSelpath();
+    Apath = units_.programDirectory;
+    File1->setDirectory(Apath);
+}
+
+void Form1::Form_Click() {
+    Command1->setEnabled(false);
+    Command2->setEnabled(true);
+    menDelete->setEnabled(false);
+    menRename->setEnabled(false);
+    File1->refresh();
+}
+
+void Form1::File1_Click() {
+    Command1->setEnabled(true);
+    Command2->setEnabled(true);
+    menDelete->setEnabled(true);
+    menRename->setEnabled(true);
+    Selfile = File1->selectedName();
+    selfileOnDisk_ = File1->selectedFileName();
+}
+
+void Form1::Command2_Click() {
+    if (refusedWhileClientRuns())
+        return;
+    Command1->setEnabled(false);
+    File1->setEnabled(false);
+    QString Sbox;
+    Fsave(Sbox);
+    File1->setEnabled(true);
+}
+
+void Form1::Fsave(QString& Sbox) {
+    if (!readSelpath()) {
+        showPalaceFilesError();
+        return;
+    }
+    Command2->setEnabled(false);
+    Sbox = units_.prompter.askText(Form1Texts::namePrompt, Form1Texts::saveNameTitle,
+                                   Form1Texts::defaultBagName);
+    // A name that is not one file name is refused like any other failed copy: nothing is written.
+    const bool saved =
+        Sbox.isEmpty() || (BagPaths::isSingleFileName(Sbox) &&
+                           units_.bags.copyFile(BagPaths::liveFile(Selpath), BagPaths::newBag(Apath, Sbox)));
+    // A folder that can no longer be listed after the copy fails the save as well.
+    if (!saved || !File1->refresh()) {
+        showPalaceFilesError();
+        return;
+    }
+    Command2->setEnabled(true);
+}
+
+void Form1::Command1_Click() {
+    if (refusedWhileClientRuns())
+        return;
+    if (const StepResult read = readSelpath(); !read) {
+        units_.prompter.showMessage(
+            Form1Texts::settingsReadErrorText(units_.settings.location(PalacePathSetting::application),
+                                              read.reason),
+            MessageStyle::Critical, Form1Texts::loadErrorTitle);
+        return;
+    }
+    const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
+    if (DSR != 0) {
+        copyBagOverLiveFile(bag, BagPaths::liveFile(Selpath));
+        return;
+    }
+    if (units_.prompter.showMessage(Form1Texts::loadQuestionText, MessageStyle::QuestionYesNo,
+                                    Form1Texts::loadQuestionTitle) == Answer::Yes) {
+        QString Sbox;
+        Fsave(Sbox);
+    }
+    if (units_.prompter.showMessage(Form1Texts::finalLoadText(Selfile), MessageStyle::CriticalOkCancel,
+                                    Form1Texts::finalLoadTitle) != Answer::Ok)
+        return;
+    if (copyBagOverLiveFile(bag, BagPaths::liveFile(Selpath)))
+        units_.prompter.showMessage(Form1Texts::loadDoneText(Selfile), MessageStyle::Notice,
+                                    Form1Texts::loadDoneTitle);
+}
+
+void Form1::menDelete_Click() {
+    QString Delbox;
+    Delfile(Delbox);
+}
+
+void Form1::File1_KeyUp(qint16& KeyCode, [[maybe_unused]] qint16 Shift) {
+    constexpr qint16 deleteKey = 46;
+    if (menDelete->isEnabled() && KeyCode == deleteKey) {
+        QString Delbox;
+        Delfile(Delbox);
+    }
+}
+
+void Form1::Delfile(QString& Delbox) {
+    if (DSR == 0) {
+        const int answer = units_.prompter.showMessage(
+            Form1Texts::deleteText(Selfile), MessageStyle::QuestionYesNoNo, Form1Texts::deleteTitle);
+        Delbox = QString::number(answer);
+        if (answer != Answer::Yes)
+            return;
+    }
+    const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
+    if (const StepResult deleted = units_.bags.deleteFile(bag); !deleted) {
+        units_.prompter.showMessage(Form1Texts::deleteErrorText(BagPaths::shown(bag), deleted.reason),
+                                    MessageStyle::Critical, Form1Texts::deleteErrorTitle);
+        return;
+    }
+    File1->refresh();
+    Command1->setEnabled(false);
+    Command2->setEnabled(true);
+    menDelete->setEnabled(false);
+}
+
+void Form1::menRename_Click() {
+    QString rfile;
+    RenFile(rfile);
+}
+
+void Form1::RenFile(QString& rfile) {
+    rfile =
+        units_.prompter.askText(Form1Texts::namePrompt, Form1Texts::renameTitle, Form1Texts::defaultBagName);
+    if (rfile.isEmpty()) {
+        units_.prompter.showMessage(Form1Texts::renameErrorText, MessageStyle::Critical,
+                                    Form1Texts::renameErrorTitle);
+    } else {
+        const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
+        const QByteArray newBag = BagPaths::newBag(Apath, rfile);
+        // A typed name that would leave the program directory fails like an unwritable one. The bag's own
+        // name changes nothing, once the bag is found there: a copy-then-delete would lose it.
+        const StepResult moved = !BagPaths::isSingleFileName(rfile)
+                                     ? StepResult::failure(EINVAL, Form1Texts::notOneFileName)
+                                 : newBag == bag ? units_.bags.exists(bag)
+                                                 : units_.bags.renameFile(bag, newBag);
+        if (!moved) {
+            units_.prompter.showMessage(
+                Form1Texts::renameFailedText(BagPaths::shown(bag), BagPaths::shown(newBag), moved.reason),
+                MessageStyle::Critical, Form1Texts::renameErrorTitle);
+            return;
+        }
+        if (newBag == bag)
+            return;
+    }
+    File1->refresh();
+    Command1->setEnabled(false);
+    Command2->setEnabled(true);
+    menRename->setEnabled(false);
+}
+
+// Start Palace: no check whether the client already runs; a failed start sends the user to the path dialog.
+void Form1::Command3_Click() {
+    if (!readSelpath()) {
+        showPalaceFilesError();
+        return;
+    }
+    if (DSR == 0 && units_.prompter.showMessage(Form1Texts::startQuestionText, MessageStyle::PlainYesNoNo,
+                                                Form1Texts::startQuestionTitle) != Answer::Yes)
+        return;
+    if (!units_.starter.startProgram(ClientNames::programIn(Selpath), WindowStyle::NormalFocus))
+        showPalaceFilesError();
+}
+
+void Form1::menExit_Click() {
+    units_.endProgram();
+}
+
+void Form1::menPpal_Click() {
+    Selpath.clear();
+    if (!form2_)
+        form2_ = std::make_unique<Form2>(units_.dialog, this);
+    form2_->showDialog();
+}
+
+// One lamp is hidden before the other is shown, so the two are never lit together.
+void Form1::menDSR_Click() {
+    if (DSR != 0) {
+        menDSR->setChecked(false);
+        DSR = 0;
+        Picture2->hide();
+        Picture1->show();
+        Label1->setText(Form1Texts::safetyOn);
+    } else {
+        menDSR->setChecked(true);
+        DSR = 1;
+        Picture1->hide();
+        Picture2->show();
+        Label1->setText(Form1Texts::safetyOff);
+    }
+}
+
+void Form1::menuStx_Click() {
+    units_.prompter.showMessage(Form1Texts::aboutText, MessageStyle::Notice, Form1Texts::aboutTitle);
+}
+
+// Selpath from the store, read afresh; a store that cannot be read leaves Selpath as it was.
+StepResult Form1::readSelpath() {
+    const StoredSetting stored = units_.settings.readSetting(
+        PalacePathSetting::application, PalacePathSetting::section, PalacePathSetting::key);
+    if (stored.result)
+        Selpath = stored.value;
+    return stored.result;
+}
+
+// The one message of the save and of the client start, whatever failed.
+void Form1::showPalaceFilesError() {
+    units_.prompter.showMessage(Form1Texts::palaceFilesText, MessageStyle::Critical,
+                                Form1Texts::palaceFilesTitle);
+}
+
+// Save and load keep away from the live props file while the client may be writing it.
+// True when the client runs; the user has then been told why nothing happens.
+bool Form1::refusedWhileClientRuns() {
+    if (!units_.client.isPalaceRunning())
+        return false;
+    units_.prompter.showMessage(Form1Texts::clientRunningText, MessageStyle::Critical,
+                                Form1Texts::clientRunningTitle);
+    return true;
+}
+
+// Copies the bag over the live file; a failure is reported here and ends the load.
+bool Form1::copyBagOverLiveFile(const QByteArray& bag, const QByteArray& liveFile) {
+    const StepResult copied = units_.bags.copyFile(bag, liveFile);
+    if (!copied)
+        units_.prompter.showMessage(
+            Form1Texts::loadErrorText(BagPaths::shown(bag), BagPaths::shown(liveFile), copied.reason),
+            MessageStyle::Critical, Form1Texts::loadErrorTitle);
+    return copied.ok;
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "app/pathdialog/DirectoryLister.h"
+
+// Lists the directories of this machine's file system.
+class SystemDirectoryLister : public DirectoryLister {
+public:
+    std::optional<QStringList> subdirectories(const QString& directory) override;
+};

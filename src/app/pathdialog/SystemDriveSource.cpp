@@ -1,0 +1,7 @@
+#include "app/pathdialog/SystemDriveSource.h"
+
+#include "platform/DriveScanner.h"
+
+QList<Drive> SystemDriveSource::drives() {
+    return DriveScanner::drives();
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "app/pathdialog/DriveSource.h"
+
+// The drives of this machine, read afresh at each call.
+class SystemDriveSource : public DriveSource {
+public:
+    QList<Drive> drives() override;
+};
