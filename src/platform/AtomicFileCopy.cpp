@@ -19,9 +19,10 @@ constexpr mode_t privateMode = 0600; // until the replaced file's bits are set
 } // namespace
 
 StepResult AtomicFileCopy::copy(const QByteArray& source, const QByteArray& destination) {
-    const StepResult copied = copyOnce(source, destination);
+    bool sourceChanged = false;
+    const StepResult copied = copyOnce(source, destination, sourceChanged);
     // Bytes read while the source was rewritten may belong to neither version: one more try, then give up.
-    return ByteCopy::sourceChanged(copied) ? copyOnce(source, destination) : copied;
+    return sourceChanged ? copyOnce(source, destination, sourceChanged) : copied;
 }
 
 StepResult AtomicFileCopy::replace(const QByteArray& destination, const QByteArray& bytes) {
@@ -31,7 +32,8 @@ StepResult AtomicFileCopy::replace(const QByteArray& destination, const QByteArr
     return replaceIn(where, [&](int temporary) { return ByteCopy::writeAll(fs_, temporary, bytes); });
 }
 
-StepResult AtomicFileCopy::copyOnce(const QByteArray& source, const QByteArray& destination) {
+StepResult AtomicFileCopy::copyOnce(const QByteArray& source, const QByteArray& destination,
+                                    bool& sourceChanged) {
     NativePath where;
     if (StepResult located = locate(destination, where); !located)
         return located;
@@ -45,8 +47,11 @@ StepResult AtomicFileCopy::copyOnce(const QByteArray& source, const QByteArray& 
     struct stat sourceBefore {};
     if (StepResult regular = ByteCopy::checkRegularFile(fs_, from.get(), sourceBefore); !regular)
         return regular;
-    return replaceIn(where,
-                     [&](int temporary) { return ByteCopy::copy(fs_, from.get(), sourceBefore, temporary); });
+    return replaceIn(where, [&](int temporary) {
+        const StepResult copied = ByteCopy::copy(fs_, from.get(), sourceBefore, temporary);
+        sourceChanged = ByteCopy::sourceChanged(copied);
+        return copied;
+    });
 }
 
 // The file that is really to be replaced, as a directory and a name in it.

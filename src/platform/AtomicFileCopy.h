@@ -31,7 +31,7 @@ public:
 private:
     using Fill = std::function<StepResult(int temporary)>; // writes the new content
 
-    StepResult copyOnce(const QByteArray& source, const QByteArray& destination);
+    StepResult copyOnce(const QByteArray& source, const QByteArray& destination, bool& sourceChanged);
     StepResult locate(const QByteArray& destination, NativePath& where);
     StepResult replaceIn(const NativePath& where, const Fill& fill);
     StepResult resolveLinks(QByteArray path, QByteArray& target);

@@ -247,15 +247,18 @@ StepResult Trash::makeTopdirCan(const QByteArray& can) {
     return makeCan(can);
 }
 
-// mkdir -p: every missing folder on the way, none of them an error when it is there already.
+// mkdir -p: the folders above are made only when the folder itself cannot be.
 StepResult Trash::makePath(const QByteArray& path) {
-    for (qsizetype slash = path.indexOf('/', 1);; slash = path.indexOf('/', slash + 1)) {
-        const QByteArray folder = slash < 0 ? path : path.left(slash);
-        if (fs_.mkdirat(AT_FDCWD, folder.constData(), privateDirectoryMode) < 0 && errno != EEXIST)
-            return StepResult::fromErrno(errno);
-        if (slash < 0)
-            return {};
-    }
+    if (fs_.mkdirat(AT_FDCWD, path.constData(), privateDirectoryMode) == 0 || errno == EEXIST)
+        return {};
+    const int error = errno;
+    const QByteArray parent = NativePath::split(path).directory;
+    if (error != ENOENT || parent == path)
+        return StepResult::fromErrno(error);
+    const StepResult made = makePath(parent);
+    if (made && fs_.mkdirat(AT_FDCWD, path.constData(), privateDirectoryMode) < 0 && errno != EEXIST)
+        return StepResult::fromErrno(errno);
+    return made;
 }
 
 int Trash::openDirectory(const QByteArray& path) {

@@ -78,13 +78,14 @@ StepResult BagStore::renameFile(const QByteArray& from, const QByteArray& to, Pe
 }
 
 // Not when the source is missing (nothing is replaced then) or both names are one file, which the rename
-// leaves as it is.
+// leaves as it is. Where that cannot be told, the file is kept: a kept file too many costs nothing.
 bool BagStore::replacesAnother(const QByteArray& source, int directory, const QByteArray& name) {
     struct stat from {};
     struct stat to {};
-    return fs_.fstatat(AT_FDCWD, source.constData(), &from, AT_SYMLINK_NOFOLLOW) == 0 &&
-           fs_.fstatat(directory, name.constData(), &to, AT_SYMLINK_NOFOLLOW) == 0 &&
-           (from.st_dev != to.st_dev || from.st_ino != to.st_ino);
+    if (fs_.fstatat(AT_FDCWD, source.constData(), &from, AT_SYMLINK_NOFOLLOW) < 0)
+        return errno != ENOENT;
+    return fs_.fstatat(directory, name.constData(), &to, AT_SYMLINK_NOFOLLOW) < 0 ||
+           from.st_dev != to.st_dev || from.st_ino != to.st_ino;
 }
 
 StepResult BagStore::exists(const QByteArray& path) const {
