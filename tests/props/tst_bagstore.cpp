@@ -1,6 +1,7 @@
 #include "platform/PosixFileSystem.h"
 #include "props/BagStore.h"
 #include "support/ChildProcess.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FileBytes.h"
 
 #include <QDateTime>
@@ -9,10 +10,13 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+#include <atomic>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -445,6 +449,56 @@ private slots:
         QCOMPARE(kept.size(), 1);
         QCOMPARE(bytesOf(QFile::encodeName(trash) + "/files/" + kept[0]), QByteArray());
         QCOMPARE(QUtf8StringView(kept[0]).isValidUtf8(), QUtf8StringView(name).isValidUtf8());
+    }
+
+    // Two running copies replace one bag at once; the first stops just before its rename until the second
+    // has finished or waits for the directory's lock. Every version ends in the bag or the trash, once.
+    void concurrentReplacesKeepEveryVersion_data() {
+        QTest::addColumn<bool>("rename");
+        QTest::newRow("save beside save") << false;
+        QTest::newRow("rename beside save") << true;
+    }
+
+    void concurrentReplacesKeepEveryVersion() {
+        QFETCH(bool, rename);
+        writeFile(path("bag.prp"), "v0");
+        writeFile(path("first.prp"), "v1");
+        writeFile(path("second.prp"), "v2");
+        struct stat folder {};
+        QCOMPARE(stat(QFile::encodeName(dir.path()).constData(), &folder), 0);
+        const QByteArray waiting = QString::asprintf("%02x:%02x:%lu ", major(folder.st_dev),
+                                                     minor(folder.st_dev), ulong(folder.st_ino))
+                                       .toLatin1();
+        const auto waitsForLock = [&] {
+            const QList<QByteArray> locks = readFile("/proc/locks").split('\n');
+            return std::any_of(locks.begin(), locks.end(), [&](const QByteArray& line) {
+                return line.contains("-> FLOCK") && line.contains(waiting);
+            });
+        };
+        std::atomic<bool> secondDone = false;
+        std::unique_ptr<QThread> second;
+        FaultyFileSystem paused;
+        paused.beforeCall = [&](FaultyFileSystem::Call call) {
+            if (call != FaultyFileSystem::Call::Renameat || second)
+                return;
+            second.reset(QThread::create([&] {
+                PosixFileSystem own;
+                BagStore(own).copyFile(at("second.prp"), at("bag.prp"));
+                secondDone = true;
+            }));
+            second->start();
+            while (!secondDone && !waitsForLock())
+                QThread::yieldCurrentThread();
+        };
+        BagStore first(paused);
+        QVERIFY(rename ? first.renameFile(at("first.prp"), at("bag.prp")).ok
+                       : first.copyFile(at("first.prp"), at("bag.prp")).ok);
+        QVERIFY(second && second->wait());
+        QByteArrayList versions{readFile(path("bag.prp"))};
+        for (const QString& name : QDir(trash + "/files").entryList(QDir::Files))
+            versions.append(readFile(trash + "/files/" + name));
+        std::sort(versions.begin(), versions.end());
+        QCOMPARE(versions, QByteArrayList({"v0", "v1", "v2"}));
     }
 
     void listBagsShowsOnlyRegularPrpFiles() {
