@@ -1,11 +1,13 @@
 #pragma once
 
 #include "app/Form1Units.h"
+#include "platform/PermanentDelete.h"
 #include "platform/StepResult.h"
 
 #include <QByteArray>
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class BagList;
@@ -54,6 +56,8 @@ private:
     void showPalaceFilesError();
     bool refusedWhileClientRuns();
     bool copyBagOverLiveFile(const QByteArray& bag, const QByteArray& liveFile);
+    StepResult askBeforeLoss(const std::function<StepResult(PermanentDelete)>& step);
+    static bool declined(const StepResult& result);
 
     Form1Units units_;
     std::unique_ptr<Form2> form2_; // the path dialog, once it has been opened

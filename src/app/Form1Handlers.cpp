@@ -11,6 +11,7 @@
 #include "settings/SettingsStore.h"
 
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 
@@ -57,12 +58,17 @@ void Form1::Fsave(QString& Sbox) {
     Sbox = units_.prompter.askText(Form1Texts::namePrompt, Form1Texts::saveNameTitle,
                                    Form1Texts::defaultBagName);
     // A name that is not one file name is refused like any other failed copy: nothing is written.
-    const bool saved =
-        Sbox.isEmpty() || (BagPaths::isSingleFileName(Sbox) &&
-                           units_.bags.copyFile(BagPaths::liveFile(Selpath), BagPaths::newBag(Apath, Sbox)));
+    const StepResult saved = Sbox.isEmpty() ? StepResult()
+                             : !BagPaths::isSingleFileName(Sbox)
+                                 ? StepResult::failure(EINVAL, Form1Texts::notOneFileName)
+                                 : askBeforeLoss([&](PermanentDelete consent) {
+                                       return units_.bags.copyFile(BagPaths::liveFile(Selpath),
+                                                                   BagPaths::newBag(Apath, Sbox), consent);
+                                   });
     // A folder that can no longer be listed after the copy fails the save as well.
     if (!saved || !File1->refresh()) {
-        showPalaceFilesError();
+        if (!declined(saved))
+            showPalaceFilesError();
         return;
     }
     Command2->setEnabled(true);
@@ -118,9 +124,12 @@ void Form1::Delfile(QString& Delbox) {
             return;
     }
     const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
-    if (const StepResult deleted = units_.bags.deleteFile(bag); !deleted) {
-        units_.prompter.showMessage(Form1Texts::deleteErrorText(BagPaths::shown(bag), deleted.reason),
-                                    MessageStyle::Critical, Form1Texts::deleteErrorTitle);
+    const StepResult deleted =
+        askBeforeLoss([&](PermanentDelete consent) { return units_.bags.deleteFile(bag, consent); });
+    if (!deleted) {
+        if (!declined(deleted))
+            units_.prompter.showMessage(Form1Texts::deleteErrorText(BagPaths::shown(bag), deleted.reason),
+                                        MessageStyle::Critical, Form1Texts::deleteErrorTitle);
         return;
     }
     File1->refresh();
@@ -148,11 +157,14 @@ void Form1::RenFile(QString& rfile) {
         const StepResult moved = !BagPaths::isSingleFileName(rfile)
                                      ? StepResult::failure(EINVAL, Form1Texts::notOneFileName)
                                  : newBag == bag ? units_.bags.exists(bag)
-                                                 : units_.bags.renameFile(bag, newBag);
+                                                 : askBeforeLoss([&](PermanentDelete consent) {
+                                                       return units_.bags.renameFile(bag, newBag, consent);
+                                                   });
         if (!moved) {
-            units_.prompter.showMessage(
-                Form1Texts::renameFailedText(BagPaths::shown(bag), BagPaths::shown(newBag), moved.reason),
-                MessageStyle::Critical, Form1Texts::renameErrorTitle);
+            if (!declined(moved))
+                units_.prompter.showMessage(
+                    Form1Texts::renameFailedText(BagPaths::shown(bag), BagPaths::shown(newBag), moved.reason),
+                    MessageStyle::Critical, Form1Texts::renameErrorTitle);
             return;
         }
         if (newBag == bag)
@@ -236,10 +248,31 @@ bool Form1::refusedWhileClientRuns() {
 
 // Copies the bag over the live file; a failure is reported here and ends the load.
 bool Form1::copyBagOverLiveFile(const QByteArray& bag, const QByteArray& liveFile) {
-    const StepResult copied = units_.bags.copyFile(bag, liveFile);
-    if (!copied)
+    const StepResult copied =
+        askBeforeLoss([&](PermanentDelete consent) { return units_.bags.copyFile(bag, liveFile, consent); });
+    if (!copied && !declined(copied))
         units_.prompter.showMessage(
             Form1Texts::loadErrorText(BagPaths::shown(bag), BagPaths::shown(liveFile), copied.reason),
             MessageStyle::Critical, Form1Texts::loadErrorTitle);
     return copied.ok;
+}
+
+// A step that would destroy for good a file that no trash can take stops before it changes anything. The
+// user is asked once, whatever the safety switch, as it is the last guard before a loss; Yes runs the step
+// again with that consent, No leaves the stopped step as the result.
+StepResult Form1::askBeforeLoss(const std::function<StepResult(PermanentDelete)>& step) {
+    const StepResult stopped = step(PermanentDelete::NotAgreed);
+    if (stopped.notTrashable.isEmpty())
+        return stopped;
+    const QString name = BagPaths::shown(stopped.notTrashable).section(QDir::separator(), -1);
+    if (units_.prompter.showMessage(Form1Texts::permanentDeleteText(name, stopped.reason),
+                                    MessageStyle::WarningYesNoNo,
+                                    Form1Texts::permanentDeleteTitle) != Answer::Yes)
+        return stopped;
+    return step(PermanentDelete::Agreed);
+}
+
+// The user declined to lose a file: that answer was the last word, and nothing changed to report.
+bool Form1::declined(const StepResult& result) {
+    return !result.ok && !result.notTrashable.isEmpty();
 }
