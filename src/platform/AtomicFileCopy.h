@@ -8,19 +8,19 @@
 #include <functional>
 
 class Descriptor;
-class Trash;
+class FileKeeper;
 
 // Copies a file so that the destination is, at every moment and after any crash, either exactly as it was
 // or exactly the new copy: the bytes go to a temporary file in the destination's directory, which is
 // synced and then renamed over the destination. A destination that is a symbolic link keeps the link
 // and has the file it points to replaced. The source is only read; when it is written to during the copy,
 // it is copied once more, and a second change fails the copy, so that no mix of two versions is kept.
-// Given a trash, the replaced file goes there just before the rename; the copy goes on whether or not it
-// could.
+// Given a keeper, whatever the rename is about to replace goes there first, under the directory's lock;
+// when it cannot be kept, the copy fails with nothing changed.
 class AtomicFileCopy {
 public:
-    explicit AtomicFileCopy(FileSystem& fs, Trash* keepReplacedIn = nullptr)
-        : fs_(fs), trash_(keepReplacedIn) {}
+    explicit AtomicFileCopy(FileSystem& fs, FileKeeper* keepReplacedIn = nullptr)
+        : fs_(fs), keeper_(keepReplacedIn) {}
 
     // After a failure before the rename nothing is left behind; after a failed close or sync of the
     // directory the new copy is in place but may not survive a power cut.
@@ -29,22 +29,16 @@ public:
     StepResult replace(const QByteArray& destination, const QByteArray& bytes);
 
 private:
-    using Fill = std::function<int(int temporary)>; // writes the new content; 0 or an errno
+    using Fill = std::function<StepResult(int temporary)>; // writes the new content
 
-    int copyOrError(const QByteArray& source, const QByteArray& destination);
-    int checkRegularFile(int fd, struct stat& status);
-    int locate(const QByteArray& destination, NativePath& where);
-    int replaceIn(const NativePath& where, const Fill& fill);
-    int resolveLinks(QByteArray path, QByteArray& target);
-    int copyInto(int directory, const QByteArray& name, const Fill& fill);
-    int checkUnchanged(int source, const struct stat& before);
-    int closeAfterRename(Descriptor& temporary, int directory);
-    int createTemporary(int directory, mode_t mode, QByteArray& name, int& fd);
-    int copyBytes(int from, int to);
-    int copyByReadWrite(int from, int to);
-    int writeAll(int fd, const char* data, size_t size);
-    void keepReplaced(int directory, const QByteArray& name);
+    StepResult copyOnce(const QByteArray& source, const QByteArray& destination, bool& sourceChanged);
+    StepResult locate(const QByteArray& destination, NativePath& where);
+    StepResult replaceIn(const NativePath& where, const Fill& fill);
+    StepResult resolveLinks(QByteArray path, QByteArray& target);
+    StepResult copyInto(int directory, const QByteArray& name, const Fill& fill);
+    StepResult renameKeepingReplaced(int directory, const QByteArray& temporary, const QByteArray& name);
+    StepResult closeAfterRename(Descriptor& temporary, int directory);
 
     FileSystem& fs_;
-    Trash* trash_;
+    FileKeeper* keeper_;
 };

@@ -12,6 +12,8 @@
 namespace TemporaryLock {
 
 namespace {
+constexpr int maxNameAttempts = 100;
+
 void removeIfNobodyHolds(FileSystem& fs, int directory, const QByteArray& name) {
     // Non-blocking, so that a pipe put in its place cannot hang the start.
     Descriptor file(fs, retryInterrupted([&] {
@@ -35,7 +37,32 @@ int take(FileSystem& fs, int directory, const QByteArray& name, int fd) {
     return held.st_dev == named.st_dev && held.st_ino == named.st_ino ? 0 : EAGAIN;
 }
 
-void removeLeftovers(FileSystem& fs, const QByteArray& directory) {
+StepResult create(FileSystem& fs, int directory, mode_t mode, QByteArray& name, int& fd) {
+    for (int attempt = 0; attempt < maxNameAttempts; ++attempt) {
+        name = TemporaryName::make();
+        fd = retryInterrupted([&] {
+            return fs.openat(directory, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        });
+        if (fd < 0 && errno != EEXIST)
+            return StepResult::fromErrno(errno);
+        if (fd < 0)
+            continue;
+        // EAGAIN: a clean-up got there first and takes the file away; another name will do.
+        const int error = take(fs, directory, name, fd);
+        if (error == 0)
+            return {};
+        if (error != EAGAIN)
+            fs.unlinkat(directory, name.constData(), 0);
+        fs.close(fd);
+        fd = -1;
+        if (error != EAGAIN)
+            return StepResult::fromErrno(error);
+    }
+    return StepResult::fromErrno(EEXIST);
+}
+
+void removeLeftovers(FileSystem& fs, const QByteArray& directory,
+                     const std::function<bool(int directory, const QByteArray& name)>& spare) {
     QList<QByteArray> leftovers;
     RegularFileNames::list(fs, directory, TemporaryName::isOurs, RegularFileNames::Links::Skip, leftovers);
     if (leftovers.isEmpty())
@@ -46,7 +73,8 @@ void removeLeftovers(FileSystem& fs, const QByteArray& directory) {
     if (!folder.isOpen())
         return;
     for (const QByteArray& name : leftovers)
-        removeIfNobodyHolds(fs, folder.get(), name);
+        if (!spare || !spare(folder.get(), name))
+            removeIfNobodyHolds(fs, folder.get(), name);
     syncDirectory(fs, folder.get());
 }
 

@@ -2,10 +2,12 @@
 
 #include "platform/AtomicFileCopy.h"
 #include "platform/Descriptor.h"
+#include "platform/DirectoryLock.h"
 #include "platform/NativePath.h"
 #include "platform/RegularFileNames.h"
 #include "platform/SystemCall.h"
 #include "platform/TemporaryLock.h"
+#include "platform/TrashKeeper.h"
 #include "props/BagPaths.h"
 
 #include <QFile>
@@ -27,43 +29,63 @@ int openDirectory(FileSystem& fs, const QByteArray& path) {
 BagStore::BagStore(FileSystem& fs, TrashOwner trash) : fs_(fs), trash_(fs, std::move(trash)) {}
 
 StepResult BagStore::copyFile(const QByteArray& source, const QByteArray& destination,
-                              [[maybe_unused]] PermanentDelete consent) {
-    return AtomicFileCopy(fs_, &trash_).copy(source, destination);
+                              PermanentDelete consent) {
+    TrashKeeper keeper(trash_, consent);
+    return AtomicFileCopy(fs_, &keeper).copy(source, destination);
 }
 
-StepResult BagStore::deleteFile(const QByteArray& path, [[maybe_unused]] PermanentDelete consent) {
+StepResult BagStore::deleteFile(const QByteArray& path, PermanentDelete consent) {
     const NativePath where = NativePath::split(path);
     Descriptor directory(fs_, openDirectory(fs_, where.directory));
     if (!directory.isOpen())
         return StepResult::fromErrno(errno);
-    // Where no trash takes the bag, it is deleted as it always was.
-    if (!trash_.moveIn(directory.get(), where.name) &&
-        fs_.unlinkat(directory.get(), where.name.constData(), 0) < 0)
-        return StepResult::fromErrno(errno);
+    {
+        const DirectoryLock lock(fs_, directory.get());
+        if (!lock.result())
+            return lock.result();
+        TrashKeeper keeper(trash_, consent);
+        if (StepResult kept = keeper.keep(directory.get(), where.name); !kept)
+            return kept;
+        if (fs_.unlinkat(directory.get(), where.name.constData(), 0) < 0) {
+            const StepResult failed = StepResult::fromErrno(errno);
+            keeper.giveBack();
+            return failed;
+        }
+    }
     return StepResult::fromErrno(syncDirectory(fs_, directory.get()));
 }
 
-StepResult BagStore::renameFile(const QByteArray& from, const QByteArray& to,
-                                [[maybe_unused]] PermanentDelete consent) {
+StepResult BagStore::renameFile(const QByteArray& from, const QByteArray& to, PermanentDelete consent) {
     const NativePath where = NativePath::split(to);
     Descriptor directory(fs_, openDirectory(fs_, where.directory));
     if (!directory.isOpen())
         return StepResult::fromErrno(errno);
-    keepBagReplacedBy(from, directory.get(), where.name);
-    if (fs_.renameat(AT_FDCWD, from.constData(), directory.get(), where.name.constData()) < 0)
-        return StepResult::fromErrno(errno);
+    {
+        const DirectoryLock lock(fs_, directory.get());
+        if (!lock.result())
+            return lock.result();
+        TrashKeeper keeper(trash_, consent);
+        if (replacesAnother(from, directory.get(), where.name))
+            if (StepResult kept = keeper.keep(directory.get(), where.name); !kept)
+                return kept;
+        if (fs_.renameat(AT_FDCWD, from.constData(), directory.get(), where.name.constData()) < 0) {
+            const StepResult failed = StepResult::fromErrno(errno);
+            keeper.giveBack();
+            return failed;
+        }
+    }
     return StepResult::fromErrno(syncDirectory(fs_, directory.get()));
 }
 
 // Not when the source is missing (nothing is replaced then) or both names are one file, which the rename
-// leaves as it is.
-void BagStore::keepBagReplacedBy(const QByteArray& source, int directory, const QByteArray& name) {
+// leaves as it is. Where that cannot be told, the file is kept: a kept file too many costs nothing.
+bool BagStore::replacesAnother(const QByteArray& source, int directory, const QByteArray& name) {
     struct stat from {};
     struct stat to {};
-    if (fs_.fstatat(AT_FDCWD, source.constData(), &from, AT_SYMLINK_NOFOLLOW) == 0 &&
-        fs_.fstatat(directory, name.constData(), &to, AT_SYMLINK_NOFOLLOW) == 0 &&
-        (from.st_dev != to.st_dev || from.st_ino != to.st_ino))
-        trash_.keep(directory, name);
+    if (fs_.fstatat(AT_FDCWD, source.constData(), &from, AT_SYMLINK_NOFOLLOW) < 0)
+        return errno != ENOENT;
+    return fs_.fstatat(directory, name.constData(), &to, AT_SYMLINK_NOFOLLOW) < 0 ||
+           from.st_dev != to.st_dev || from.st_ino != to.st_ino;
 }
 
 StepResult BagStore::exists(const QByteArray& path) const {
@@ -93,5 +115,7 @@ void BagStore::removeLeftoverTemporaries(const QString& directory) {
 
 void BagStore::removeLeftoversAtStart(const QString& programDirectory, const QString& palaceDirectory) {
     removeLeftoverTemporaries(programDirectory);
-    TemporaryLock::removeLeftovers(fs_, NativePath::split(BagPaths::liveFile(palaceDirectory)).directory);
+    const QByteArray palaceFolder = NativePath::split(BagPaths::liveFile(palaceDirectory)).directory;
+    TemporaryLock::removeLeftovers(fs_, palaceFolder);
+    trash_.removeLeftovers({QFile::encodeName(programDirectory), palaceFolder});
 }

@@ -18,14 +18,17 @@ struct BagListing {
 
 // Whole-file operations on prop bags and the client's live file. Contents are never looked at.
 // Copies replace their destination atomically: it is always either exactly as before or exactly the new copy.
-// What a copy or rename replaces and what a delete removes goes to the desktop trash where one can take it.
-// Paths are taken as the file system spells them, byte for byte.
+// What a copy or rename replaces and what a delete removes goes to the desktop trash first. Where no trash
+// can take such a file, the step is done only with consent; without it, it fails with nothing changed and
+// names the file in notTrashable. Replaces and deletes in one directory wait for each other, across
+// running copies of the program. Paths are taken as the file system spells them, byte for byte.
 class BagStore {
 public:
     explicit BagStore(FileSystem& fs, TrashOwner trash = TrashOwner::fromEnvironment());
 
     StepResult copyFile(const QByteArray& source, const QByteArray& destination,
                         PermanentDelete consent = PermanentDelete::NotAgreed);
+    // A symbolic link goes alone, its target untouched: nothing is kept of it, and nothing asked.
     StepResult deleteFile(const QByteArray& path, PermanentDelete consent = PermanentDelete::NotAgreed);
     // A rename within one directory, done in one step.
     StepResult renameFile(const QByteArray& from, const QByteArray& to,
@@ -37,11 +40,12 @@ public:
     // Removes our own temporary files left behind by an earlier run that was killed mid-copy; those that
     // another running copy of the program is still writing stay.
     void removeLeftoverTemporaries(const QString& directory);
-    // At start-up: the leftovers beside the bags and beside the live file, which a killed load leaves.
+    // At start-up: the leftovers beside the bags and beside the live file, which a killed load leaves, and
+    // those in the trashes that their files go to.
     void removeLeftoversAtStart(const QString& programDirectory, const QString& palaceDirectory);
 
 private:
-    void keepBagReplacedBy(const QByteArray& source, int directory, const QByteArray& name);
+    bool replacesAnother(const QByteArray& source, int directory, const QByteArray& name);
 
     FileSystem& fs_;
     Trash trash_;

@@ -1,6 +1,7 @@
 #include "platform/PosixFileSystem.h"
 #include "props/BagStore.h"
 #include "support/ChildProcess.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FileBytes.h"
 
 #include <QDateTime>
@@ -9,9 +10,13 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+#include <atomic>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -20,6 +25,13 @@ constexpr uid_t nobody = 65534;
 mode_t modeOf(const QString& path) {
     struct stat status {};
     return lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
+// The bytes of a file by its exact name, which need not be text.
+QByteArray bytesOf(const QByteArray& path) {
+    QFile file;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    return fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle) ? file.readAll() : "<none>";
 }
 
 QByteArray pattern(qsizetype size) {
@@ -51,8 +63,8 @@ class BagStoreTest : public QObject {
 
 private slots:
     void init() {
-        QFile::remove(trash);
-        QVERIFY(QDir(trash).removeRecursively());
+        // Qt cannot remove a name that is not valid text
+        QCOMPARE(QProcess::execute("rm", {"-rf", trash}), 0);
         for (const QString& name : entries())
             QVERIFY(QFileInfo(path(name)).isDir() && !QFileInfo(path(name)).isSymLink()
                         ? QDir(path(name)).removeRecursively()
@@ -317,20 +329,25 @@ private slots:
         QTest::addColumn<QString>("operation");
         QTest::addColumn<int>("taken"); // entries of that name in the trash already; -1: no trash possible
         QTest::addColumn<QString>("entry"); // empty: nothing goes to the trash
-        QTest::newRow("delete") << "delete" << 0 << "a b%.prp";
-        QTest::newRow("save over a bag") << "copy" << 0 << "a b%.prp";
-        QTest::newRow("rename over a bag") << "rename" << 0 << "a b%.prp";
-        QTest::newRow("name taken") << "delete" << 1 << "a b%.prp.2";
-        QTest::newRow("two names taken") << "copy" << 2 << "a b%.prp.3";
-        QTest::newRow("rename onto itself") << "itself" << 0 << "";
-        QTest::newRow("unusable trash: deleted as before") << "delete" << -1 << "";
-        QTest::newRow("unusable trash: replaced as before") << "rename" << -1 << "";
+        QTest::addColumn<bool>("agreed");   // to a delete for good
+        QTest::newRow("delete") << "delete" << 0 << "a b%.prp" << false;
+        QTest::newRow("save over a bag") << "copy" << 0 << "a b%.prp" << false;
+        QTest::newRow("rename over a bag") << "rename" << 0 << "a b%.prp" << false;
+        QTest::newRow("name taken") << "delete" << 1 << "a b%.prp.2" << false;
+        QTest::newRow("two names taken") << "copy" << 2 << "a b%.prp.3" << false;
+        QTest::newRow("rename onto itself") << "itself" << 0 << "" << false;
+        QTest::newRow("a linked bag: only the link goes") << "link" << -1 << "" << false;
+        for (const char* operation : {"delete", "copy", "rename"}) {
+            QTest::addRow("unusable trash: %s refused", operation) << operation << -1 << "" << false;
+            QTest::addRow("unusable trash: %s agreed", operation) << operation << -1 << "" << true;
+        }
     }
 
     void whatGoesIsKeptInTheTrash() {
         QFETCH(QString, operation);
         QFETCH(int, taken);
         QFETCH(QString, entry);
+        QFETCH(bool, agreed);
         QVERIFY(taken < 0 ? (writeFile(trash, "not a folder"), true) : QDir().mkpath(trash + "/info"));
         for (int n = 1; n <= taken; ++n)
             writeFile(trash + "/info/a b%.prp" + (n > 1 ? "." + QString::number(n) : "") + ".trashinfo", "");
@@ -341,14 +358,27 @@ private slots:
         writeFile(other, "new");
         const QDateTime before = QDateTime::currentDateTime().addMSecs(-999);
         const QByteArray bagPath = QFile::encodeName(bag), otherPath = QFile::encodeName(other);
+        const QByteArray link = QFile::encodeName(path("bags 100%/link.prp"));
+        QCOMPARE(symlink(bagPath.constData(), link.constData()), 0);
+        const PermanentDelete consent = agreed ? PermanentDelete::Agreed : PermanentDelete::NotAgreed;
         const StepResult result =
-            operation == "delete" ? store.deleteFile(bagPath)
-            : operation == "copy" ? store.copyFile(otherPath, bagPath)
-                                  : store.renameFile(operation == "rename" ? otherPath : bagPath, bagPath);
-        QVERIFY2(result.ok, qPrintable(result.reason));
-        const char* const left = operation == "delete"   ? "<unreadable>"
-                                 : operation == "itself" ? "old"
-                                                         : "new";
+            operation == "delete" ? store.deleteFile(bagPath, consent)
+            : operation == "link" ? store.deleteFile(link, consent)
+            : operation == "copy"
+                ? store.copyFile(otherPath, bagPath, consent)
+                : store.renameFile(operation == "rename" ? otherPath : bagPath, bagPath, consent);
+        // Where no trash can take the bag, nothing happens without the user's word, and the bag is named.
+        const bool refused = taken < 0 && !agreed && operation != "link";
+        QVERIFY2(result.ok != refused, qPrintable(result.reason));
+        QCOMPARE(result.notTrashable, refused ? bagPath : QByteArray());
+        QCOMPARE(QDir(path("bags 100%"))
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+                     .size(),
+                 refused || operation == "copy" || operation == "itself" ? 3 : 2);
+        QCOMPARE(readFile(other), QByteArray(refused || operation != "rename" ? "new" : "<unreadable>"));
+        const char* const left = refused || operation == "itself" || operation == "link" ? "old"
+                                 : operation == "delete"                                 ? "<unreadable>"
+                                                                                         : "new";
         QCOMPARE(readFile(bag), QByteArray(left));
         QCOMPARE(QDir(trash + "/files").entryList(QDir::Files),
                  entry.isEmpty() ? QStringList() : QStringList(entry));
@@ -376,6 +406,99 @@ private slots:
         cli.closeWriteChannel();
         QVERIFY(cli.waitForFinished(60000));
         QCOMPARE(readFile(bag), QByteArray("old"));
+    }
+
+    // Whatever its name, and however many entries of that name the trash holds, a deleted bag is kept, and
+    // its Path= names it in full, so that it comes back under its own name.
+    void anyNameIsKept_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<int>("taken");
+        QTest::newRow("the 1,001st palace.prp") << QByteArray("palace.prp") << 1001;
+        QTest::newRow("thousands of one name") << QByteArray("a.prp") << 5000;
+        const QByteArrayList units = {"a", "\xe6\xbc\xa2", "\xe9"}; // ASCII, CJK, Latin-1 (not UTF-8)
+        for (const QByteArray& unit : units)
+            for (const qsizetype length : {5, 100, 240, 241, 242, 245, 246, 250, 251, 254, 255}) {
+                QByteArray name = unit.repeated((length - 4) / unit.size());
+                name = name + QByteArray(length - 4 - name.size(), 'x') + ".prp";
+                QTest::addRow("%d bytes of %s", int(length), unit.toHex().constData())
+                    << name << (length < 240 ? int(length % 3) : 0);
+            }
+    }
+
+    void anyNameIsKept() {
+        QFETCH(QByteArray, name);
+        QFETCH(int, taken);
+        const QByteArray info = QFile::encodeName(trash) + "/info/";
+        QVERIFY(QDir().mkpath(trash + "/info"));
+        for (int n = 1; n <= taken; ++n)
+            QCOMPARE(::close(::open(info + name + (n > 1 ? '.' + QByteArray::number(n) : "") + ".trashinfo",
+                                    O_CREAT | O_WRONLY | O_CLOEXEC, 0600)),
+                     0);
+        const QByteArray bag = QFile::encodeName(dir.path()) + '/' + name;
+        QCOMPARE(::close(::open(bag, O_CREAT | O_WRONLY | O_CLOEXEC, 0600)), 0);
+        const StepResult deleted = store.deleteFile(bag);
+        QVERIFY2(deleted.ok, qPrintable(deleted.reason));
+        QVERIFY(::access(bag, F_OK) != 0);
+        QByteArrayList kept;
+        DIR* folder = ::opendir(info);
+        QVERIFY(folder);
+        while (const dirent* entry = ::readdir(folder))
+            if (bytesOf(info + entry->d_name).contains("\nPath=" + bag.toPercentEncoding("/") + '\n'))
+                kept.append(QByteArray(entry->d_name).chopped(int(strlen(".trashinfo"))));
+        ::closedir(folder);
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(bytesOf(QFile::encodeName(trash) + "/files/" + kept[0]), QByteArray());
+        QCOMPARE(QUtf8StringView(kept[0]).isValidUtf8(), QUtf8StringView(name).isValidUtf8());
+    }
+
+    // Two running copies replace one bag at once; the first stops just before its rename until the second
+    // has finished or waits for the directory's lock. Every version ends in the bag or the trash, once.
+    void concurrentReplacesKeepEveryVersion_data() {
+        QTest::addColumn<bool>("rename");
+        QTest::newRow("save beside save") << false;
+        QTest::newRow("rename beside save") << true;
+    }
+
+    void concurrentReplacesKeepEveryVersion() {
+        QFETCH(bool, rename);
+        writeFile(path("bag.prp"), "v0");
+        writeFile(path("first.prp"), "v1");
+        writeFile(path("second.prp"), "v2");
+        struct stat folder {};
+        QCOMPARE(stat(QFile::encodeName(dir.path()).constData(), &folder), 0);
+        const QByteArray waiting = QString::asprintf("%02x:%02x:%lu ", major(folder.st_dev),
+                                                     minor(folder.st_dev), ulong(folder.st_ino))
+                                       .toLatin1();
+        const auto waitsForLock = [&] {
+            const QList<QByteArray> locks = readFile("/proc/locks").split('\n');
+            return std::any_of(locks.begin(), locks.end(), [&](const QByteArray& line) {
+                return line.contains("-> FLOCK") && line.contains(waiting);
+            });
+        };
+        std::atomic<bool> secondDone = false;
+        std::unique_ptr<QThread> second;
+        FaultyFileSystem paused;
+        paused.beforeCall = [&](FaultyFileSystem::Call call) {
+            if (call != FaultyFileSystem::Call::Renameat || second)
+                return;
+            second.reset(QThread::create([&] {
+                PosixFileSystem own;
+                BagStore(own).copyFile(at("second.prp"), at("bag.prp"));
+                secondDone = true;
+            }));
+            second->start();
+            while (!secondDone && !waitsForLock())
+                QThread::yieldCurrentThread();
+        };
+        BagStore first(paused);
+        QVERIFY(rename ? first.renameFile(at("first.prp"), at("bag.prp")).ok
+                       : first.copyFile(at("first.prp"), at("bag.prp")).ok);
+        QVERIFY(second && second->wait());
+        QByteArrayList versions{readFile(path("bag.prp"))};
+        for (const QString& name : QDir(trash + "/files").entryList(QDir::Files))
+            versions.append(readFile(trash + "/files/" + name));
+        std::sort(versions.begin(), versions.end());
+        QCOMPARE(versions, QByteArrayList({"v0", "v1", "v2"}));
     }
 
     void listBagsShowsOnlyRegularPrpFiles() {

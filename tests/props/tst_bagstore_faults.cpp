@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using Call = FaultyFileSystem::Call;
@@ -105,6 +107,9 @@ class BagStoreFaultsTest : public QObject {
                    return readFile(path("Trash/files/" + name)) == kept;
                });
     }
+    int entriesIn(const QString& folder) const {
+        return int(QDir(path(folder)).entryList(QDir::Files | QDir::Hidden | QDir::System).size());
+    }
     QByteArray at(const QString& name) const { return QFile::encodeName(path(name)); }
     QStringList leftovers() const {
         QStringList found;
@@ -157,14 +162,15 @@ private slots:
         QCOMPARE(durableSteps(dry.trace), "write fsync " + keeping + "renameat fsync");
 
         QHash<Call, int> seen;
-        bool temporarySynced = false;
+        bool locked = false;
         for (const FaultyFileSystem::Step& step : std::as_const(dry.trace)) {
             const int occurrence = ++seen[step.call];
-            // From the synced temporary copy to its rename every step is the trash's: none fails the copy.
-            const bool inTrash = temporarySynced && step.call != Call::Renameat && !step.afterRename;
-            temporarySynced = temporarySynced || (step.call == Call::Fsync && step.fd == dry.createdFd);
-            for (Case c : casesFor(step, occurrence, dry.createdFd)) {
-                c.succeeds = c.succeeds || inTrash;
+            // From the directory's lock to the rename every step is the trash's: the copy either keeps the
+            // old file or fails with nothing changed.
+            const bool inTrash =
+                locked && where != Destination::New && step.call != Call::Renameat && !step.afterRename;
+            locked = locked || (step.call == Call::Flock && step.fd != dry.createdFd);
+            for (const Case& c : casesFor(step, occurrence, dry.createdFd)) {
                 prepare(where);
                 const int descriptors = openDescriptors();
                 FaultyFileSystem fs;
@@ -175,11 +181,14 @@ private slots:
 
                 const QString what = describe(c.fault);
                 QVERIFY2(fs.faultHit, qPrintable(what));
-                QVERIFY2(result.ok == c.succeeds, qPrintable(what + QStringLiteral(": ") + result.reason));
-                if (!c.succeeds)
+                QVERIFY2(result.ok == c.succeeds || inTrash,
+                         qPrintable(what + QStringLiteral(": ") + result.reason));
+                if (!result.ok)
                     QCOMPARE(result.reason, QString::fromLocal8Bit(strerror(c.fault.error)));
                 // After the rename only the sync of the folder is left: the new copy is in place.
-                const bool replaced = c.succeeds || step.afterRename;
+                const bool replaced = result.ok || step.afterRename;
+                QVERIFY2(entriesIn("Trash/files") == int(replaced && where != Destination::New),
+                         qPrintable(what));
                 QVERIFY2(readFile(path("palace.prp")) == (replaced ? newBytes : before), qPrintable(what));
                 QVERIFY2(readFile(path("source.prp")) == newBytes, qPrintable(what));
                 QVERIFY2(leftovers().isEmpty(),
@@ -215,8 +224,11 @@ private slots:
         const QByteArray kept = rename ? "b" : "a";
         QCOMPARE(readFile(path("Trash/files/" + kept + ".prp")), kept);
 
-        QHash<Call, int> seen;
+        qsizetype done = 0; // the rename or unlink, under the directory's lock, taken by the second and third
+        while (dry.trace[done].call != (rename ? Call::Renameat : Call::Unlinkat))
+            ++done;
         const qsizetype last = dry.trace.size() - 1; // the program directory's close, after its sync
+        QHash<Call, int> seen;
         for (qsizetype i = 0; i <= last; ++i) {
             const Call call = dry.trace[i].call;
             const Fault fault{call, ++seen[call], Effect::Fail, EIO};
@@ -224,15 +236,19 @@ private slots:
             fs.fault = fault;
             const StepResult result = run(fs);
             ++faultsInjected;
-            // Only the program directory's own steps can fail the operation: opening it, the rename and the
-            // sync after them. Every step of the trash in between may fail: the bag then goes as it used to.
-            const bool harmless = i > 0 && i != last - 1 && !(rename && i == last - 2);
-            QVERIFY2(result.ok == harmless, qPrintable(describe(fault)));
+            // Opening and locking the directory, the step itself and the sync after it fail the operation;
+            // the trash's steps in between either keep the bag or fail it with nothing changed.
+            const bool inTrash = i > 2 && i < done;
+            const bool harmless = i > done && i != last - 1;
+            QVERIFY2(result.ok == harmless || inTrash, qPrintable(describe(fault)));
+            if (!result.ok)
+                QCOMPARE(result.reason, QString::fromLocal8Bit(strerror(EIO)));
             // The step is done once the call itself went through; a failed sync after it is still reported.
-            const bool done = harmless || i == last - 1;
-            QCOMPARE(QFileInfo::exists(path("a.prp")), !done);
-            QCOMPARE(readFile(path("b.prp")), QByteArray(done && rename ? "a" : "b"));
-            QVERIFY2(trashIsWhole(kept), qPrintable(describe(fault)));
+            const bool gone = result.ok || i == last - 1;
+            QCOMPARE(QFileInfo::exists(path("a.prp")), !gone);
+            QCOMPARE(readFile(path("b.prp")), QByteArray(gone && rename ? "a" : "b"));
+            QVERIFY2(trashIsWhole(kept) && entriesIn("Trash/files") == int(gone),
+                     qPrintable(describe(fault)));
         }
     }
 
@@ -287,27 +303,57 @@ private slots:
         }
     }
 
-    // The source is rewritten with other bytes between the first and second chunk of each reading.
+    // The file being read is rewritten with other bytes between the first and second chunk of each reading:
+    // the source of a copy, or a file on its way to a trash on another disk (where no link can go).
     void copyOfChangingSource_data() {
         QTest::addColumn<int>("rewrites");
-        QTest::newRow("rewritten once: copied again, whole") << 1;
-        QTest::newRow("rewritten twice: destination kept") << 2;
+        QTest::addColumn<bool>("sameLength");
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("rewritten once: copied again, whole") << 1 << false << "copy";
+        QTest::newRow("rewritten twice: destination kept") << 2 << false << "copy";
+        QTest::newRow("rewritten once, same length: copied again, whole") << 1 << true << "copy";
+        QTest::newRow("deleted bag rewritten on its way to the trash: kept") << 2 << false << "delete";
+        QTest::newRow("replaced palace.prp rewritten on its way to the trash: kept") << 3 << false << "keep";
     }
 
     void copyOfChangingSource() {
         QFETCH(int, rewrites);
+        QFETCH(bool, sameLength);
+        QFETCH(QString, operation);
         prepare(Destination::Existing);
-        const auto version = [](int n) { return QByteArray(1100 * 1024 + n, char('a' + n)); };
-        FaultyFileSystem fs;
-        fs.beforeCall = [&, chunk = 0, done = 0](Call call) mutable {
-            chunk = call == Call::Open ? 0 : chunk + int(call == Call::CopyFileRange || call == Call::Read);
-            if (chunk == 2 && done < rewrites)
-                writeFile(path("source.prp"), version(done++));
+        QDir(path("Trash")).removeRecursively();
+        const QString changing = path(operation == "copy" ? "source.prp" : "palace.prp");
+        const auto version = [&](int n) {
+            return QByteArray(1100 * 1024 + (sameLength ? 0 : n), char('a' + n));
         };
-        const StepResult result = BagStore(fs).copyFile(at("source.prp"), at("palace.prp"));
+        if (sameLength)
+            writeFile(path("source.prp"), QByteArray(version(0).size(), 'z'));
+        FaultyFileSystem fs;
+        if (operation != "copy")
+            fs.fault = Fault{Call::Linkat, 1, Effect::Fail, EXDEV};
+        int done = 0;
+        fs.beforeCall = [&, chunk = 0](Call call) mutable {
+            const bool opened = call == Call::Open || call == Call::Openat;
+            chunk = opened ? 0 : chunk + int(call == Call::CopyFileRange || call == Call::Read);
+            if (chunk != 2 || done >= rewrites)
+                return;
+            struct stat before {};
+            QCOMPARE(stat(QFile::encodeName(changing).constData(), &before), 0);
+            writeFile(changing, version(done++));
+            // Written within the clock's tick, the file would show no change but its bytes.
+            const timespec earlier[2] = {{before.st_mtim.tv_sec - 1, 0}, {before.st_mtim.tv_sec - 1, 0}};
+            QCOMPARE(utimensat(AT_FDCWD, QFile::encodeName(changing).constData(), earlier, 0), 0);
+        };
+        BagStore store(fs, trash());
+        const StepResult result = operation == "delete" ? store.deleteFile(at("palace.prp"))
+                                                        : store.copyFile(at("source.prp"), at("palace.prp"));
         QCOMPARE(result.ok, rewrites == 1);
-        QCOMPARE(readFile(path("palace.prp")), rewrites == 1 ? version(0) : oldBytes);
+        QVERIFY(result.notTrashable.isEmpty()); // not the trash's fault: nothing to ask
+        QCOMPARE(readFile(path("palace.prp")), rewrites == 1         ? version(0)
+                                               : operation == "copy" ? oldBytes
+                                                                     : version(done - 1));
         QVERIFY(leftovers().isEmpty());
+        QCOMPARE(entriesIn("Trash/files") + entriesIn("Trash/info"), result.ok ? 2 : 0);
     }
 
     // What a kill cannot show: each replace makes its durable calls, in this order. A temporary file shows

@@ -94,24 +94,28 @@ class BagStoreKillTest : public QObject {
         if (expected != State::Torn)
             QVERIFY2(state == expected, qPrintable(what));
         QVERIFY2(fingerprint(source()) == sourceFingerprint, qPrintable(what));
-        // The replaced or deleted file is never lost: once it has left its place, it is whole in the trash.
+        PosixFileSystem fs;
+        const auto files = [this](const char* folder) {
+            return QDir(dir.filePath(folder)).entryList(QDir::Files | QDir::Hidden);
+        };
+        const QStringList remaining = state == State::Gone ? QStringList() : QStringList("palace.prp");
+        leftoversSeen += int(files("palace").size() - remaining.size() +
+                             files("Trash/files").filter(QStringLiteral(".stowbox-")).size());
+        BagStore(fs, trash()).removeLeftoversAtStart(dir.filePath("bags"), dir.filePath("palace/"));
+        QVERIFY2(files("palace") == remaining && files("bags") == QStringList("source.prp"),
+                 qPrintable(what));
+        // The replaced or deleted file is never lost: once it has left its place, it is whole in the trash;
+        // no file is left there without the info that shows it, nor a temporary copy.
         const QString kept = dir.filePath("Trash/files/palace.prp");
         QVERIFY2(QFileInfo::exists(kept)
                      ? readFile(kept) == oldBytes &&
                            QFileInfo::exists(dir.filePath("Trash/info/palace.prp.trashinfo"))
                      : state == State::Old,
                  qPrintable(what));
+        for (const QString& name : files("Trash/files"))
+            QVERIFY2(QFileInfo::exists(dir.filePath("Trash/info/" + name + ".trashinfo")),
+                     qPrintable(what + ": " + name));
         QVERIFY(QDir(dir.filePath("Trash")).removeRecursively());
-
-        PosixFileSystem fs;
-        const auto files = [this](const char* folder) {
-            return QDir(dir.filePath(folder)).entryList(QDir::Files | QDir::Hidden);
-        };
-        const QStringList remaining = state == State::Gone ? QStringList() : QStringList("palace.prp");
-        leftoversSeen += int(files("palace").size() - remaining.size());
-        BagStore(fs, trash()).removeLeftoversAtStart(dir.filePath("bags"), dir.filePath("palace/"));
-        QVERIFY2(files("palace") == remaining && files("bags") == QStringList("source.prp"),
-                 qPrintable(what));
         writeFile(destination(), oldBytes);
     }
 
@@ -128,16 +132,22 @@ private slots:
     void killedAtEveryMutatingStep_data() {
         QTest::addColumn<bool>("rangeCopyUnsupported");
         QTest::addColumn<bool>("remove");
-        QTest::newRow("copy_file_range") << false << false;
-        QTest::newRow("read and write") << true << false;
-        QTest::newRow("delete") << false << true;
+        QTest::addColumn<bool>("trashElsewhere"); // no link reaches it: the kept file is copied there
+        QTest::newRow("copy_file_range") << false << false << false;
+        QTest::newRow("read and write") << true << false << false;
+        QTest::newRow("delete") << false << true << false;
+        QTest::newRow("copy_file_range, the trash on another disk") << false << false << true;
+        QTest::newRow("delete, the trash on another disk") << true << true << true;
     }
 
     void killedAtEveryMutatingStep() {
         QFETCH(bool, rangeCopyUnsupported);
         QFETCH(bool, remove);
+        QFETCH(bool, trashElsewhere);
         const auto run = [&](FaultyFileSystem& fs) {
             fs.rangeCopyUnsupported = rangeCopyUnsupported;
+            if (trashElsewhere)
+                fs.fault = FaultyFileSystem::Fault{Call::Linkat, 1, FaultyFileSystem::Effect::Fail, EXDEV};
             BagStore store(fs, trash());
             return remove ? store.deleteFile(QFile::encodeName(destination()))
                           : store.copyFile(QFile::encodeName(source()), QFile::encodeName(destination()));

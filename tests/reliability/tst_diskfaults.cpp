@@ -276,6 +276,11 @@ private slots:
                                                     << ".Trash-%1";
         QTest::newRow("no trash can be made there") << "blocked"
                                                     << "";
+        // Nor in the home trash: the bag goes only with the user's word, and without it stays.
+        QTest::newRow("no trash at all: refused") << "nowhere"
+                                                  << "";
+        QTest::newRow("no trash at all: agreed") << "nowhere"
+                                                 << "agreed";
     }
 
     void anotherMountKeepsItsOwnTrash() {
@@ -290,14 +295,25 @@ private slots:
         TmpfsMount tmpfs(mount, 1024);
         QVERIFY2(tmpfs.error.isEmpty(), qPrintable(tmpfs.error));
         const QString uid = QString::number(getuid());
-        if (top == "blocked")
+        if (top == "blocked" || top == "nowhere")
             writeFile(mount + "/.Trash-" + uid, "not a folder");
         else if (!top.isEmpty())
             QCOMPARE(mkdir(QFile::encodeName(mount + "/.Trash").constData(), top == "sticky" ? 01777 : 0777),
                      0);
         QVERIFY(QDir(mount).mkdir("bags"));
         writeFile(mount + "/bags/a.prp", "old");
-        QVERIFY(h.bags.deleteFile(QFile::encodeName(mount + "/bags/a.prp")).ok);
+        const QByteArray bag = QFile::encodeName(mount + "/bags/a.prp");
+        if (top == "nowhere") {
+            writeFile(home, "not a folder");
+            const StepResult result =
+                h.bags.deleteFile(bag, can.isEmpty() ? PermanentDelete::NotAgreed : PermanentDelete::Agreed);
+            QVERIFY(QFile::remove(home));
+            QCOMPARE(result.ok, !can.isEmpty());
+            QCOMPARE(result.notTrashable, can.isEmpty() ? bag : QByteArray());
+            QCOMPARE(everythingIn(mount + "/bags"), can.isEmpty() ? QStringList("a.prp") : QStringList());
+            return;
+        }
+        QVERIFY(h.bags.deleteFile(bag).ok);
         const QString kept = can.isEmpty() ? home : mount + "/" + can.arg(uid);
         QCOMPARE(readFile(kept + "/files/a.prp"), QByteArray("old"));
         // Paths in a mount's own trash are relative to its top, as it may be mounted elsewhere next time.
