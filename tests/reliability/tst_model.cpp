@@ -349,7 +349,8 @@ private:
         const int roll = bounded(10);
         if (roll < 6)
             return QFileInfo(bagPool[bounded(bagPool.size())]).completeBaseName();
-        if (roll == 6 && !m.selfile.isEmpty())
+        // Not the name of a bag that is not valid text: typed, it would name its look-alike.
+        if (roll == 6 && !m.selfile.isEmpty() && !m.selfile.contains(QChar::ReplacementCharacter))
             return QFileInfo(m.selfile).completeBaseName();
         if (roll == 9)
             return unusableNames[bounded(unusableNames.size())];
@@ -593,7 +594,10 @@ QString ModelTest::play(const Setup& setup, QList<Step>& steps, StepGenerator* g
         // Another program at the very moment: a rival copy onto the bag a save or rename replaces, or writes
         // in place to the file a load or delete would put in the trash, whenever a file is looked at (as a
         // copy does before and after it reads).
-        const bool rivals = s.action == Action::Save || s.action == Action::Rename;
+        const bool rivals = (s.action == Action::Save || s.action == Action::Rename) && !s.wrongPath &&
+                            !s.typed.isEmpty() && !s.typed.contains(QLatin1Char('/'));
+        const bool inPlace =
+            s.action == Action::Load || s.action == Action::MenuDelete || s.action == Action::DeleteKey;
         const QByteArray rivalSource = QFile::encodeName(path("dirs")) + "/rival";
         const QByteArray written = s.action == Action::Load ? livePath : selected;
         pid_t rival = -1;
@@ -606,7 +610,7 @@ QString ModelTest::play(const Setup& setup, QList<Step>& steps, StepGenerator* g
                 const int callersErrno = errno; // a readdir caller tells the end from a failure by it
                 if (rivals && call == Call::Renameat && rival < 0)
                     rival = startRivalCopy(rivalSource, target);
-                const QByteArray before = rivals || call != Call::Fstatat ? QByteArray() : bytesAt(written);
+                const QByteArray before = inPlace && call == Call::Fstatat ? bytesAt(written) : QByteArray();
                 if (!before.isEmpty()) {
                     lived.remove(hashOf(before));
                     writeAt(written, "+", O_APPEND);
