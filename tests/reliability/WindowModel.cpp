@@ -10,13 +10,18 @@ const QString bagExtension = QStringLiteral(".prp");
 
 // A typed name that holds a separator cannot be one file in the program directory: its copy fails.
 bool formsOneFileName(const QString& typed) {
-    return !typed.contains(QLatin1Char('/'));
+    return !typed.contains(QLatin1Char('/')) && (typed + bagExtension).toUtf8().size() <= 255;
 }
 
 } // namespace
 
 QList<ExpectedPrompt> WindowModel::apply(const Step& step) {
     prompts_.clear();
+    const bool deletes = step.action == Action::MenuDelete || step.action == Action::DeleteKey;
+    meddledKept = !step.meddle                  ? QString()
+                  : step.action == Action::Load ? liveFileName
+                  : deletes                     ? selfile
+                                                : QString();
     Availability& c = controls;
     switch (step.action) {
     case Action::Select:
@@ -74,7 +79,14 @@ QList<ExpectedPrompt> WindowModel::apply(const Step& step) {
             report(QStringLiteral("Delete Error"), 16, selfile);
             break;
         }
+        if (!mayLose(selfile, step))
+            break;
+        if (trashRefuses(step)) {
+            report(QStringLiteral("Delete Error"), 16, selfile);
+            break;
+        }
         bags.remove(selfile);
+        meddledKept.clear();
         refresh();
         c.load = false;
         c.save = true;
@@ -96,6 +108,8 @@ QList<ExpectedPrompt> WindowModel::apply(const Step& step) {
             report(QStringLiteral("Rename Error"), 16, target);
             break;
         } else {
+            if (bags.contains(target) && !mayLose(target, step))
+                break;
             bags[target] = bags.take(selfile);
         }
         refresh();
@@ -149,7 +163,10 @@ void WindowModel::fsave(const Step& step) {
             message(palaceFilesError, Pressed::Ok);
             return;
         }
-        bags[step.typed + bagExtension] = live;
+        const QString target = step.typed + bagExtension;
+        if (bags.contains(target) && !mayLose(target, step))
+            return; // a failed save that says nothing more
+        bags[target] = live;
     }
     refresh();
     controls.save = true;
@@ -165,8 +182,35 @@ bool WindowModel::loadCopy(const Step& step) {
         report(QStringLiteral("Load Error"), 16, liveFileName);
         return false;
     }
+    if (!mayLose(liveFileName, step))
+        return false;
+    if (trashRefuses(step)) {
+        report(QStringLiteral("Load Error"), 16, liveFileName);
+        return false;
+    }
     live = bags.value(selfile);
+    meddledKept.clear();
     return true;
+}
+
+// A file that no trash can take is lost only when the user agrees, whatever the safety switch.
+bool WindowModel::mayLose(const QString& file, const Step& step) {
+    if (trashTakes)
+        return true;
+    prompts_.append({false,
+                     {},
+                     QStringLiteral("Delete Permanently"),
+                     308,
+                     file + QStringLiteral(" cannot be moved to the trash: "),
+                     controls,
+                     step.permanent ? Pressed::Yes : Pressed::No,
+                     {}});
+    return step.permanent;
+}
+
+// A copy into the trash of a file that another program keeps writing to is refused, and fails the step.
+bool WindowModel::trashRefuses(const Step& step) {
+    return trashTakes && trashCopies && step.meddle;
 }
 
 void WindowModel::message(const QString& line, int answer) {

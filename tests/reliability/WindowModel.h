@@ -48,6 +48,8 @@ struct Step {
     bool startFails = false;         // the client cannot be started
     Qt::KeyboardModifiers modifiers; // held with Del
     bool awayFromList = false;       // Del pressed while another control has the focus
+    bool permanent = false;          // Yes when asked whether a file no trash can take may be lost
+    bool meddle = false; // another program acts on the file the step replaces or removes, as it does so
 };
 
 struct ExpectedPrompt {
@@ -72,6 +74,9 @@ public:
     QStringList shown;              // the names the list shows
     QByteArray live;                // palace.prp
     int starts = 0;                 // client start requests
+    bool trashTakes = true;         // some trash can take a file the operations replace or remove
+    bool trashCopies = false;       // ... but only by a copy, which a file written to meanwhile refuses
+    QString meddledKept; // the file another program wrote to in place during the step, which stays there
 
     // Applies one user event and returns the prompts it must show, in order.
     QList<ExpectedPrompt> apply(const Step& step);
@@ -80,6 +85,8 @@ public:
 private:
     void fsave(const Step& step);
     bool loadCopy(const Step& step);
+    bool mayLose(const QString& file, const Step& step);
+    bool trashRefuses(const Step& step);
     void message(const QString& line, int answer);
     void report(const QString& title, int style, const QString& names);
     void input(const QString& line, const QString& typed);

@@ -1,9 +1,13 @@
 #include "WindowModel.h"
 #include "app/mainwindow/BagList.h"
+#include "platform/PosixFileSystem.h"
 #include "settings/SettingsStore.h"
 #include "support/Form1Harness.h"
+#include "support/PrivateMounts.h"
+#include "support/RemoveTree.h"
 
 #include <QAction>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,11 +17,25 @@
 #include <QSet>
 #include <QWindow>
 #include <QtTest>
+#include <csignal>
+#include <dirent.h>
+#include <fcntl.h>
+#include <optional>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 // Thousands of random sequences of user events on the real main window, each step checked against
 // the reference model: controls, indicator, Selfile, list, prompts (and the controls while each is
-// open), and every file in the program and Palace directories.
-// STOWBOX_MODEL_SEED=<n> replays a run; the seed is printed with every failure and with the figures.
+// open), and every file in the program and Palace directories. Beside it, a ledger of every version of
+// every file that a save, load, delete or rename touched: after each step each one is still in a bag, in
+// palace.prp, or in a trash whose Path= names a place it lived, unless the user agreed to lose a file.
+// Sequences meet what loses files: names of 1 to 255 bytes and names that are not valid text, a trash
+// already holding a thousand entries of one name, bags on a file system of their own (whose own trash may
+// be unusable), a home trash that takes nothing, and another program writing the file a step replaces or
+// removes, or copying onto the same bag, at that very moment.
+// STOWBOX_MODEL_SEED=<n> replays a run; the seed is printed with every failure and with the figures, as is
+// the smallest failing sequence found by dropping steps.
 
 namespace {
 
@@ -28,6 +46,120 @@ constexpr int maxStepsPerSequence = 30;
 
 const QStringList bagPool = {"a.prp", "b.prp", "c.prp", "d.prp"};
 const QStringList unusableNames = {"x/y", "../escape"};
+// The longest file names in ASCII and in CJK (three bytes a character), and the shortest.
+const QStringList oddNames = {QString(251, QLatin1Char('l')), QString(81, QChar(0x5B9D)),
+                              QStringLiteral("q")};
+// Bags written from outside under names that are not valid text; the second one is 255 bytes long.
+const QList<QByteArray> rawNames = {"caf\xe9.prp", "\xff" + QByteArray(250, 'n') + ".prp"};
+constexpr int prefilledEntries = 1001;
+
+// A bag's name as the file system spells it.
+QByteArray onDisk(const QString& shown) {
+    for (const QByteArray& raw : rawNames)
+        if (QFile::decodeName(raw) == shown)
+            return raw;
+    return QFile::encodeName(shown);
+}
+
+QByteArray bytesAt(const QByteArray& path) {
+    QByteArray bytes;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    char buffer[4096];
+    for (ssize_t n; fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, n);
+    if (fd >= 0)
+        ::close(fd);
+    return fd < 0 ? QByteArray() : bytes;
+}
+
+void writeAt(const QByteArray& path, const QByteArray& bytes, int flags = O_CREAT | O_TRUNC) {
+    const int fd = ::open(path.constData(), O_WRONLY | O_CLOEXEC | flags, 0600);
+    if (fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) >= 0)
+        ::close(fd);
+}
+
+QByteArray hashOf(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().left(12);
+}
+
+// Exact name -> bytes of every entry of a folder.
+QMap<QByteArray, QByteArray> filesIn(const QByteArray& folder) {
+    QMap<QByteArray, QByteArray> files;
+    if (DIR* dir = ::opendir(folder.constData())) {
+        while (const dirent* entry = ::readdir(dir))
+            if (qstrcmp(entry->d_name, ".") != 0 && qstrcmp(entry->d_name, "..") != 0)
+                files.insert(entry->d_name, bytesAt(folder + '/' + entry->d_name));
+        ::closedir(dir);
+    }
+    return files;
+}
+
+// The trash entries of a can: the hash of each kept file with the absolute path its Path= names.
+QMultiHash<QByteArray, QByteArray> trashedIn(const QByteArray& can, const QByteArray& top,
+                                             const QSet<QByteArray>& prefilled) {
+    QMultiHash<QByteArray, QByteArray> kept;
+    DIR* dir = ::opendir((can + "/files").constData());
+    while (const dirent* entry = dir ? ::readdir(dir) : nullptr) {
+        const QByteArray name = entry->d_name;
+        if (name == "." || name == ".." || prefilled.contains(name))
+            continue;
+        const QByteArray info = bytesAt(can + "/info/" + name + ".trashinfo");
+        const qsizetype at = info.indexOf("\nPath=");
+        const QByteArray path =
+            QByteArray::fromPercentEncoding(info.mid(at + 6, info.indexOf('\n', at + 1) - at - 6));
+        if (at >= 0)
+            kept.insert(hashOf(bytesAt(can + "/files/" + name)),
+                        path.startsWith('/') ? path : top + '/' + path);
+    }
+    if (dir)
+        ::closedir(dir);
+    return kept;
+}
+
+// In a copy of the program that races the window: says when it is about to wait for a lock, which the
+// window may hold, so that the window goes on meanwhile.
+class LockReporter : public PosixFileSystem {
+public:
+    int flock(int fd, int operation) override {
+        if ((operation & LOCK_NB) == 0)
+            (void)!::write(reportFd, "L", 1);
+        return PosixFileSystem::flock(fd, operation);
+    }
+    static constexpr int reportFd = 3;
+};
+
+// Another running copy of the program copies source onto target; returns once it has finished or waits
+// for a lock. Everything but the report pipe is closed in it, so it shares no lock with the window.
+pid_t startRivalCopy(const QByteArray& source, const QByteArray& target) {
+    int report[2];
+    if (::pipe(report) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::signal(SIGPIPE, SIG_IGN);
+        ::dup2(report[1], LockReporter::reportFd);
+        ::close_range(LockReporter::reportFd + 1, ~0U, 0);
+        LockReporter fs;
+        BagStore store(fs);
+        ::_exit(store.copyFile(source, target).ok ? 0 : 1);
+    }
+    ::close(report[1]);
+    char said = 0;
+    while (child > 0 && ::read(report[0], &said, 1) < 0 && errno == EINTR) {
+    }
+    ::close(report[0]);
+    return child;
+}
+
+// What a sequence starts from, so that it can be played again with fewer steps.
+struct Setup {
+    bool mounted = false;           // the program and Palace directories on a tmpfs of their own
+    bool mountTrashBlocked = false; // ... whose own trash cannot be made
+    bool homeTrashBroken = false;   // a file in the home trash's place
+    QByteArray prefilled;           // the name a thousand trash entries already carry
+    QMap<QString, QByteArray> bags;
+    QByteArray live;
+};
 
 struct WeightedAction {
     Action action;
@@ -67,6 +199,7 @@ const QStringList titlesEveryRunShows = {
     "Rename Error",
     "Run Palace Confirmation",
     "About STX",
+    "Delete Permanently",
 };
 
 Availability availabilityOf(const Form1Probe& f) {
@@ -83,6 +216,23 @@ QString describe(const Availability& a) {
         .arg(a.ren);
 }
 
+// What a step that may lose a file meets, and the answer it would give.
+QString loss(const Step& s) {
+    return QStringLiteral(" permanent %1%2")
+        .arg(s.permanent)
+        .arg(s.meddle ? ", meddled by " + s.name : QString());
+}
+
+QString describe(const Setup& setup) {
+    return QStringLiteral(
+               "setup: bags %1, mounted %2, its trash blocked %3, home trash broken %4, prefilled '%5'")
+        .arg(QStringList(setup.bags.keys()).join(','))
+        .arg(setup.mounted)
+        .arg(setup.mountTrashBlocked)
+        .arg(setup.homeTrashBroken)
+        .arg(QString::fromLatin1(setup.prefilled));
+}
+
 QString describe(const Step& s) {
     QString text =
         QString::fromLatin1(std::find_if(std::begin(actionTable), std::end(actionTable), [&](auto& w) {
@@ -94,22 +244,27 @@ QString describe(const Step& s) {
     case Action::BagAppears:
         return text + QLatin1Char(' ') + s.name;
     case Action::Save:
-        return text + QStringLiteral(" typed '%1'%2").arg(s.typed, s.wrongPath ? " wrong path" : "");
+        return text + QStringLiteral(" typed '%1'%2").arg(s.typed, s.wrongPath ? " wrong path" : "") +
+               loss(s);
     case Action::Load:
-        return text + QStringLiteral(" save first %1 typed '%2' confirm %3%4")
-                          .arg(s.saveFirst)
-                          .arg(s.typed)
-                          .arg(s.confirm)
-                          .arg(s.wrongPath ? " wrong path" : "");
+        return text +
+               QStringLiteral(" save first %1 typed '%2' confirm %3%4")
+                   .arg(s.saveFirst)
+                   .arg(s.typed)
+                   .arg(s.confirm)
+                   .arg(s.wrongPath ? " wrong path" : "") +
+               loss(s);
     case Action::Rename:
-        return text + QStringLiteral(" typed '%1'").arg(s.typed);
+        return text + QStringLiteral(" typed '%1'").arg(s.typed) + loss(s);
     case Action::MenuDelete:
-        return text + QStringLiteral(" confirm %1").arg(s.confirm);
+        return text + QStringLiteral(" confirm %1").arg(s.confirm) + loss(s);
     case Action::DeleteKey:
-        return text + QStringLiteral(" confirm %1 modifiers %2%3")
-                          .arg(s.confirm)
-                          .arg(s.modifiers.toInt(), 0, 16)
-                          .arg(s.awayFromList ? " away from the list" : "");
+        return text +
+               QStringLiteral(" confirm %1 modifiers %2%3")
+                   .arg(s.confirm)
+                   .arg(s.modifiers.toInt(), 0, 16)
+                   .arg(s.awayFromList ? " away from the list" : "") +
+               loss(s);
     case Action::StartPalace:
         return text + QStringLiteral(" confirm %1 fails %2").arg(s.confirm).arg(s.startFails);
     default:
@@ -135,6 +290,14 @@ public:
                                                    Qt::ControlModifier};
         s.modifiers = modifiers[rng_.bounded(4)];
         s.awayFromList = rng_.bounded(3) == 0;
+        s.permanent = coin();
+        const bool touches = s.action == Action::Save || s.action == Action::Load ||
+                             s.action == Action::Rename || s.action == Action::MenuDelete ||
+                             s.action == Action::DeleteKey;
+        // Load's offered save reads palace.prp, which its meddler writes to: that save fails, as it should.
+        s.meddle = touches && rng_.bounded(5) == 0 && !(s.action == Action::Load && s.saveFirst && !m.dsr);
+        if (s.meddle)
+            s.name = QStringLiteral("rival %1").arg(rng_.generate()); // what a rival copy writes
         if (s.action == Action::Select) {
             if (m.shown.isEmpty())
                 s.action = Action::Background;
@@ -143,7 +306,11 @@ public:
             else
                 s.name = m.shown[bounded(m.shown.size())];
         } else if (s.action == Action::BagAppears) {
-            s.name = bagPool[bounded(bagPool.size())];
+            const int pick = bounded(bagPool.size() + oddNames.size() + rawNames.size());
+            s.name = pick < bagPool.size() ? bagPool[pick]
+                     : pick < bagPool.size() + oddNames.size()
+                         ? oddNames[pick - bagPool.size()] + QStringLiteral(".prp")
+                         : QFile::decodeName(rawNames[pick - bagPool.size() - oddNames.size()]);
             s.typed = QStringLiteral("written outside %1").arg(rng_.generate());
         } else if (s.action == Action::BagVanishes) {
             if (m.bags.isEmpty())
@@ -182,10 +349,13 @@ private:
         const int roll = bounded(10);
         if (roll < 6)
             return QFileInfo(bagPool[bounded(bagPool.size())]).completeBaseName();
-        if (roll == 6 && !m.selfile.isEmpty())
+        // Not the name of a bag that is not valid text: typed, it would name its look-alike.
+        if (roll == 6 && !m.selfile.isEmpty() && !m.selfile.contains(QChar::ReplacementCharacter))
             return QFileInfo(m.selfile).completeBaseName();
         if (roll == 9)
             return unusableNames[bounded(unusableNames.size())];
+        if (roll == 8)
+            return oddNames[bounded(oddNames.size())];
         return {};
     }
 
@@ -196,8 +366,16 @@ struct Figures {
     int sequences = 0;
     int steps = 0;
     int prompts = 0;
+    qint64 versions = 0; // ledger entries checked, over all steps
+    int mounted = 0;
+    int prefilled = 0;
     QSet<QString> titles;
 };
+
+bool touchesFiles(const Step& s) {
+    return s.action == Action::Save || s.action == Action::Load || s.action == Action::Rename ||
+           s.action == Action::MenuDelete || s.action == Action::DeleteKey;
+}
 
 } // namespace
 
@@ -207,8 +385,11 @@ class ModelTest : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> root_;
     QList<std::pair<const char*, QByteArray>> savedEnvironment_;
+    QString noMountReason_;
 
-    QString runSequence(StepGenerator& gen, Figures& figures, QStringList& trace);
+    QString path(const char* name) const { return root_->filePath(QString::fromLatin1(name)); }
+    Setup makeSetup(StepGenerator& gen) const;
+    QString play(const Setup& setup, QList<Step>& steps, StepGenerator* gen, int count, Figures& figures);
     void perform(Form1Harness& h, const Form1Probe& f, const Step& s);
     QString compare(Form1Harness& h, const Form1Probe& f, const WindowModel& m,
                     const QList<ExpectedPrompt>& expected, const QList<Availability>& during);
@@ -224,16 +405,20 @@ private slots:
         QVERIFY(root_->isValid());
         for (const char* name : {"TMPDIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
             savedEnvironment_.append({name, qgetenv(name)});
-        for (const char* name : {"config", "dirs", "data"})
+        for (const char* name : {"config", "dirs", "data", "mnt"})
             QVERIFY(QDir(root_->path()).mkdir(QString::fromLatin1(name)));
-        qputenv("XDG_CONFIG_HOME", root_->filePath(QStringLiteral("config")).toLocal8Bit());
-        qputenv("XDG_DATA_HOME", root_->filePath(QStringLiteral("data")).toLocal8Bit());
-        qputenv("TMPDIR", root_->filePath(QStringLiteral("dirs")).toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(path("config")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path("data")));
+        qputenv("TMPDIR", QFile::encodeName(path("dirs")));
+        noMountReason_ = enterPrivateMountNamespace();
+        if (!noMountReason_.isEmpty())
+            qInfo("no bags on a file system of their own (%s)", qPrintable(noMountReason_));
     }
 
     void cleanupTestCase() {
         for (const auto& [name, value] : savedEnvironment_)
             qputenv(name, value);
+        removeTree(QFile::encodeName(root_->path()));
         root_.reset();
     }
 
@@ -247,18 +432,35 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         while (figures.sequences < maxSequences && clock.elapsed() < timeBudgetMs) {
-            QStringList trace;
-            const QString fault = runSequence(gen, figures, trace);
+            const Setup setup = makeSetup(gen);
+            QList<Step> steps;
+            QString fault = play(setup, steps, &gen, 1 + gen.bounded(maxStepsPerSequence), figures);
             if (!fault.isEmpty()) {
-                QFAIL(qPrintable(QStringLiteral("seed %1, sequence %2, after steps:\n  %3\n%4")
-                                     .arg(runSeed)
-                                     .arg(figures.sequences)
-                                     .arg(trace.join(QStringLiteral("\n  ")), fault)));
+                // The smallest failing sequence: each step dropped in turn, for as long as it still fails.
+                Figures ignored;
+                for (qsizetype i = steps.size() - 1; i >= 0; --i) {
+                    QList<Step> fewer = steps;
+                    fewer.removeAt(i);
+                    if (const QString still = play(setup, fewer, nullptr, 0, ignored); !still.isEmpty()) {
+                        steps = fewer;
+                        fault = still;
+                    }
+                }
+                QStringList trace;
+                for (const Step& s : std::as_const(steps))
+                    trace << describe(s);
+                QFAIL(qPrintable(
+                    QStringLiteral("seed %1, sequence %2; smallest failing sequence:\n  %3\n  %4\n%5")
+                        .arg(runSeed)
+                        .arg(figures.sequences)
+                        .arg(describe(setup), trace.join(QStringLiteral("\n  ")), fault)));
             }
             ++figures.sequences;
         }
-        qInfo("model: %d sequences, %d steps, %d prompts checked in %lld ms (seed %u)", figures.sequences,
-              figures.steps, figures.prompts, clock.elapsed(), runSeed);
+        qInfo("model: %d sequences (%d on a file system of their own, %d with a full trash), %d steps, %d "
+              "prompts and %lld versions checked in %lld ms (seed %u)",
+              figures.sequences, figures.mounted, figures.prefilled, figures.steps, figures.prompts,
+              figures.versions, clock.elapsed(), runSeed);
         if (figures.sequences >= 500) {
             for (const QString& title : titlesEveryRunShows)
                 QVERIFY2(figures.titles.contains(title), qPrintable("never reached: " + title));
@@ -266,17 +468,69 @@ private slots:
     }
 };
 
-QString ModelTest::runSequence(StepGenerator& gen, Figures& figures, QStringList& trace) {
-    Form1Harness h;
-    h.storePalaceDirectory();
-    WindowModel m;
-    for (const QString& name : bagPool) {
-        if (gen.coin()) {
-            m.bags[name] = gen.contents(name);
-            writeFile(h.bagPath(name), m.bags[name]);
+Setup ModelTest::makeSetup(StepGenerator& gen) const {
+    Setup setup;
+    setup.mounted = noMountReason_.isEmpty() && gen.bounded(4) == 0;
+    setup.mountTrashBlocked = setup.mounted && gen.coin();
+    setup.homeTrashBroken = gen.bounded(6) == 0;
+    const bool trashUsable = setup.mounted ? !setup.mountTrashBlocked : !setup.homeTrashBroken;
+    if (trashUsable && gen.bounded(6) == 0)
+        setup.prefilled =
+            gen.coin() ? QByteArray("palace.prp") : bagPool[gen.bounded(bagPool.size())].toUtf8();
+    for (const QString& name : bagPool)
+        if (gen.coin())
+            setup.bags[name] = gen.contents(name);
+    setup.live = gen.contents(QStringLiteral("live"));
+    return setup;
+}
+
+// Plays the given steps, or generates count of them; on a fault, steps ends with the step that found it.
+QString ModelTest::play(const Setup& setup, QList<Step>& steps, StepGenerator* gen, int count,
+                        Figures& figures) {
+    removeTree(QFile::encodeName(path("dirs")));
+    removeTree(QFile::encodeName(path("data")));
+    QDir(root_->path()).mkdir(QStringLiteral("dirs"));
+    QDir(root_->path()).mkdir(QStringLiteral("data"));
+    const QByteArray top = QFile::encodeName(setup.mounted ? path("mnt") : path("dirs"));
+    std::optional<TmpfsMount> tmpfs;
+    if (setup.mounted) {
+        tmpfs.emplace(QFile::decodeName(top), 16384);
+        if (!tmpfs->error.isEmpty())
+            return "mounting a tmpfs: " + tmpfs->error;
+    }
+    const QByteArray topTrash = top + "/.Trash-" + QByteArray::number(getuid());
+    const QByteArray homeTrash = QFile::encodeName(path("data")) + "/Trash";
+    Form1Harness::setHomeTrashUsable(!setup.homeTrashBroken);
+    if (setup.mountTrashBlocked)
+        writeAt(topTrash, "blocked");
+    QSet<QByteArray> prefilled;
+    if (!setup.prefilled.isEmpty()) {
+        const QByteArray can = setup.mounted ? topTrash : homeTrash;
+        for (const char* part : {"", "/files", "/info"})
+            ::mkdir((can + part).constData(), 0700);
+        for (int n = 0; n < prefilledEntries; ++n) {
+            const QByteArray entry = n == 0 ? setup.prefilled : setup.prefilled + '.' + QByteArray::number(n);
+            writeAt(can + "/info/" + entry + ".trashinfo",
+                    "[Trash Info]\nPath=/elsewhere\nDeletionDate=2026-01-01T00:00:00\n");
+            writeAt(can + "/files/" + entry, "elsewhere");
+            prefilled.insert(entry);
         }
     }
-    m.live = gen.contents(QStringLiteral("live"));
+    figures.mounted += setup.mounted;
+    figures.prefilled += !prefilled.isEmpty();
+
+    qputenv("TMPDIR", top);
+    Form1Harness h;
+    qputenv("TMPDIR", QFile::encodeName(path("dirs")));
+    h.storePalaceDirectory();
+    WindowModel m;
+    m.trashTakes =
+        setup.mounted ? !setup.mountTrashBlocked || !setup.homeTrashBroken : !setup.homeTrashBroken;
+    m.trashCopies = setup.mounted && setup.mountTrashBlocked;
+    m.bags = setup.bags;
+    for (auto it = setup.bags.cbegin(); it != setup.bags.cend(); ++it)
+        writeFile(h.bagPath(it.key()), it.value());
+    m.live = setup.live;
     writeFile(h.livePath(), m.live);
     m.refresh();
 
@@ -290,11 +544,41 @@ QString ModelTest::runSequence(StepGenerator& gen, Figures& figures, QStringList
         return QStringLiteral("the main window never became active");
     f.File1->setFocus();
 
+    // The ledger: every version touched, by the hash of its bytes, with every place it lived.
+    QHash<QByteArray, QSet<QByteArray>> lived;
+    const QByteArray programDir = QFile::encodeName(h.programDir.path());
+    const QByteArray livePath = QFile::encodeName(h.livePath());
+    const auto places = [&] {
+        QMap<QByteArray, QByteArray> at;
+        const QMap<QByteArray, QByteArray> bags = filesIn(programDir);
+        for (auto it = bags.cbegin(); it != bags.cend(); ++it)
+            at.insert(programDir + '/' + it.key(), it.value());
+        at.insert(livePath, bytesAt(livePath));
+        return at;
+    };
+    const auto record = [&] {
+        const QMap<QByteArray, QByteArray> at = places();
+        for (auto it = at.cbegin(); it != at.cend(); ++it)
+            if (!it.value().isEmpty()) // a file that is gone, or nothing yet
+                lived[hashOf(it.value())].insert(it.key());
+    };
+
     QString fault = compare(h, f, m, {}, during);
-    const int steps = 1 + gen.bounded(maxStepsPerSequence);
-    for (int i = 0; i < steps && fault.isEmpty(); ++i) {
-        const Step s = gen.next(m);
-        trace << describe(s);
+    for (int i = 0; fault.isEmpty() && (gen ? i < count : i < steps.size()); ++i) {
+        if (gen)
+            steps.append(gen->next(m));
+        const Step s = steps[i];
+        if (s.action == Action::Select && !m.shown.contains(s.name))
+            continue; // a replay without the step that listed it
+        const bool touches = touchesFiles(s);
+        const QByteArray target = programDir + '/' + QFile::encodeName(s.typed + QStringLiteral(".prp"));
+        const QByteArray selected = programDir + '/' + onDisk(m.selfile);
+        if (touches)
+            record();
+        if (s.action == Action::Rename && !s.typed.isEmpty() && !bytesAt(selected).isEmpty())
+            lived[hashOf(bytesAt(selected))].insert(target);
+        if (s.action == Action::BagAppears || s.action == Action::BagVanishes) // the outsider's own doing
+            lived.remove(hashOf(bytesAt(programDir + '/' + onDisk(s.name))));
         const QList<ExpectedPrompt> expected = m.apply(s);
         h.prompter.clear();
         during.clear();
@@ -306,14 +590,87 @@ QString ModelTest::runSequence(StepGenerator& gen, Figures& figures, QStringList
         }
         h.client.running = m.clientRunning;
         h.starter.succeeds = !s.startFails;
+
+        // Another program at the very moment: a rival copy onto the bag a save or rename replaces, or writes
+        // in place to the file a load or delete would put in the trash, whenever a file is looked at (as a
+        // copy does before and after it reads).
+        const bool rivals = (s.action == Action::Save || s.action == Action::Rename) && !s.wrongPath &&
+                            !s.typed.isEmpty() && !s.typed.contains(QLatin1Char('/'));
+        const bool inPlace =
+            s.action == Action::Load || s.action == Action::MenuDelete || s.action == Action::DeleteKey;
+        const QByteArray rivalSource = QFile::encodeName(path("dirs")) + "/rival";
+        const QByteArray written = s.action == Action::Load ? livePath : selected;
+        pid_t rival = -1;
+        QByteArray lastWritten;
+        if (s.meddle && rivals)
+            writeAt(rivalSource, s.name.toUtf8());
+        if (s.meddle)
+            h.fileSystem.beforeCall = [&](FaultyFileSystem::Call call) {
+                using Call = FaultyFileSystem::Call;
+                const int callersErrno = errno; // a readdir caller tells the end from a failure by it
+                if (rivals && call == Call::Renameat && rival < 0)
+                    rival = startRivalCopy(rivalSource, target);
+                const QByteArray before = inPlace && call == Call::Fstatat ? bytesAt(written) : QByteArray();
+                if (!before.isEmpty()) {
+                    lived.remove(hashOf(before));
+                    writeAt(written, "+", O_APPEND);
+                    lastWritten = bytesAt(written);
+                    lived[hashOf(lastWritten)].insert(written);
+                }
+                errno = callersErrno;
+            };
         perform(h, f, s);
+        h.fileSystem.beforeCall = nullptr;
+        int status = 0;
+        if (rival > 0 && ::waitpid(rival, &status, 0) == rival && WIFEXITED(status) &&
+            WEXITSTATUS(status) == 0) {
+            lived[hashOf(s.name.toUtf8())].insert(target);
+            if (bytesAt(target) == s.name.toUtf8()) // the rival's copy came last
+                m.bags[s.typed + QStringLiteral(".prp")] = s.name.toUtf8();
+        }
+        if (!lastWritten.isEmpty() && !m.meddledKept.isEmpty())
+            (s.action == Action::Load ? m.live : m.bags[m.meddledKept]) = lastWritten;
+
         fault = compare(h, f, m, expected, during);
+        if (touches)
+            record();
+        const QMap<QByteArray, QByteArray> at = places();
+        QSet<QByteArray> present;
+        for (const QByteArray& bytes : at)
+            present.insert(hashOf(bytes));
+        QMultiHash<QByteArray, QByteArray> kept = trashedIn(homeTrash, {}, prefilled);
+        if (setup.mounted)
+            kept.unite(trashedIn(topTrash, top, prefilled));
+        const bool agreed = std::any_of(expected.cbegin(), expected.cend(), [](const ExpectedPrompt& p) {
+            return p.title == QLatin1String("Delete Permanently") && p.answer == Pressed::Yes;
+        });
+        for (auto it = lived.begin(); it != lived.end();) {
+            const QList<QByteArray> trashedFrom = kept.values(it.key());
+            const bool inTrash =
+                std::any_of(trashedFrom.cbegin(), trashedFrom.cend(),
+                            [&](const QByteArray& from) { return it.value().contains(from); });
+            if (present.contains(it.key()) || inTrash) {
+                ++it;
+            } else if (agreed) {
+                it = lived.erase(it);
+            } else {
+                QStringList where;
+                for (const QByteArray& from : std::as_const(it.value()))
+                    where << QFile::decodeName(from).right(60);
+                fault += QStringLiteral("\nlost: version %1, which lived at %2")
+                             .arg(QString::fromLatin1(it.key()), where.join(QStringLiteral(", ")));
+                ++it;
+            }
+        }
+        figures.versions += lived.size();
         ++figures.steps;
         figures.prompts += static_cast<int>(expected.size());
         for (const FakePrompter::Request& r : std::as_const(h.prompter.requests))
             figures.titles.insert(r.title);
+        if (!fault.isEmpty())
+            steps.resize(i + 1);
     }
-    return fault;
+    return fault.trimmed();
 }
 
 void ModelTest::perform(Form1Harness& h, const Form1Probe& f, const Step& s) {
@@ -327,9 +684,10 @@ void ModelTest::perform(Form1Harness& h, const Form1Probe& f, const Step& s) {
                                root_->filePath(QStringLiteral("dirs/gone")) + QDir::separator());
     switch (s.action) {
     case Action::Select: {
-        const int row = static_cast<int>(f.bagNames().indexOf(s.name));
-        const QRect entry = f.File1->visualRect(f.File1->model()->index(row, 0));
-        click(f.File1->viewport(), entry.center());
+        const QModelIndex row = f.File1->model()->index(static_cast<int>(f.bagNames().indexOf(s.name)), 0);
+        f.File1->scrollTo(row);
+        const QRect entry = f.File1->visualRect(row); // a long name runs past the list's right edge
+        click(f.File1->viewport(), QPoint(entry.left() + 4, entry.center().y()));
         break;
     }
     case Action::Background:
@@ -368,10 +726,10 @@ void ModelTest::perform(Form1Harness& h, const Form1Probe& f, const Step& s) {
     case Action::ClientToggle:
         break;
     case Action::BagAppears:
-        writeFile(h.bagPath(s.name), s.typed.toUtf8());
+        writeAt(QFile::encodeName(h.programDir.path()) + '/' + onDisk(s.name), s.typed.toUtf8());
         break;
     case Action::BagVanishes:
-        QFile::remove(h.bagPath(s.name));
+        ::unlink((QFile::encodeName(h.programDir.path()) + '/' + onDisk(s.name)).constData());
         break;
     }
     if (s.wrongPath)
@@ -430,16 +788,20 @@ QString ModelTest::compare(Form1Harness& h, const Form1Probe& f, const WindowMod
           QStringLiteral("%1 scripted answers unused").arg(h.prompter.unusedAnswers()));
 
     const auto everything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-    const QStringList programFiles = QDir(h.programDir.path()).entryList(everything, QDir::Name);
+    const QMap<QByteArray, QByteArray> bags = filesIn(QFile::encodeName(h.programDir.path()));
+    QStringList programFiles;
+    for (auto it = bags.cbegin(); it != bags.cend(); ++it) {
+        programFiles << QFile::decodeName(it.key());
+        check(it.value() == m.bags.value(programFiles.last()), programFiles.last() + " holds other bytes");
+    }
+    programFiles.sort();
     check(programFiles == QStringList(m.bags.keys()),
           "program directory [" + programFiles.join(',') + "], model [" + m.bags.keys().join(',') + "]");
-    for (const QString& name : programFiles)
-        check(readFile(h.bagPath(name)) == m.bags.value(name), name + " holds other bytes");
     const QStringList palaceFiles = QDir(h.palaceDir.path()).entryList(everything);
     check(palaceFiles == QStringList{QStringLiteral("palace.prp")},
           "Palace directory [" + palaceFiles.join(',') + "]");
     check(readFile(h.livePath()) == m.live, "palace.prp holds other bytes");
-    check(QDir(root_->path()).entryList(everything).size() == 3,
+    check(QDir(root_->path()).entryList(everything).size() == 4,
           "a file was written beside the test's own folders");
     return faults.join(QLatin1Char('\n'));
 }

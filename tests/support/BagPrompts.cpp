@@ -54,6 +54,12 @@ QString deleteFailure(const QString& bag, const QString& reason) {
                           QStringLiteral("Could not delete %1.\r%2").arg(bag, reason));
 }
 
+QString permanentDeleteQuestion(const QString& file, const QString& reason) {
+    return messageRequest(
+        QStringLiteral("Delete Permanently"), 308,
+        QStringLiteral("%1 cannot be moved to the trash: %2. Delete it permanently?").arg(file, reason));
+}
+
 QString renameError(const QString& from, const QString& to, const QString& reason) {
     return messageRequest(QStringLiteral("Rename Error"), 16,
                           QStringLiteral("Could not rename %1 to %2.\r%3").arg(from, to, reason));

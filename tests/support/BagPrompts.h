@@ -18,4 +18,6 @@ QString deleteQuestion(const QString& file);
 QString loadFailure(const QString& bag, const QString& liveFile, const QString& reason);
 QString deleteFailure(const QString& bag, const QString& reason);
 QString renameError(const QString& from, const QString& to, const QString& reason);
+// The question before a file that no trash can take is destroyed for good.
+QString permanentDeleteQuestion(const QString& file, const QString& reason);
 extern const QString renameNoNameError; // rename with no name typed

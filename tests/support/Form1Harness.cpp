@@ -98,6 +98,14 @@ void Form1Harness::makeSettingsUnreadable() {
     QDir().mkpath(file);
 }
 
+void Form1Harness::setHomeTrashUsable(bool usable) {
+    const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash");
+    QFile::remove(trash);
+    QDir(trash).removeRecursively();
+    if (!usable)
+        writeFile(trash, "not a folder");
+}
+
 QString Form1Harness::palaceDirectory() const {
     return palaceDir.path() + QDir::separator();
 }

@@ -90,6 +90,8 @@ public:
     void storePalaceDirectory();
     // Puts a folder in the settings file's place: the store can then not be read.
     static void makeSettingsUnreadable();
+    // Puts a file in the place of the home trash ($XDG_DATA_HOME/Trash), or leaves it empty and usable.
+    static void setHomeTrashUsable(bool usable);
     QString palaceDirectory() const; // with trailing separator
     QString bagPath(const QString& name) const;
     QString livePath() const;

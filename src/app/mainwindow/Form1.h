@@ -1,11 +1,13 @@
 #pragma once
 
 #include "app/mainwindow/Form1Services.h"
+#include "platform/PermanentDelete.h"
 #include "platform/StepResult.h"
 
 #include <QByteArray>
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class BagList;
@@ -54,8 +56,10 @@ private:
     void showPalaceFilesError();
     bool refusedWhileClientRuns();
     bool copyBagOverLiveFile(const QByteArray& bag, const QByteArray& liveFile);
+    StepResult askBeforeLoss(const std::function<StepResult(PermanentDelete)>& step);
+    static bool declined(const StepResult& result);
 
-    Form1Services units_;
+    Form1Services services_;
     std::unique_ptr<Form2> form2_; // the path dialog, once it has been opened
 
     // State for the whole run.

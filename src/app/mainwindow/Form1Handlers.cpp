@@ -13,13 +13,14 @@
 #include "settings/SettingsStore.h"
 
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 
 void Form1::Form_Load() {
     // A store that cannot be read leaves Selpath empty, as on a first run: start-up says nothing.
     readSelpath();
-    Apath = units_.programDirectory;
+    Apath = services_.programDirectory;
     File1->setDirectory(Apath);
 }
 
@@ -56,15 +57,20 @@ void Form1::Fsave(QString& Sbox) {
         return;
     }
     Command2->setEnabled(false);
-    Sbox = units_.prompter.askText(Form1Texts::namePrompt, Form1Texts::saveNameTitle,
-                                   Form1Texts::defaultBagName);
+    Sbox = services_.prompter.askText(Form1Texts::namePrompt, Form1Texts::saveNameTitle,
+                                      Form1Texts::defaultBagName);
     // A name that is not one file name is refused like any other failed copy: nothing is written.
-    const bool saved =
-        Sbox.isEmpty() || (BagPaths::isSingleFileName(Sbox) &&
-                           units_.bags.copyFile(BagPaths::liveFile(Selpath), BagPaths::newBag(Apath, Sbox)));
+    const StepResult saved = Sbox.isEmpty() ? StepResult()
+                             : !BagPaths::isSingleFileName(Sbox)
+                                 ? StepResult::failure(EINVAL, Form1Texts::notOneFileName)
+                                 : askBeforeLoss([&](PermanentDelete consent) {
+                                       return services_.bags.copyFile(BagPaths::liveFile(Selpath),
+                                                                      BagPaths::newBag(Apath, Sbox), consent);
+                                   });
     // A folder that can no longer be listed after the copy fails the save as well.
     if (!saved || !File1->refresh()) {
-        showPalaceFilesError();
+        if (!declined(saved))
+            showPalaceFilesError();
         return;
     }
     Command2->setEnabled(true);
@@ -74,8 +80,8 @@ void Form1::Command1_Click() {
     if (refusedWhileClientRuns())
         return;
     if (const StepResult read = readSelpath(); !read) {
-        units_.prompter.showMessage(
-            Form1Texts::settingsReadErrorText(units_.settings.location(PalacePathSetting::application),
+        services_.prompter.showMessage(
+            Form1Texts::settingsReadErrorText(services_.settings.location(PalacePathSetting::application),
                                               read.reason),
             MessageStyle::Critical, Form1Texts::loadErrorTitle);
         return;
@@ -85,17 +91,17 @@ void Form1::Command1_Click() {
         copyBagOverLiveFile(bag, BagPaths::liveFile(Selpath));
         return;
     }
-    if (units_.prompter.showMessage(Form1Texts::loadQuestionText, MessageStyle::QuestionYesNo,
-                                    Form1Texts::loadQuestionTitle) == Answer::Yes) {
+    if (services_.prompter.showMessage(Form1Texts::loadQuestionText, MessageStyle::QuestionYesNo,
+                                       Form1Texts::loadQuestionTitle) == Answer::Yes) {
         QString Sbox;
         Fsave(Sbox);
     }
-    if (units_.prompter.showMessage(Form1Texts::finalLoadText(Selfile), MessageStyle::CriticalOkCancel,
-                                    Form1Texts::finalLoadTitle) != Answer::Ok)
+    if (services_.prompter.showMessage(Form1Texts::finalLoadText(Selfile), MessageStyle::CriticalOkCancel,
+                                       Form1Texts::finalLoadTitle) != Answer::Ok)
         return;
     if (copyBagOverLiveFile(bag, BagPaths::liveFile(Selpath)))
-        units_.prompter.showMessage(Form1Texts::loadDoneText(Selfile), MessageStyle::Notice,
-                                    Form1Texts::loadDoneTitle);
+        services_.prompter.showMessage(Form1Texts::loadDoneText(Selfile), MessageStyle::Notice,
+                                       Form1Texts::loadDoneTitle);
 }
 
 void Form1::menDelete_Click() {
@@ -113,16 +119,19 @@ void Form1::File1_KeyUp(qint16& KeyCode, [[maybe_unused]] qint16 Shift) {
 
 void Form1::Delfile(QString& Delbox) {
     if (DSR == 0) {
-        const int answer = units_.prompter.showMessage(
+        const int answer = services_.prompter.showMessage(
             Form1Texts::deleteText(Selfile), MessageStyle::QuestionYesNoNo, Form1Texts::deleteTitle);
         Delbox = QString::number(answer);
         if (answer != Answer::Yes)
             return;
     }
     const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
-    if (const StepResult deleted = units_.bags.deleteFile(bag); !deleted) {
-        units_.prompter.showMessage(Form1Texts::deleteErrorText(BagPaths::shown(bag), deleted.reason),
-                                    MessageStyle::Critical, Form1Texts::deleteErrorTitle);
+    const StepResult deleted =
+        askBeforeLoss([&](PermanentDelete consent) { return services_.bags.deleteFile(bag, consent); });
+    if (!deleted) {
+        if (!declined(deleted))
+            services_.prompter.showMessage(Form1Texts::deleteErrorText(BagPaths::shown(bag), deleted.reason),
+                                           MessageStyle::Critical, Form1Texts::deleteErrorTitle);
         return;
     }
     File1->refresh();
@@ -137,11 +146,11 @@ void Form1::menRename_Click() {
 }
 
 void Form1::RenFile(QString& rfile) {
-    rfile =
-        units_.prompter.askText(Form1Texts::namePrompt, Form1Texts::renameTitle, Form1Texts::defaultBagName);
+    rfile = services_.prompter.askText(Form1Texts::namePrompt, Form1Texts::renameTitle,
+                                       Form1Texts::defaultBagName);
     if (rfile.isEmpty()) {
-        units_.prompter.showMessage(Form1Texts::renameErrorText, MessageStyle::Critical,
-                                    Form1Texts::renameErrorTitle);
+        services_.prompter.showMessage(Form1Texts::renameErrorText, MessageStyle::Critical,
+                                       Form1Texts::renameErrorTitle);
     } else {
         const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
         const QByteArray newBag = BagPaths::newBag(Apath, rfile);
@@ -149,12 +158,15 @@ void Form1::RenFile(QString& rfile) {
         // name changes nothing, once the bag is found there: a copy-then-delete would lose it.
         const StepResult moved = !BagPaths::isSingleFileName(rfile)
                                      ? StepResult::failure(EINVAL, Form1Texts::notOneFileName)
-                                 : newBag == bag ? units_.bags.exists(bag)
-                                                 : units_.bags.renameFile(bag, newBag);
+                                 : newBag == bag ? services_.bags.exists(bag)
+                                                 : askBeforeLoss([&](PermanentDelete consent) {
+                                                       return services_.bags.renameFile(bag, newBag, consent);
+                                                   });
         if (!moved) {
-            units_.prompter.showMessage(
-                Form1Texts::renameFailedText(BagPaths::shown(bag), BagPaths::shown(newBag), moved.reason),
-                MessageStyle::Critical, Form1Texts::renameErrorTitle);
+            if (!declined(moved))
+                services_.prompter.showMessage(
+                    Form1Texts::renameFailedText(BagPaths::shown(bag), BagPaths::shown(newBag), moved.reason),
+                    MessageStyle::Critical, Form1Texts::renameErrorTitle);
             return;
         }
         if (newBag == bag)
@@ -172,21 +184,21 @@ void Form1::Command3_Click() {
         showPalaceFilesError();
         return;
     }
-    if (DSR == 0 && units_.prompter.showMessage(Form1Texts::startQuestionText, MessageStyle::PlainYesNoNo,
-                                                Form1Texts::startQuestionTitle) != Answer::Yes)
+    if (DSR == 0 && services_.prompter.showMessage(Form1Texts::startQuestionText, MessageStyle::PlainYesNoNo,
+                                                   Form1Texts::startQuestionTitle) != Answer::Yes)
         return;
-    if (!units_.starter.startProgram(ClientNames::programIn(Selpath), WindowStyle::NormalFocus))
+    if (!services_.starter.startProgram(ClientNames::programIn(Selpath), WindowStyle::NormalFocus))
         showPalaceFilesError();
 }
 
 void Form1::menExit_Click() {
-    units_.endProgram();
+    services_.endProgram();
 }
 
 void Form1::menPpal_Click() {
     Selpath.clear();
     if (!form2_)
-        form2_ = std::make_unique<Form2>(units_.dialog, this);
+        form2_ = std::make_unique<Form2>(services_.dialog, this);
     form2_->showDialog();
 }
 
@@ -208,12 +220,12 @@ void Form1::menDSR_Click() {
 }
 
 void Form1::menuStx_Click() {
-    units_.prompter.showMessage(Form1Texts::aboutText, MessageStyle::Notice, Form1Texts::aboutTitle);
+    services_.prompter.showMessage(Form1Texts::aboutText, MessageStyle::Notice, Form1Texts::aboutTitle);
 }
 
 // Selpath from the store, read afresh; a store that cannot be read leaves Selpath as it was.
 StepResult Form1::readSelpath() {
-    const StoredSetting stored = units_.settings.readSetting(
+    const StoredSetting stored = services_.settings.readSetting(
         PalacePathSetting::application, PalacePathSetting::section, PalacePathSetting::key);
     if (stored.result)
         Selpath = stored.value;
@@ -222,26 +234,47 @@ StepResult Form1::readSelpath() {
 
 // The one message of the save and of the client start, whatever failed.
 void Form1::showPalaceFilesError() {
-    units_.prompter.showMessage(Form1Texts::palaceFilesText, MessageStyle::Critical,
-                                Form1Texts::palaceFilesTitle);
+    services_.prompter.showMessage(Form1Texts::palaceFilesText, MessageStyle::Critical,
+                                   Form1Texts::palaceFilesTitle);
 }
 
 // Save and load keep away from the live props file while the client may be writing it.
 // True when the client runs; the user has then been told why nothing happens.
 bool Form1::refusedWhileClientRuns() {
-    if (!units_.client.isPalaceRunning())
+    if (!services_.client.isPalaceRunning())
         return false;
-    units_.prompter.showMessage(Form1Texts::clientRunningText, MessageStyle::Critical,
-                                Form1Texts::clientRunningTitle);
+    services_.prompter.showMessage(Form1Texts::clientRunningText, MessageStyle::Critical,
+                                   Form1Texts::clientRunningTitle);
     return true;
 }
 
 // Copies the bag over the live file; a failure is reported here and ends the load.
 bool Form1::copyBagOverLiveFile(const QByteArray& bag, const QByteArray& liveFile) {
-    const StepResult copied = units_.bags.copyFile(bag, liveFile);
-    if (!copied)
-        units_.prompter.showMessage(
+    const StepResult copied = askBeforeLoss(
+        [&](PermanentDelete consent) { return services_.bags.copyFile(bag, liveFile, consent); });
+    if (!copied && !declined(copied))
+        services_.prompter.showMessage(
             Form1Texts::loadErrorText(BagPaths::shown(bag), BagPaths::shown(liveFile), copied.reason),
             MessageStyle::Critical, Form1Texts::loadErrorTitle);
     return copied.ok;
+}
+
+// A step that would destroy for good a file that no trash can take stops before it changes anything. The
+// user is asked once, whatever the safety switch, as it is the last guard before a loss; Yes runs the step
+// again with that consent, No leaves the stopped step as the result.
+StepResult Form1::askBeforeLoss(const std::function<StepResult(PermanentDelete)>& step) {
+    const StepResult stopped = step(PermanentDelete::NotAgreed);
+    if (stopped.notTrashable.isEmpty())
+        return stopped;
+    const QString name = BagPaths::shown(stopped.notTrashable).section(QDir::separator(), -1);
+    if (services_.prompter.showMessage(Form1Texts::permanentDeleteText(name, stopped.reason),
+                                       MessageStyle::WarningYesNoNo,
+                                       Form1Texts::permanentDeleteTitle) != Answer::Yes)
+        return stopped;
+    return step(PermanentDelete::Agreed);
+}
+
+// The user declined to lose a file: that answer was the last word, and nothing changed to report.
+bool Form1::declined(const StepResult& result) {
+    return !result.ok && !result.notTrashable.isEmpty();
 }

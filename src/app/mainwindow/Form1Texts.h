@@ -103,6 +103,13 @@ inline QString settingsReadErrorText(const QString& settingsFile, const QString&
 // The reason given when a typed name would leave the program directory or name no file at all.
 inline const QString notOneFileName = QStringLiteral("The name must be one file name, without a folder.");
 
+// The last guard before a loss, whatever the safety switch: a file that no trash can take.
+inline const QString permanentDeleteTitle = QStringLiteral("Delete Permanently");
+inline QString permanentDeleteText(const QString& file, const QString& reason) {
+    return file + QStringLiteral(" cannot be moved to the trash: ") + reason +
+           QStringLiteral(". Delete it permanently?");
+}
+
 // Client start.
 inline const QString startQuestionTitle = QStringLiteral("Run Palace Confirmation");
 inline const QString startQuestionText = QStringLiteral("Are you sure?");

@@ -12,6 +12,7 @@ constexpr int okCancelButtons = 1;
 constexpr int yesNoButtons = 4;
 constexpr int criticalIcon = 16;
 constexpr int questionIcon = 32;
+constexpr int exclamationIcon = 48;
 constexpr int secondButtonDefault = 256;
 
 } // namespace
@@ -41,6 +42,9 @@ MessageBoxLook messageBoxLook(int style) {
         break;
     case questionIcon:
         look.icon = QMessageBox::Question;
+        break;
+    case exclamationIcon:
+        look.icon = QMessageBox::Warning;
         break;
     default:
         break;

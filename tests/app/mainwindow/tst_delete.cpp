@@ -22,7 +22,8 @@ struct DeleteCase {
     bool deleted = false;
     QString controlsAfter;
     bool refreshed = false;
-    bool twins = false; // the Latin-1 bag beside its look-alike is selected, not a.prp
+    bool twins = false;   // the Latin-1 bag beside its look-alike is selected, not a.prp
+    bool noTrash = false; // a file takes the home trash's place
 };
 
 const QString allOn = QStringLiteral("load:on save:on list:on delete:on rename:on");
@@ -37,6 +38,8 @@ class DeleteTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { Form1Harness::setHomeTrashUsable(true); } // a row may have broken it
+
     void outcomes_data() {
         QTest::addColumn<DeleteCase>("c");
         const QString ask = deleteQuestion(QStringLiteral("a.prp"));
@@ -56,12 +59,19 @@ private slots:
             << DeleteCase{1, true, false, {Pressed::Ok}, {deleteErrorMarker}, false, allOn, false};
         QTest::newRow("Latin-1 name beside its look-alike: the chosen one goes")
             << DeleteCase{1, false, false, {}, {}, true, afterDelete, true, true};
+        const QString lose = permanentDeleteQuestion("a.prp", QString::fromLocal8Bit(std::strerror(ENOTDIR)));
+        QTest::newRow("no trash, Yes: deleted for good") << DeleteCase{
+            0, false, false, {Pressed::Yes, Pressed::Yes}, {ask, lose}, true, afterDelete, true, false, true};
+        QTest::newRow("no trash, No: nothing changes, nothing more said") << DeleteCase{
+            0, false, false, {Pressed::Yes, Pressed::No}, {ask, lose}, false, allOn, false, false, true};
+        QTest::newRow("no trash, safety off: asked all the same")
+            << DeleteCase{1, false, false, {Pressed::Yes}, {lose}, true, afterDelete, true, false, true};
     }
 
     void outcomes() {
         QFETCH(DeleteCase, c);
         const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash");
-        QVERIFY(QDir(trash).removeRecursively());
+        Form1Harness::setHomeTrashUsable(!c.noTrash);
         BagScene scene;
         scene.h.client.running = true; // delete never asks about the client
         if (c.twins) {
@@ -110,7 +120,7 @@ private slots:
             ::unlink((files + BagScene::latin1Bag).constData());
             ::unlink((QFile::encodeName(trash) + "/info/" + BagScene::latin1Bag + ".trashinfo").constData());
         } else {
-            QCOMPARE(contentsOf(trash + "/files"), c.deleted ? trashedA : DirectoryContents());
+            QCOMPARE(contentsOf(trash + "/files"), c.deleted && !c.noTrash ? trashedA : DirectoryContents());
         }
     }
 

@@ -40,6 +40,7 @@ struct LoadCase {
     QString savedAs;      // the bag that the offered save writes with the live bytes
     QString controlsAfter;
     bool refreshed = false;
+    bool noTrash = false; // a file takes the home trash's place
 };
 
 const QString unchangedControls = QStringLiteral("load:on save:on list:on delete:on rename:on");
@@ -55,6 +56,8 @@ class LoadTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { Form1Harness::setHomeTrashUsable(true); } // a row may have broken it
+
     void outcomes_data() {
         QTest::addColumn<LoadCase>("c");
         const QByteArray bagA = BagScene::bagABytes;
@@ -194,10 +197,29 @@ private slots:
         QTest::newRow("Latin-1 name: that bag is loaded")
             << LoadCase{Palace::Stored,    false, 1, Setup::Latin1, {}, {}, BagScene::latin1Bag, {},
                         unchangedControls, false};
+        const QString lose =
+            permanentDeleteQuestion("palace.prp", QString::fromLocal8Bit(std::strerror(ENOTDIR)));
+        QTest::newRow("no trash, Yes: loaded") << LoadCase{Palace::Stored,
+                                                           false,
+                                                           0,
+                                                           Setup::None,
+                                                           {no, ok, yes, ok},
+                                                           {question, finalQuestion, lose, loaded},
+                                                           bagA,
+                                                           {},
+                                                           unchangedControls,
+                                                           false,
+                                                           true};
+        QTest::newRow("no trash, No: nothing copied, no success") << LoadCase{
+            Palace::Stored,    false, 0,   Setup::None, {no, ok, no}, {question, finalQuestion, lose}, {}, {},
+            unchangedControls, false, true};
+        QTest::newRow("no trash, safety off: asked all the same") << LoadCase{
+            Palace::Stored, false, 1, Setup::None, {yes}, {lose}, bagA, {}, unchangedControls, false, true};
     }
 
     void outcomes() {
         QFETCH(LoadCase, c);
+        Form1Harness::setHomeTrashUsable(!c.noTrash);
         BagScene scene(c.palace);
         scene.h.client.running = c.clientRunning;
         if (c.setup == Setup::Latin1)

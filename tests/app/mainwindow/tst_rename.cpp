@@ -23,6 +23,7 @@ struct RenameCase {
     QString controlsAfter;
     bool refreshed = false;
     bool latin1 = false; // the selected bag's name is Latin-1, not valid UTF-8, in place of a.prp
+    int permanent = 0;   // the answer to the question before a loss, asked when no trash can be used
 };
 
 const QString allOn = QStringLiteral("load:on save:on list:on delete:on rename:on");
@@ -36,6 +37,8 @@ class RenameTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { Form1Harness::setHomeTrashUsable(true); } // a row may have broken it
+
     void outcomes_data() {
         QTest::addColumn<RenameCase>("c");
         QTest::newRow("new name") << RenameCase{
@@ -63,10 +66,15 @@ private slots:
             afterRename, true,  true};
         QTest::newRow("a folder has the new name: rename error, nothing else")
             << RenameCase{0, false, false, QStringLiteral("folder"), {}, EISDIR, false, allOn, false};
+        QTest::newRow("no trash, another bag's name, Yes: replaced") << RenameCase{
+            0, false, false, "myprop", "myprop.prp", 0, false, afterRename, true, false, Pressed::Yes};
+        QTest::newRow("no trash, another bag's name, No: nothing changes, nothing more said")
+            << RenameCase{0, false, false, "myprop", {}, 0, false, allOn, false, false, Pressed::No};
     }
 
     void outcomes() {
         QFETCH(RenameCase, c);
+        Form1Harness::setHomeTrashUsable(c.permanent == 0);
         BagScene scene;
         QVERIFY(QDir(scene.h.programDir.path()).mkdir(QStringLiteral("folder.prp")));
         scene.h.client.running = c.clientRunning;
@@ -87,12 +95,17 @@ private slots:
             expected.insert(c.renamedTo, c.latin1 ? BagScene::latin1Bag : BagScene::bagABytes);
         }
         scene.h.prompter.answerText(c.typed);
+        if (c.permanent != 0)
+            scene.h.prompter.answerMessage(c.permanent);
         if (c.noNameMessage || c.failure != 0)
             scene.h.prompter.answerMessage(Pressed::Ok);
 
         f.menRename->trigger();
 
         QStringList prompts{askNewBagName};
+        if (c.permanent != 0)
+            prompts.append(permanentDeleteQuestion(QStringLiteral("myprop.prp"),
+                                                   QString::fromLocal8Bit(std::strerror(ENOTDIR))));
         if (c.noNameMessage)
             prompts.append(renameNoNameError);
         if (c.failure != 0)

@@ -6,6 +6,8 @@
 
 #include <QPushButton>
 #include <QtTest>
+#include <cerrno>
+#include <cstring>
 
 using Palace = BagScene::Palace;
 using Call = FaultyFileSystem::Call;
@@ -23,6 +25,7 @@ struct SaveCase {
     QString controlsAfter;
     bool refreshed = false;
     bool listingFails = false; // the folder cannot be read once the bag is written
+    int permanent = 0;         // the answer to the question before a loss, asked when no trash can be used
 };
 
 } // namespace
@@ -33,6 +36,8 @@ class SaveTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { Form1Harness::setHomeTrashUsable(true); } // a row may have broken it
+
     void outcomes_data() {
         QTest::addColumn<SaveCase>("c");
         const QString savedControls = QStringLiteral("load:off save:on list:on delete:on rename:on");
@@ -108,10 +113,22 @@ private slots:
                                                                                failedControls,
                                                                                false,
                                                                                true};
+        const QString noTrash =
+            permanentDeleteQuestion("myprop.prp", QString::fromLocal8Bit(std::strerror(ENOTDIR)));
+        QTest::newRow("no trash, new name: nothing asked")
+            << SaveCase{Palace::Stored, false,         true, "party", {askBagName},
+                        "party.prp",    savedControls, true, false,   Pressed::No};
+        QTest::newRow("no trash, existing name, Yes: replaced")
+            << SaveCase{Palace::Stored, false,         true, "myprop", {askBagName, noTrash},
+                        "myprop.prp",   savedControls, true, false,    Pressed::Yes};
+        QTest::newRow("no trash, existing name, No: a failed save without its message")
+            << SaveCase{Palace::Stored, false, true,  "myprop",   {askBagName, noTrash}, {},
+                        failedControls, false, false, Pressed::No};
     }
 
     void outcomes() {
         QFETCH(SaveCase, c);
+        Form1Harness::setHomeTrashUsable(c.permanent == 0);
         BagScene scene(c.palace);
         QVERIFY(QDir(scene.h.programDir.path()).mkdir(QStringLiteral("folder.prp")));
         scene.h.client.running = c.clientRunning;
@@ -136,8 +153,9 @@ private slots:
                 fs.fault = FaultyFileSystem::Fault{Call::Readdir, int(read) + 1, Effect::Fail, EIO};
         };
         for (const QString& prompt : c.prompts)
-            prompt == askBagName ? scene.h.prompter.answerText(c.typed)
-                                 : scene.h.prompter.answerMessage(Pressed::Ok);
+            prompt == askBagName
+                ? scene.h.prompter.answerText(c.typed)
+                : scene.h.prompter.answerMessage(prompt.contains("Permanently") ? c.permanent : Pressed::Ok);
         QTest::mouseClick(f.Command2, Qt::LeftButton);
 
         scene.checkOutcome({.prompts = c.prompts,

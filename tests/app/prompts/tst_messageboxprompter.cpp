@@ -65,6 +65,8 @@ private slots:
                                           << QMessageBox::NoIcon << QMessageBox::No << QMessageBox::No;
         QTest::newRow("292 delete") << 292 << Buttons(QMessageBox::Yes | QMessageBox::No)
                                     << QMessageBox::Question << QMessageBox::No << QMessageBox::No;
+        QTest::newRow("308 permanent delete") << 308 << Buttons(QMessageBox::Yes | QMessageBox::No)
+                                              << QMessageBox::Warning << QMessageBox::No << QMessageBox::No;
     }
     void styleCodes() {
         QFETCH(int, style);
