@@ -3,10 +3,10 @@
 #include "app/Form2.h"
 #include "app/Form2Texts.h"
 #include "app/Prompter.h"
+#include "settings/PalaceDirectory.h"
 #include "settings/PathDialogStart.h"
 #include "settings/SettingsStore.h"
 
-#include <QDir>
 #include <QLineEdit>
 
 void Form2::Form_Load() {
@@ -34,7 +34,7 @@ void Form2::Command1_Click() {
         return;
     }
     const QString chosen = Selpath;
-    Selpath += QDir::separator();
+    Selpath = PalaceDirectory::settingFor(Selpath);
     if (!Spath()) {
         Selpath = chosen;
         return;

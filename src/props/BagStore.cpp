@@ -26,11 +26,12 @@ int openDirectory(FileSystem& fs, const QByteArray& path) {
 
 BagStore::BagStore(FileSystem& fs, TrashOwner trash) : fs_(fs), trash_(fs, std::move(trash)) {}
 
-StepResult BagStore::copyFile(const QByteArray& source, const QByteArray& destination) {
+StepResult BagStore::copyFile(const QByteArray& source, const QByteArray& destination,
+                              [[maybe_unused]] PermanentDelete consent) {
     return AtomicFileCopy(fs_, &trash_).copy(source, destination);
 }
 
-StepResult BagStore::deleteFile(const QByteArray& path) {
+StepResult BagStore::deleteFile(const QByteArray& path, [[maybe_unused]] PermanentDelete consent) {
     const NativePath where = NativePath::split(path);
     Descriptor directory(fs_, openDirectory(fs_, where.directory));
     if (!directory.isOpen())
@@ -42,7 +43,8 @@ StepResult BagStore::deleteFile(const QByteArray& path) {
     return StepResult::fromErrno(syncDirectory(fs_, directory.get()));
 }
 
-StepResult BagStore::renameFile(const QByteArray& from, const QByteArray& to) {
+StepResult BagStore::renameFile(const QByteArray& from, const QByteArray& to,
+                                [[maybe_unused]] PermanentDelete consent) {
     const NativePath where = NativePath::split(to);
     Descriptor directory(fs_, openDirectory(fs_, where.directory));
     if (!directory.isOpen())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PermanentDelete.h"
 #include "platform/StepResult.h"
 #include "platform/Trash.h"
 #include "props/BagNames.h"
@@ -23,10 +24,12 @@ class BagStore {
 public:
     explicit BagStore(FileSystem& fs, TrashOwner trash = TrashOwner::fromEnvironment());
 
-    StepResult copyFile(const QByteArray& source, const QByteArray& destination);
-    StepResult deleteFile(const QByteArray& path);
+    StepResult copyFile(const QByteArray& source, const QByteArray& destination,
+                        PermanentDelete consent = PermanentDelete::NotAgreed);
+    StepResult deleteFile(const QByteArray& path, PermanentDelete consent = PermanentDelete::NotAgreed);
     // A rename within one directory, done in one step.
-    StepResult renameFile(const QByteArray& from, const QByteArray& to);
+    StepResult renameFile(const QByteArray& from, const QByteArray& to,
+                          PermanentDelete consent = PermanentDelete::NotAgreed);
     // Success when the directory holds an entry of this name (a link counts, wherever it points).
     StepResult exists(const QByteArray& path) const;
     // Names (with extension, without directory) of the regular files in directory ending in ".prp".
