@@ -10,15 +10,19 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cstdio>
 #include <optional>
 
 namespace {
 enum Setting { Stored, Nothing, Unreadable };
 using Files = QMap<QString, QByteArray>; // afterwards, under the work folder; a .trashinfo need only hold it
 const QByteArray gone = "<unreadable>";
-// `s` is the program; $(printf '\377\376') a name that is not UTF-8.
+// $(printf '\377\376') is a name that is not UTF-8. The shell makes that bag, gives the program its
+// own home, settings, trash and Wine prefix in the work folder and no display, and calls it `s`.
 const QByteArray odd = "$(printf '\\377\\376')";
+const QByteArray setUp =
+    "printf X >program/" + odd +
+    ".prp; export HOME=$PWD/home XDG_CONFIG_HOME=$PWD/config "
+    "XDG_DATA_HOME=$PWD/data WINEPREFIX=$PWD/wine; unset DISPLAY; s() { program/STX102 \"$@\"; }; ";
 } // namespace
 
 class CommandLineTest : public QObject {
@@ -38,9 +42,6 @@ class CommandLineTest : public QObject {
         QVERIFY(QFile::copy(QStringLiteral(STX102_PATH), at(QStringLiteral("program/STX102"))));
         writeFile(at(QStringLiteral("program/a.prp")), "A");
         writeFile(at(QStringLiteral("program/B.prp")), "B");
-        std::FILE* oddBag =
-            std::fopen((QFile::encodeName(at(QStringLiteral("program/"))) + "\xff\xfe.prp").constData(), "w");
-        QVERIFY(oddBag && std::fputs("X", oddBag) >= 0 && std::fclose(oddBag) == 0);
         writeFile(at(QStringLiteral("palace/palace.prp")), "LIVE");
         writeFile(at(QStringLiteral("palace/palace32.exe")),
                   "#!/bin/sh\necho started >\"${0%/*}/started\"\n");
@@ -66,7 +67,7 @@ private slots:
         QTest::addColumn<int>("setting");
         QTest::addColumn<bool>("clientRuns");
         QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("output"); // ending in "...": only its beginning
+        QTest::addColumn<QByteArray>("output");
         QTest::addColumn<QByteArray>("error");
         QTest::addColumn<Files>("files");
         const QByteArray live = "palace/palace.prp";
@@ -95,9 +96,9 @@ private slots:
             << Files{};
         QTest::newRow("version") << QByteArray("s --version") << int(Stored) << false << 0
                                  << QByteArray("Stowbox V1.02\n") << QByteArray() << Files{};
-        QTest::newRow("help") << QByteArray("s --help") << int(Stored) << false << 0
-                              << QByteArray("Usage: stowbox [options] COMMAND [ARGUMENTS]\n...")
-                              << QByteArray() << Files{};
+        QTest::newRow("help") << QByteArray("s --help >help && head -n 1 help") << int(Stored) << false << 0
+                              << QByteArray("Usage: stowbox [options] COMMAND [ARGUMENTS]\n") << QByteArray()
+                              << Files{};
         QTest::newRow("unknown command")
             << QByteArray("s frob") << int(Stored) << false << 2 << QByteArray()
             << QByteArray("stowbox: unknown command 'frob'; see stowbox --help\n") << Files{};
@@ -112,24 +113,19 @@ private slots:
             << QByteArray("stowbox: save: ../x: the name must be one file name, without a folder\n")
             << Files{{"x.prp", gone}};
         const QByteArray nothingStored = "no Palace directory is stored; run 'stowbox set-path DIR' first\n";
-        QTest::newRow("load, nothing stored")
-            << QByteArray("s load a") << int(Nothing) << false << 1 << QByteArray()
-            << "stowbox: load: " + nothingStored << Files{{"palace.prp", gone}};
-        QTest::newRow("save, nothing stored")
-            << QByteArray("s save new") << int(Nothing) << false << 1 << QByteArray()
-            << "stowbox: save: " + nothingStored << Files{{"program/new.prp", gone}};
+        QTest::newRow("nothing stored")
+            << QByteArray("s save new; echo $?; s load a") << int(Nothing) << false << 1 << QByteArray("1\n")
+            << "stowbox: save: " + nothingStored + "stowbox: load: " + nothingStored
+            << Files{{"program/new.prp", gone}, {"palace.prp", gone}};
         QTest::newRow("unreadable settings")
             << QByteArray("s path") << int(Unreadable) << false << 1 << QByteArray()
             << QByteArray("stowbox: path: @WORK@/config/Stowbox.conf: Is a directory\n") << Files{};
         const QByteArray running =
-            "Palace is currently running on your system; close the palace client before a "
-            "load or save\n";
-        QTest::newRow("save while the client runs")
-            << QByteArray("s save new") << int(Stored) << true << 3 << QByteArray()
-            << "stowbox: save: " + running << Files{{"program/new.prp", gone}};
-        QTest::newRow("load while the client runs")
-            << QByteArray("s load a") << int(Stored) << true << 3 << QByteArray()
-            << "stowbox: load: " + running << Files{{live, "LIVE"}};
+            "Palace is currently running on your system; close the palace client before a load or save\n";
+        QTest::newRow("the client runs")
+            << QByteArray("s save new; echo $?; s load a") << int(Stored) << true << 3 << QByteArray("3\n")
+            << "stowbox: save: " + running + "stowbox: load: " + running
+            << Files{{"program/new.prp", gone}, {live, "LIVE"}};
     }
 
     void commands() {
@@ -150,25 +146,12 @@ private slots:
         }
 
         QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const auto& [name, folder] : {std::pair{"HOME", "home"},
-                                           {"XDG_CONFIG_HOME", "config"},
-                                           {"XDG_DATA_HOME", "data"},
-                                           {"WINEPREFIX", "wine"}})
-            environment.insert(QLatin1String(name), at(QLatin1String(folder)));
-        environment.remove(QStringLiteral("DISPLAY"));
-        program.setProcessEnvironment(environment);
         program.setWorkingDirectory(work);
-        program.start(QStringLiteral("/bin/sh"),
-                      {QStringLiteral("-c"),
-                       QStringLiteral("s() { program/STX102 \"$@\"; }; ") + QString::fromLatin1(script)});
+        program.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QLatin1String(setUp + script)});
         QVERIFY(program.waitForFinished(60000));
         const QByteArray printed = program.readAllStandardOutput();
         QCOMPARE(program.readAllStandardError(), expanded(error));
-        if (output.endsWith("..."))
-            QVERIFY2(printed.startsWith(output.chopped(3)), printed.constData());
-        else
-            QCOMPARE(printed, expanded(output));
+        QCOMPARE(printed, expanded(output));
         QCOMPARE(program.exitCode(), status);
         for (auto file = files.cbegin(); file != files.cend(); ++file) {
             const QString path = at(file.key());
