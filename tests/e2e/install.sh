@@ -85,7 +85,7 @@ completed() { # words of a command line, the last being completed -> the words o
   (source "$completion" && COMP_WORDS=("$@") COMP_CWORD=$(($# - 1)) && _stowbox "$installed/bin/stowbox" &&
     printf '%s|' "${COMPREPLY[@]}")
 }
-check "the completion offers the commands" test "$(completed stowbox s)" = "save|start|"
+check "the completion offers the commands" test "$(completed stowbox s)" = "save|start|set-path|"
 check "the completion offers the bags, odd names whole" \
   test "$(completed stowbox load m)" = "mine.prp|my"$'\n'"bag.prp|"
 rm "$program_dir/my"$'\n'"bag.prp"
