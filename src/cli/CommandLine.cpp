@@ -15,7 +15,7 @@ namespace {
 // with "-".
 bool isOwnOption(QByteArrayView argument) {
     for (const char* own :
-         {"-h", "-?", "--help", "--help-all", "-v", "--version", "-0", "--null", "--permanent", "--"})
+         {"-h", "--help", "--help-all", "-v", "--version", "-0", "--null", "--permanent", "--"})
         if (argument == own)
             return true;
     return false;
