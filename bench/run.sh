@@ -46,5 +46,6 @@ QT_QPA_PLATFORM=offscreen "$build/bench/refresh_bench" 10000 51
 QT_QPA_PLATFORM=offscreen "$build/bench/refresh_bench" 100000 21
 "$build/bench/copy_bench" 256 10
 "$build/bench/detect_bench" 300 200
+"$build/bench/cli_bench" "$build/STX102" 10000 1 21
 echo
 echo "Load after: $(cut -d ' ' -f 1-3 /proc/loadavg)"

@@ -1,9 +1,11 @@
 #include "ProgramVersion.h"
 #include "app/mainwindow/Form1.h"
+#include "app/mainwindow/Form1Texts.h"
 #include "app/pathdialog/PathDialogStart.h"
 #include "app/pathdialog/SystemDirectoryLister.h"
 #include "app/pathdialog/SystemDriveSource.h"
 #include "app/prompts/MessageBoxPrompter.h"
+#include "cli/CommandLine.h"
 #include "client/DetachedProgramStarter.h"
 #include "client/SystemClientDetector.h"
 #include "platform/DriveScanner.h"
@@ -15,7 +17,32 @@
 #include <QDir>
 #include <thread>
 
+namespace {
+
+// A command needs no display and makes no widget: a core application, the window's units, and the end.
+int runCommand(int argc, char* argv[]) {
+    QList<QByteArray> arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QByteArray(argv[i]));
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QString::fromLatin1(programName));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(programVersion));
+
+    PosixFileSystem fileSystem;
+    BagStore bags(fileSystem);
+    QtSettingsStore settings(fileSystem);
+    SystemClientDetector client;
+    DetachedProgramStarter starter;
+    return CommandLine({settings, bags, client, starter, fileSystem, QCoreApplication::applicationDirPath(),
+                        Form1Texts::aboutVersion})
+        .run(arguments);
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    if (CommandLine::isRequested(argc, argv))
+        return runCommand(argc, argv);
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(programName));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(programVersion));

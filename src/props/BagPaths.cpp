@@ -17,14 +17,27 @@ QByteArray newBag(const QString& programDirectory, const QString& name) {
     return QFile::encodeName(programDirectory + QDir::separator() + name + bagExtension);
 }
 
+QByteArray newBag(const QString& programDirectory, const QByteArray& name) {
+    return bag(programDirectory, name + QFile::encodeName(bagExtension));
+}
+
+QByteArray namedBag(const QString& programDirectory, const QByteArray& name) {
+    return name.endsWith(QFile::encodeName(bagExtension)) ? bag(programDirectory, name)
+                                                          : newBag(programDirectory, name);
+}
+
 QString shown(const QByteArray& path) {
     return QFile::decodeName(path);
 }
 
 bool isSingleFileName(const QString& fileName) {
-    if (fileName.isEmpty() || fileName == QLatin1String(".") || fileName == QLatin1String(".."))
+    return isSingleFileName(QFile::encodeName(fileName));
+}
+
+bool isSingleFileName(const QByteArray& fileName) {
+    if (fileName.isEmpty() || fileName == "." || fileName == "..")
         return false;
-    return !fileName.contains(QDir::separator()) && !fileName.contains(QChar(0));
+    return !fileName.contains(QDir::separator().toLatin1()) && !fileName.contains('\0');
 }
 
 } // namespace BagPaths

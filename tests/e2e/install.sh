@@ -34,6 +34,10 @@ stripped() { ! readelf -S --wide "$1" | grep -q -e ' \.symtab' -e ' \.debug_'; }
 check "the program is stripped" stripped "$program_dir/STX102"
 check "the program directory holds nothing else" test "$(ls -A "$program_dir")" = STX102
 check "the launcher is on the PATH directory" test -x "$installed/bin/stowbox"
+completion="$installed/share/bash-completion/completions/stowbox"
+manual="$installed/share/man/man1/stowbox.1"
+check "the bash completion is where bash-completion looks" bash -n "$completion"
+check "the manual page is in section 1" grep -q '^\.TH STOWBOX 1 ' "$manual"
 check "the desktop entry is valid" desktop-file-validate "$desktop"
 check "the desktop entry starts the launcher by its full path" \
   grep -qx "Exec=\"$prefix/bin/stowbox\"" "$desktop"
@@ -73,14 +77,28 @@ check "the launcher starts the installed program in its directory" \
 check "a link to the launcher starts the installed program in its directory" \
   test "$(launched "$work/elsewhere/stowbox")" = "$program_dir/STX102 in $program_dir"
 
-uninstall() { cmake -DBUILD_DIR="$build" -DPREFIX="$prefix" -P "$source/packaging/uninstall.cmake" >>"$work/uninstall.log"; }
+# A command through the launcher: its arguments reach the program, which needs no display.
+check "the launcher passes a command through" test "$(env -u DISPLAY "$installed/bin/stowbox" --version)" = "Stowbox V1.02"
 printf 'bag' >"$program_dir/mine.prp"
+printf 'odd' >"$program_dir/my"$'\n'"bag.prp"
+completed() { # words of a command line, the last being completed -> the words offered, each ended by "|"
+  (source "$completion" && COMP_WORDS=("$@") COMP_CWORD=$(($# - 1)) && _stowbox "$installed/bin/stowbox" &&
+    printf '%s|' "${COMPREPLY[@]}")
+}
+check "the completion offers the commands" test "$(completed stowbox s)" = "save|start|set-path|"
+check "the completion offers the bags, odd names whole" \
+  test "$(completed stowbox load m)" = "mine.prp|my"$'\n'"bag.prp|"
+rm "$program_dir/my"$'\n'"bag.prp"
+
+uninstall() { cmake -DBUILD_DIR="$build" -DPREFIX="$prefix" -P "$source/packaging/uninstall.cmake" >>"$work/uninstall.log"; }
 printf 'other' >"$installed/share/applications/other.desktop"
 check "uninstall succeeds" uninstall
 check "the program is gone" test ! -e "$program_dir/STX102"
 check "the launcher is gone" test ! -e "$installed/bin/stowbox"
 check "the desktop entry is gone" test ! -e "$desktop"
 check "the metainfo is gone" test ! -e "$metainfo"
+check "the bash completion is gone" test ! -e "$completion"
+check "the manual page is gone" test ! -e "$manual"
 check "the icons are gone" test -z "$(find "$icons" -type f)"
 check "the bag is kept" test "$(cat "$program_dir/mine.prp")" = bag
 check "another program's file is kept" test -e "$installed/share/applications/other.desktop"

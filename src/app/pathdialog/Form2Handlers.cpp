@@ -5,9 +5,9 @@
 #include "app/pathdialog/PathDialogStart.h"
 #include "app/prompts/MessageStyle.h"
 #include "app/prompts/Prompter.h"
+#include "settings/PalaceDirectory.h"
 #include "settings/SettingsStore.h"
 
-#include <QDir>
 #include <QLineEdit>
 
 void Form2::Form_Load() {
@@ -35,7 +35,7 @@ void Form2::Command1_Click() {
         return;
     }
     const QString chosen = Selpath;
-    Selpath += QDir::separator();
+    Selpath = PalaceDirectory::settingFor(Selpath);
     if (!Spath()) {
         Selpath = chosen;
         return;

@@ -1,0 +1,136 @@
+#include "cli/CommandLine.h"
+#include "cli/CommandLineTexts.h"
+#include "client/ClientDetector.h"
+#include "client/ClientNames.h"
+#include "client/ProgramStarter.h"
+#include "platform/NativePath.h"
+#include "props/BagPaths.h"
+#include "props/BagStore.h"
+#include "settings/PalaceDirectory.h"
+#include "settings/SettingsStore.h"
+
+#include <QFile>
+
+namespace {
+
+// A bag by its name, as it was given; any other file by its whole path.
+QByteArray shown(const QByteArray& path, const QString& programDirectory) {
+    const NativePath where = NativePath::split(path);
+    return where.directory == QFile::encodeName(programDirectory) ? where.name : path;
+}
+
+} // namespace
+
+int CommandLine::list(const Operands&) {
+    const BagListing listing = units_.bags.listBags(units_.programDirectory);
+    if (!listing.result)
+        return fail(QFile::encodeName(units_.programDirectory), listing.result.reason);
+    const char end = nul_ ? '\0' : '\n';
+    QByteArray names;
+    for (qsizetype row = 0; row < listing.names.size(); ++row)
+        names.append(listing.names.fileName(row)).append(end);
+    return print(names);
+}
+
+int CommandLine::save(const Operands& name) {
+    QString palaceDirectory;
+    if (const int refused = readyToCopy(name[0], palaceDirectory); refused != Success)
+        return refused;
+    return copy(BagPaths::liveFile(palaceDirectory), BagPaths::newBag(units_.programDirectory, name[0]));
+}
+
+int CommandLine::load(const Operands& name) {
+    QString palaceDirectory;
+    if (const int refused = readyToCopy(name[0], palaceDirectory); refused != Success)
+        return refused;
+    return copy(BagPaths::namedBag(units_.programDirectory, name[0]), BagPaths::liveFile(palaceDirectory));
+}
+
+int CommandLine::remove(const Operands& name) {
+    if (const int refused = checkName(name[0]); refused != Success)
+        return refused;
+    const QByteArray bag = BagPaths::namedBag(units_.programDirectory, name[0]);
+    return finish(units_.bags.deleteFile(bag, consent_), shown(bag, units_.programDirectory));
+}
+
+// As the window's rename: the new name gets ".prp", and the bag's own name changes nothing once the bag
+// is found, where a rename onto itself would lose it.
+int CommandLine::rename(const Operands& names) {
+    for (const QByteArray& name : names)
+        if (const int refused = checkName(name); refused != Success)
+            return refused;
+    const QByteArray bag = BagPaths::namedBag(units_.programDirectory, names[0]);
+    const QByteArray newBag = BagPaths::newBag(units_.programDirectory, names[1]);
+    return finish(newBag == bag ? units_.bags.exists(bag) : units_.bags.renameFile(bag, newBag, consent_),
+                  shown(bag, units_.programDirectory));
+}
+
+// As the window's Start Palace: nothing stored starts palace32.exe from the search path.
+int CommandLine::start(const Operands&) {
+    QString palaceDirectory;
+    if (const int refused = readPalaceDirectory(palaceDirectory); refused != Success)
+        return refused;
+    const QString program = ClientNames::programIn(palaceDirectory);
+    if (!units_.starter.startProgram(program, WindowStyle::NormalFocus))
+        return fail(QFile::encodeName(program), CommandLineTexts::notStarted);
+    return Success;
+}
+
+int CommandLine::path(const Operands&) {
+    QString palaceDirectory;
+    if (const int refused = readPalaceDirectory(palaceDirectory); refused != Success)
+        return refused;
+    return palaceDirectory.isEmpty() ? Success : print(QFile::encodeName(palaceDirectory) + '\n');
+}
+
+int CommandLine::setPath(const Operands& directory) {
+    using namespace PalacePathSetting;
+    const PalaceDirectory::Named named =
+        PalaceDirectory::settingForNamed(units_.fileSystem, QFile::decodeName(directory[0]));
+    if (!named.result)
+        return fail(directory[0], named.result.reason);
+    const StepResult saved = units_.settings.saveSetting(application, section, key, named.setting);
+    return finish(saved, QFile::encodeName(units_.settings.location(application)));
+}
+
+int CommandLine::readPalaceDirectory(QString& directory) {
+    using namespace PalacePathSetting;
+    const StoredSetting stored = units_.settings.readSetting(application, section, key);
+    if (!stored.result)
+        return fail(QFile::encodeName(units_.settings.location(application)), stored.result.reason);
+    directory = stored.value;
+    return Success;
+}
+
+// The client may be writing the live file; with nothing stored, or a relative directory, the live file
+// would be wherever the script happens to run, which its author never looked at.
+int CommandLine::readyToCopy(const QByteArray& name, QString& palaceDirectory) {
+    using namespace CommandLineTexts;
+    if (units_.client.isPalaceRunning())
+        return fail({}, clientRunning, ClientRunning);
+    if (const int refused = readPalaceDirectory(palaceDirectory); refused != Success)
+        return refused;
+    if (palaceDirectory.isEmpty())
+        return fail({}, nothingStored);
+    if (!PalaceDirectory::isPlace(palaceDirectory))
+        return fail({}, notAPlace(palaceDirectory));
+    return checkName(name);
+}
+
+int CommandLine::checkName(const QByteArray& name) {
+    return BagPaths::isSingleFileName(name) ? int(Success) : fail(name, CommandLineTexts::notOneFileName);
+}
+
+// A missing source is named as the source; any other failure as the file being written.
+int CommandLine::copy(const QByteArray& source, const QByteArray& destination) {
+    if (const StepResult found = units_.bags.exists(source); !found)
+        return fail(shown(source, units_.programDirectory), found.reason);
+    return finish(units_.bags.copyFile(source, destination, consent_),
+                  shown(destination, units_.programDirectory));
+}
+
+int CommandLine::finish(const StepResult& result, const QByteArray& file) {
+    if (!result.notTrashable.isEmpty())
+        return fail(result.notTrashable, CommandLineTexts::notTrashable(result.reason));
+    return result ? int(Success) : fail(file, result.reason);
+}
