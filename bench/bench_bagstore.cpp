@@ -1,4 +1,4 @@
-#include "platform/PosixFileSystem.h"
+#include "platform/files/PosixFileSystem.h"
 #include "props/BagStore.h"
 #include "settings/QtSettingsStore.h"
 #include "support/FileBytes.h"

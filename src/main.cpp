@@ -8,8 +8,8 @@
 #include "cli/CommandLine.h"
 #include "client/DetachedProgramStarter.h"
 #include "client/SystemClientDetector.h"
-#include "platform/DriveScanner.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/drives/DriveScanner.h"
+#include "platform/files/PosixFileSystem.h"
 #include "props/BagStore.h"
 #include "settings/QtSettingsStore.h"
 

@@ -1,13 +1,13 @@
 #include "props/BagStore.h"
 
-#include "platform/AtomicFileCopy.h"
-#include "platform/Descriptor.h"
-#include "platform/DirectoryLock.h"
-#include "platform/NativePath.h"
-#include "platform/RegularFileNames.h"
-#include "platform/SystemCall.h"
-#include "platform/TemporaryLock.h"
-#include "platform/TrashKeeper.h"
+#include "platform/files/Descriptor.h"
+#include "platform/files/NativePath.h"
+#include "platform/files/RegularFileNames.h"
+#include "platform/files/SystemCall.h"
+#include "platform/safecopy/AtomicFileCopy.h"
+#include "platform/safecopy/DirectoryLock.h"
+#include "platform/safecopy/TemporaryLock.h"
+#include "platform/safecopy/TrashKeeper.h"
 #include "props/BagPaths.h"
 
 #include <QFile>

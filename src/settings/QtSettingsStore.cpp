@@ -1,10 +1,10 @@
 #include "settings/QtSettingsStore.h"
 
-#include "platform/AtomicFileCopy.h"
-#include "platform/Directories.h"
-#include "platform/FreshCopy.h"
-#include "platform/NativePath.h"
-#include "platform/WholeFile.h"
+#include "platform/files/Directories.h"
+#include "platform/files/NativePath.h"
+#include "platform/files/WholeFile.h"
+#include "platform/safecopy/AtomicFileCopy.h"
+#include "platform/safecopy/FreshCopy.h"
 #include "settings/IniText.h"
 
 #include <QDateTime>

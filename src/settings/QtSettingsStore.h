@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileSystem.h"
+#include "platform/files/FileSystem.h"
 #include "settings/SettingsStore.h"
 
 // The native per-user store of QSettings: on Linux the file $XDG_CONFIG_HOME/<application>.conf in Qt's

@@ -4,7 +4,7 @@
 #include "app/pathdialog/PathDialogStart.h"
 #include "app/pathdialog/SystemDirectoryLister.h"
 #include "app/pathdialog/SystemDriveSource.h"
-#include "platform/DriveScanner.h"
+#include "platform/drives/DriveScanner.h"
 #include "props/BagStore.h"
 #include "settings/QtSettingsStore.h"
 #include "support/DirectoryContents.h"

@@ -1,5 +1,5 @@
 #include "app/pathdialog/Form2Texts.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/files/PosixFileSystem.h"
 #include "settings/QtSettingsStore.h"
 
 #include <QDir>

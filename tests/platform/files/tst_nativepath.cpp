@@ -1,5 +1,5 @@
-#include "platform/NativePath.h"
-#include "platform/TemporaryName.h"
+#include "platform/files/NativePath.h"
+#include "platform/safecopy/TemporaryName.h"
 
 #include <QSet>
 #include <QtTest>
