@@ -1,7 +1,9 @@
 #pragma once
 
+#include "platform/StepResult.h"
 #include "platform/files/FileSystem.h"
 
+#include <cerrno>
 #include <utility>
 
 // An open file descriptor that is closed through the seam when it goes out of scope.
@@ -18,7 +20,9 @@ public:
 
     int get() const { return fd_; }
     bool isOpen() const { return fd_ >= 0; }
-    int closeChecked() { return fs_.close(std::exchange(fd_, -1)); }
+    StepResult closeChecked() {
+        return StepResult::fromErrno(fs_.close(std::exchange(fd_, -1)) < 0 ? errno : 0);
+    }
 
 private:
     FileSystem& fs_;

@@ -1,7 +1,7 @@
 #include "platform/files/WholeFile.h"
 
 #include "platform/files/Descriptor.h"
-#include "platform/files/SystemCall.h"
+#include "platform/files/RetryInterrupted.h"
 
 #include <fcntl.h>
 
@@ -12,12 +12,12 @@ WholeFile failed(int error) {
     return {{}, StepResult::fromErrno(error)};
 }
 
-int refusal(const struct stat& status, qsizetype maxSize) {
+StepResult refusal(const struct stat& status, qsizetype maxSize) {
     if (S_ISDIR(status.st_mode))
-        return EISDIR;
+        return StepResult::fromErrno(EISDIR);
     if (!S_ISREG(status.st_mode))
-        return EINVAL;
-    return status.st_size > maxSize ? EFBIG : 0;
+        return StepResult::fromErrno(EINVAL);
+    return StepResult::fromErrno(status.st_size > maxSize ? EFBIG : 0);
 }
 } // namespace
 
@@ -36,8 +36,8 @@ WholeFile readWholeFile(FileSystem& fs, const QByteArray& path, qsizetype maxSiz
     }
     if (fs.fstatat(file.get(), "", &status, AT_EMPTY_PATH) < 0)
         return failed(errno);
-    if (const int error = refusal(status, maxSize))
-        return failed(error);
+    if (StepResult refused = refusal(status, maxSize); !refused)
+        return {{}, refused};
     QByteArray bytes;
     for (;;) {
         const qsizetype used = bytes.size();

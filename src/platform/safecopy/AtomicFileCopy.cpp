@@ -1,12 +1,13 @@
 #include "platform/safecopy/AtomicFileCopy.h"
 
 #include "platform/files/Descriptor.h"
+#include "platform/files/Directory.h"
 #include "platform/files/NativePath.h"
-#include "platform/files/SystemCall.h"
+#include "platform/files/RetryInterrupted.h"
 #include "platform/safecopy/ByteCopy.h"
 #include "platform/safecopy/DirectoryLock.h"
 #include "platform/safecopy/FileKeeper.h"
-#include "platform/safecopy/TemporaryLock.h"
+#include "platform/safecopy/TemporaryFile.h"
 
 #include <climits>
 #include <fcntl.h>
@@ -64,9 +65,7 @@ StepResult AtomicFileCopy::locate(const QByteArray& destination, NativePath& whe
 }
 
 StepResult AtomicFileCopy::replaceIn(const NativePath& where, const Fill& fill) {
-    Descriptor directory(fs_, retryInterrupted([&] {
-                             return fs_.open(where.directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-                         }));
+    Descriptor directory(fs_, Directory::open(fs_, where.directory));
     if (!directory.isOpen())
         return StepResult::fromErrno(errno);
     return copyInto(directory.get(), where.name, fill);
@@ -107,7 +106,7 @@ StepResult AtomicFileCopy::copyInto(int directory, const QByteArray& name, const
     QByteArray temporaryName;
     int fd = -1;
     if (StepResult created =
-            TemporaryLock::create(fs_, directory, replacing ? privateMode : defaultMode, temporaryName, fd);
+            TemporaryFile::create(fs_, directory, replacing ? privateMode : defaultMode, temporaryName, fd);
         !created)
         return created;
     Descriptor temporary(fs_, fd);
@@ -145,7 +144,7 @@ StepResult AtomicFileCopy::renameKeepingReplaced(int directory, const QByteArray
 
 // Closing gives up the temporary file's lock, which until the rename kept other copies' clean-up away.
 StepResult AtomicFileCopy::closeAfterRename(Descriptor& temporary, int directory) {
-    const int closed = temporary.closeChecked() < 0 ? errno : 0;
-    const int synced = syncDirectory(fs_, directory);
-    return StepResult::fromErrno(closed ? closed : synced);
+    const StepResult closed = temporary.closeChecked();
+    const StepResult synced = Directory::sync(fs_, directory);
+    return closed ? synced : closed;
 }

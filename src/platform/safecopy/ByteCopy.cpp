@@ -1,6 +1,6 @@
 #include "platform/safecopy/ByteCopy.h"
 
-#include "platform/files/SystemCall.h"
+#include "platform/files/RetryInterrupted.h"
 
 #include <fcntl.h>
 #include <vector>

@@ -1,10 +1,11 @@
 #include "platform/safecopy/Trash.h"
 
 #include "platform/files/Descriptor.h"
+#include "platform/files/Directory.h"
 #include "platform/files/NativePath.h"
-#include "platform/files/SystemCall.h"
+#include "platform/files/RetryInterrupted.h"
 #include "platform/safecopy/ByteCopy.h"
-#include "platform/safecopy/TemporaryLock.h"
+#include "platform/safecopy/TemporaryFile.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>
@@ -93,7 +94,7 @@ void Trash::removeLeftovers(const QList<QByteArray>& folders) {
                     cans.append(can);
     for (const QByteArray& can : std::as_const(cans)) {
         const QByteArray info = joined(can, "info/");
-        TemporaryLock::removeLeftovers(fs_, joined(can, "files"), [&](int, const QByteArray& name) {
+        TemporaryFile::removeLeftovers(fs_, joined(can, "files"), [&](int, const QByteArray& name) {
             struct stat status {};
             return fs_.fstatat(AT_FDCWD, (info + name + infoSuffix).constData(), &status,
                                AT_SYMLINK_NOFOLLOW) == 0;
@@ -136,10 +137,10 @@ StepResult Trash::putInTopdirTrash(const File& file, TrashEntry& entry) {
 // One entry: the info first, synced with its directory, then the file under the first free name.
 StepResult Trash::enter(const QByteArray& can, const QByteArray& recordedPath, const File& file,
                         Placement placement, TrashEntry& entry) {
-    Descriptor info(fs_, openDirectory(joined(can, "info")));
+    Descriptor info(fs_, Directory::open(fs_, joined(can, "info"), O_NOFOLLOW));
     if (!info.isOpen())
         return StepResult::fromErrno(errno);
-    Descriptor files(fs_, openDirectory(joined(can, "files")));
+    Descriptor files(fs_, Directory::open(fs_, joined(can, "files"), O_NOFOLLOW));
     if (!files.isOpen())
         return StepResult::fromErrno(errno);
     QByteArray temporary;
@@ -158,7 +159,7 @@ StepResult Trash::enter(const QByteArray& can, const QByteArray& recordedPath, c
         if (taken)
             continue;
         if (result)
-            result = StepResult::fromErrno(syncDirectory(fs_, info.get()));
+            result = Directory::sync(fs_, info.get());
         const bool linked =
             result &&
             (placement == Placement::Copy
@@ -169,7 +170,7 @@ StepResult Trash::enter(const QByteArray& can, const QByteArray& recordedPath, c
         if (result && !linked && !taken)
             result = StepResult::fromErrno(errno);
         if (linked)
-            result = StepResult::fromErrno(syncDirectory(fs_, files.get()));
+            result = Directory::sync(fs_, files.get());
         if (linked && !result)
             fs_.unlinkat(files.get(), name.constData(), 0);
         if (result) {
@@ -197,7 +198,7 @@ StepResult Trash::copyToTemporary(const File& file, int files, QByteArray& tempo
     struct stat before {};
     StepResult result = ByteCopy::checkRegularFile(fs_, from.get(), before);
     if (result)
-        result = TemporaryLock::create(fs_, files, privateFileMode, temporary, fd);
+        result = TemporaryFile::create(fs_, files, privateFileMode, temporary, fd);
     if (!result)
         return result;
     result = ByteCopy::copy(fs_, from.get(), before, fd);
@@ -223,16 +224,16 @@ StepResult Trash::writeInfo(int infoDirectory, const QByteArray& infoName, const
     StepResult result = ByteCopy::writeAll(fs_, info.get(), text);
     if (result && fs_.fsync(info.get()) < 0)
         result = StepResult::fromErrno(errno);
-    if (result && info.closeChecked() < 0)
-        result = StepResult::fromErrno(errno);
+    if (result)
+        result = info.closeChecked();
     if (!result)
         fs_.unlinkat(infoDirectory, infoName.constData(), 0);
     return result;
 }
 
 StepResult Trash::makeCan(const QByteArray& can) {
-    StepResult made = makePath(joined(can, "files"));
-    return made ? makePath(joined(can, "info")) : made;
+    StepResult made = Directory::make(fs_, joined(can, "files"), privateDirectoryMode);
+    return made ? Directory::make(fs_, joined(can, "info"), privateDirectoryMode) : made;
 }
 
 // Whoever needs a trash under $topdir first makes it; it is trusted only when it is ours and no link.
@@ -245,25 +246,6 @@ StepResult Trash::makeTopdirCan(const QByteArray& can) {
     if (!S_ISDIR(status.st_mode) || status.st_uid != owner_.uid)
         return StepResult::fromErrno(EPERM);
     return makeCan(can);
-}
-
-// mkdir -p: the folders above are made only when the folder itself cannot be.
-StepResult Trash::makePath(const QByteArray& path) {
-    if (fs_.mkdirat(AT_FDCWD, path.constData(), privateDirectoryMode) == 0 || errno == EEXIST)
-        return {};
-    const int error = errno;
-    const QByteArray parent = NativePath::split(path).directory;
-    if (error != ENOENT || parent == path)
-        return StepResult::fromErrno(error);
-    const StepResult made = makePath(parent);
-    if (made && fs_.mkdirat(AT_FDCWD, path.constData(), privateDirectoryMode) < 0 && errno != EEXIST)
-        return StepResult::fromErrno(errno);
-    return made;
-}
-
-int Trash::openDirectory(const QByteArray& path) {
-    return retryInterrupted(
-        [&] { return fs_.open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); });
 }
 
 // The trashes of a mount, in the order they are tried.

@@ -60,8 +60,6 @@ private:
     StepResult writeInfo(int infoDirectory, const QByteArray& infoName, const QByteArray& text, bool& taken);
     StepResult makeCan(const QByteArray& can);
     StepResult makeTopdirCan(const QByteArray& can);
-    StepResult makePath(const QByteArray& path);
-    int openDirectory(const QByteArray& path);
     QList<QByteArray> topdirCans(const QByteArray& folder, dev_t device);
     QByteArray topdirOf(QByteArray folder, dev_t device);
     dev_t deviceOf(QByteArray path);

@@ -1,7 +1,7 @@
 #include "platform/x11/X11Connection.h"
 
 #include "platform/files/PosixFileSystem.h"
-#include "platform/files/SystemCall.h"
+#include "platform/files/RetryInterrupted.h"
 #include "platform/files/WholeFile.h"
 
 #include <QDeadlineTimer>

@@ -1,10 +1,10 @@
-#include "settings/QtSettingsStore.h"
+#include "settings/IniFileSettingsStore.h"
 
-#include "platform/files/Directories.h"
+#include "platform/files/Directory.h"
 #include "platform/files/NativePath.h"
 #include "platform/files/WholeFile.h"
 #include "platform/safecopy/AtomicFileCopy.h"
-#include "platform/safecopy/FreshCopy.h"
+#include "platform/safecopy/CopyToFreshName.h"
 #include "settings/IniText.h"
 
 #include <QDateTime>
@@ -25,17 +25,17 @@ QByteArray corruptCopyStem(const QByteArray& path) {
 
 // Where QSettings(NativeFormat, UserScope, application) keeps its file, worked out without constructing
 // one: QSettings reads the file at once.
-QString QtSettingsStore::fileOf(const QString& application) {
+QString IniFileSettingsStore::fileOf(const QString& application) {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
            application + QStringLiteral(".conf");
 }
 
-QString QtSettingsStore::location(const QString& application) {
+QString IniFileSettingsStore::location(const QString& application) {
     return QDir::toNativeSeparators(fileOf(application));
 }
 
-StoredSetting QtSettingsStore::readSetting(const QString& application, const QString& section,
-                                           const QString& key) {
+StoredSetting IniFileSettingsStore::readSetting(const QString& application, const QString& section,
+                                                const QString& key) {
     const WholeFile file = readWholeFile(fs_, QFile::encodeName(fileOf(application)), maxFileSize);
     // No file yet is no failure: nothing has been stored. A link that leads nowhere is a store that
     // cannot be read, not an empty one.
@@ -44,8 +44,8 @@ StoredSetting QtSettingsStore::readSetting(const QString& application, const QSt
     return {IniText::value(file.bytes, section, key), {}};
 }
 
-StepResult QtSettingsStore::saveSetting(const QString& application, const QString& section,
-                                        const QString& key, const QString& value) {
+StepResult IniFileSettingsStore::saveSetting(const QString& application, const QString& section,
+                                             const QString& key, const QString& value) {
     const QByteArray path = QFile::encodeName(fileOf(application));
     WholeFile current = readWholeFile(fs_, path, maxFileSize);
     const bool tooLarge = current.result.error == EFBIG;
@@ -59,7 +59,7 @@ StepResult QtSettingsStore::saveSetting(const QString& application, const QStrin
         current.bytes.clear();
     }
     if (current.absent)
-        if (const StepResult made = makeDirectories(NativePath::split(path).directory); !made)
+        if (const StepResult made = Directory::make(fs_, NativePath::split(path).directory, 0777); !made)
             return made;
     return AtomicFileCopy(fs_).replace(path, IniText::withValue(current.bytes, section, key, value));
 }

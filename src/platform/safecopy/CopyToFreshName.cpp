@@ -1,4 +1,4 @@
-#include "platform/safecopy/FreshCopy.h"
+#include "platform/safecopy/CopyToFreshName.h"
 
 #include "platform/safecopy/AtomicFileCopy.h"
 

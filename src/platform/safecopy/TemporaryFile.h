@@ -6,14 +6,14 @@
 #include <QByteArray>
 #include <functional>
 
-// A copy holds an exclusive lock on its temporary file from the moment it creates it until the file is
-// renamed or removed. The clean-up of another running copy removes only files that nobody holds, so it
-// can never take away work in progress, only what a killed copy left behind.
-namespace TemporaryLock {
+// Our own temporary files. Their names are hidden and never match "*.prp", so that a half-written copy can
+// never show up as a bag. A copy holds an exclusive lock on its temporary file from the moment it creates it
+// until the file is renamed or removed. The clean-up of another running copy removes only files that nobody
+// holds, so it can never take away work in progress, only what a killed copy left behind.
+namespace TemporaryFile {
 
-// Locks fd, opened on name in directory. 0 when the lock is ours and name still is that very file;
-// EAGAIN when someone else holds it or name has gone or is another file; else the errno of the step.
-int take(FileSystem& fs, int directory, const QByteArray& name, int fd);
+QByteArray makeName(); // ".stowbox-" + six random letters or digits + ".tmp"
+bool isOurs(const QByteArray& name);
 
 // Creates a new temporary file of our own pattern in directory, for writing, and takes its lock.
 StepResult create(FileSystem& fs, int directory, mode_t mode, QByteArray& name, int& fd);
@@ -23,4 +23,4 @@ StepResult create(FileSystem& fs, int directory, mode_t mode, QByteArray& name, 
 void removeLeftovers(FileSystem& fs, const QByteArray& directory,
                      const std::function<bool(int directory, const QByteArray& name)>& spare = {});
 
-} // namespace TemporaryLock
+} // namespace TemporaryFile

@@ -2,8 +2,6 @@
 
 #include <cerrno>
 
-class FileSystem;
-
 // Repeats a call that a signal interrupted. Bounded, so that a call that keeps failing with EINTR
 // still ends as a failure.
 template <typename Call> auto retryInterrupted(Call call) {
@@ -13,7 +11,3 @@ template <typename Call> auto retryInterrupted(Call call) {
         result = call();
     return result;
 }
-
-// fsync of a directory, so that a rename or unlink in it survives a power cut. File systems that
-// cannot sync a directory say EINVAL; there is nothing more to do on them.
-int syncDirectory(FileSystem& fs, int directory);

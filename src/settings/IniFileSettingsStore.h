@@ -11,9 +11,9 @@
 // Writes replace the file atomically, keeping every other line of it. A file that cannot be changed in
 // place is first copied aside as <application>.conf.corrupt-<date>-<time>, and then replaced by a fresh
 // one; where the copy cannot be made, the file is left as it is.
-class QtSettingsStore : public SettingsStore {
+class IniFileSettingsStore : public SettingsStore {
 public:
-    explicit QtSettingsStore(FileSystem& fs) : fs_(fs) {}
+    explicit IniFileSettingsStore(FileSystem& fs) : fs_(fs) {}
 
     StoredSetting readSetting(const QString& application, const QString& section,
                               const QString& key) override;
