@@ -1,6 +1,6 @@
-#include "platform/PosixFileSystem.h"
+#include "platform/files/PosixFileSystem.h"
 #include "props/BagStore.h"
-#include "settings/QtSettingsStore.h"
+#include "settings/IniFileSettingsStore.h"
 #include "support/FileBytes.h"
 
 #include <QDir>
@@ -51,7 +51,7 @@ private slots:
     }
 
     void readSetting() {
-        QtSettingsStore settings(fs);
+        IniFileSettingsStore settings(fs);
         QVERIFY(settings.saveSetting("Stowbox", "Spath", "Pathkey", "/home/me/.wine/drive_c/Palace/").ok);
         QString value;
         QBENCHMARK {

@@ -13,7 +13,7 @@
 // would empty it now and then.
 #include "BenchTable.h"
 
-#include "platform/PosixFileSystem.h"
+#include "platform/files/PosixFileSystem.h"
 #include "props/BagStore.h"
 
 #include <QDir>

@@ -9,8 +9,8 @@
 
 #include "client/ClientNames.h"
 #include "client/SystemClientDetector.h"
-#include "platform/ProcessTable.h"
-#include "platform/X11WindowTree.h"
+#include "platform/processes/ProcessTable.h"
+#include "platform/x11/X11WindowTree.h"
 
 #include <xcb/xcb.h>
 

@@ -15,10 +15,10 @@
 #include "app/pathdialog/PathDialogStart.h"
 #include "app/pathdialog/SystemDirectoryLister.h"
 #include "app/pathdialog/SystemDriveSource.h"
-#include "platform/DriveScanner.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/drives/DriveScanner.h"
+#include "platform/files/PosixFileSystem.h"
 #include "props/BagStore.h"
-#include "settings/QtSettingsStore.h"
+#include "settings/IniFileSettingsStore.h"
 #include "support/FakePrompter.h"
 #include "support/Fakes.h"
 #include "support/Form1Probe.h"
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
 
     PosixFileSystem fileSystem;
     BagStore store(fileSystem);
-    QtSettingsStore settings(fileSystem);
+    IniFileSettingsStore settings(fileSystem);
     FakeClientDetector client;
     FakeProgramStarter starter;
     FakePrompter prompter;

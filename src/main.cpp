@@ -8,10 +8,10 @@
 #include "cli/CommandLine.h"
 #include "client/DetachedProgramStarter.h"
 #include "client/SystemClientDetector.h"
-#include "platform/DriveScanner.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/drives/DriveScanner.h"
+#include "platform/files/PosixFileSystem.h"
 #include "props/BagStore.h"
-#include "settings/QtSettingsStore.h"
+#include "settings/IniFileSettingsStore.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,7 +30,7 @@ int runCommand(int argc, char* argv[]) {
 
     PosixFileSystem fileSystem;
     BagStore bags(fileSystem);
-    QtSettingsStore settings(fileSystem);
+    IniFileSettingsStore settings(fileSystem);
     SystemClientDetector client;
     DetachedProgramStarter starter;
     return CommandLine({settings, bags, client, starter, fileSystem, QCoreApplication::applicationDirPath(),
@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
 
     PosixFileSystem fileSystem;
     BagStore bags(fileSystem);
-    QtSettingsStore settings(fileSystem);
+    IniFileSettingsStore settings(fileSystem);
     SystemClientDetector client;
     DetachedProgramStarter starter;
     MessageBoxPrompter prompter;

@@ -3,7 +3,7 @@
 #include "client/ClientDetector.h"
 #include "client/ClientNames.h"
 #include "client/ProgramStarter.h"
-#include "platform/NativePath.h"
+#include "platform/files/NativePath.h"
 #include "props/BagPaths.h"
 #include "props/BagStore.h"
 #include "settings/PalaceDirectory.h"

@@ -1,9 +1,9 @@
 #include "client/DetachedProgramStarter.h"
 
 #include "client/LaunchCommand.h"
-#include "platform/PathProbe.h"
-#include "platform/ProgramFile.h"
-#include "platform/WinePrefix.h"
+#include "platform/files/PathProbe.h"
+#include "platform/processes/ProgramFile.h"
+#include "platform/processes/WinePrefix.h"
 
 bool DetachedProgramStarter::startProgram(const QString& path, int) {
     // An X11 window manager places and focuses a new window itself; the window style asks for no more.

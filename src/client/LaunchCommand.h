@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ProgramFile.h"
+#include "platform/processes/ProgramFile.h"
 
 #include <QString>
 #include <QStringList>

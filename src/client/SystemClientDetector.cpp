@@ -1,8 +1,8 @@
 #include "client/SystemClientDetector.h"
 
 #include "client/ClientNames.h"
-#include "platform/ProcessTable.h"
-#include "platform/X11WindowTree.h"
+#include "platform/processes/ProcessTable.h"
+#include "platform/x11/X11WindowTree.h"
 
 SystemClientDetector::SystemClientDetector(QByteArray displayName, QString procRoot)
     : displayName_(std::move(displayName)), procRoot_(std::move(procRoot)) {}

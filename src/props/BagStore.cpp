@@ -1,13 +1,13 @@
 #include "props/BagStore.h"
 
-#include "platform/AtomicFileCopy.h"
-#include "platform/Descriptor.h"
-#include "platform/DirectoryLock.h"
-#include "platform/NativePath.h"
-#include "platform/RegularFileNames.h"
-#include "platform/SystemCall.h"
-#include "platform/TemporaryLock.h"
-#include "platform/TrashKeeper.h"
+#include "platform/files/Descriptor.h"
+#include "platform/files/Directory.h"
+#include "platform/files/DirectoryReader.h"
+#include "platform/files/NativePath.h"
+#include "platform/safecopy/AtomicFileCopy.h"
+#include "platform/safecopy/DirectoryLock.h"
+#include "platform/safecopy/TemporaryFile.h"
+#include "platform/safecopy/TrashKeeper.h"
 #include "props/BagPaths.h"
 
 #include <QFile>
@@ -18,10 +18,6 @@ const QByteArray bagSuffix = BagPaths::bagExtension.toLatin1();
 
 bool isBagName(const QByteArray& name) {
     return name.endsWith(bagSuffix);
-}
-
-int openDirectory(FileSystem& fs, const QByteArray& path) {
-    return retryInterrupted([&] { return fs.open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
 }
 
 } // namespace
@@ -36,7 +32,7 @@ StepResult BagStore::copyFile(const QByteArray& source, const QByteArray& destin
 
 StepResult BagStore::deleteFile(const QByteArray& path, PermanentDelete consent) {
     const NativePath where = NativePath::split(path);
-    Descriptor directory(fs_, openDirectory(fs_, where.directory));
+    Descriptor directory(fs_, Directory::open(fs_, where.directory));
     if (!directory.isOpen())
         return StepResult::fromErrno(errno);
     {
@@ -52,12 +48,12 @@ StepResult BagStore::deleteFile(const QByteArray& path, PermanentDelete consent)
             return failed;
         }
     }
-    return StepResult::fromErrno(syncDirectory(fs_, directory.get()));
+    return Directory::sync(fs_, directory.get());
 }
 
 StepResult BagStore::renameFile(const QByteArray& from, const QByteArray& to, PermanentDelete consent) {
     const NativePath where = NativePath::split(to);
-    Descriptor directory(fs_, openDirectory(fs_, where.directory));
+    Descriptor directory(fs_, Directory::open(fs_, where.directory));
     if (!directory.isOpen())
         return StepResult::fromErrno(errno);
     {
@@ -74,7 +70,7 @@ StepResult BagStore::renameFile(const QByteArray& from, const QByteArray& to, Pe
             return failed;
         }
     }
-    return StepResult::fromErrno(syncDirectory(fs_, directory.get()));
+    return Directory::sync(fs_, directory.get());
 }
 
 // Not when the source is missing (nothing is replaced then) or both names are one file, which the rename
@@ -102,20 +98,19 @@ BagListing BagStore::listBags(const QString& directory) const {
     struct stat folder {};
     if (fs_.fstatat(AT_FDCWD, path.constData(), &folder, 0) == 0)
         listing.names.reserve(qsizetype(folder.st_size));
-    const int error = RegularFileNames::visit(fs_, path, isBagName, RegularFileNames::Links::Follow,
-                                              [&](QByteArrayView name) { listing.names.append(name); });
+    listing.result = DirectoryReader::regularFiles(fs_, path, isBagName, DirectoryReader::Links::Follow,
+                                                   [&](QByteArrayView name) { listing.names.append(name); });
     listing.names.sortForReading();
-    listing.result = StepResult::fromErrno(error);
     return listing;
 }
 
 void BagStore::removeLeftoverTemporaries(const QString& directory) {
-    TemporaryLock::removeLeftovers(fs_, QFile::encodeName(directory));
+    TemporaryFile::removeLeftovers(fs_, QFile::encodeName(directory));
 }
 
 void BagStore::removeLeftoversAtStart(const QString& programDirectory, const QString& palaceDirectory) {
     removeLeftoverTemporaries(programDirectory);
     const QByteArray palaceFolder = NativePath::split(BagPaths::liveFile(palaceDirectory)).directory;
-    TemporaryLock::removeLeftovers(fs_, palaceFolder);
+    TemporaryFile::removeLeftovers(fs_, palaceFolder);
     trash_.removeLeftovers({QFile::encodeName(programDirectory), palaceFolder});
 }

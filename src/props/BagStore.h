@@ -2,7 +2,7 @@
 
 #include "platform/PermanentDelete.h"
 #include "platform/StepResult.h"
-#include "platform/Trash.h"
+#include "platform/safecopy/Trash.h"
 #include "props/BagNames.h"
 
 #include <QByteArray>

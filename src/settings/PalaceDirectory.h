@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/FileSystem.h"
 #include "platform/StepResult.h"
+#include "platform/files/FileSystem.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
 #include "props/BagStore.h"
-#include "settings/QtSettingsStore.h"
+#include "settings/IniFileSettingsStore.h"
 #include "support/FaultyFileSystem.h"
 #include "support/FileBytes.h"
 #include "support/ShownNames.h"
@@ -403,7 +403,8 @@ private slots:
         QTest::newRow("settings file") << Replace([=](FileSystem& fs) {
             const QByteArray config = qgetenv("XDG_CONFIG_HOME");
             qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings));
-            const StepResult saved = QtSettingsStore(fs).saveSetting("Stowbox", "Spath", "Pathkey", "/p/");
+            const StepResult saved =
+                IniFileSettingsStore(fs).saveSetting("Stowbox", "Spath", "Pathkey", "/p/");
             qputenv("XDG_CONFIG_HOME", config);
             return saved;
         }) << QStringList{"write config/~", "fsync config/~", "renameat config/Stowbox.conf", "fsync config"};

@@ -1,4 +1,4 @@
-#include "platform/PosixFileSystem.h"
+#include "platform/files/PosixFileSystem.h"
 #include "props/BagStore.h"
 #include "support/ChildProcess.h"
 #include "support/FaultyFileSystem.h"

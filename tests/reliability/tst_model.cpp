@@ -1,6 +1,6 @@
 #include "WindowModel.h"
 #include "app/mainwindow/BagList.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/files/PosixFileSystem.h"
 #include "settings/SettingsStore.h"
 #include "support/Form1Harness.h"
 #include "support/PrivateMounts.h"

@@ -1,4 +1,4 @@
-#include "settings/QtSettingsStore.h"
+#include "settings/IniFileSettingsStore.h"
 #include "support/ChildProcess.h"
 #include "support/FaultyFileSystem.h"
 #include "support/FileBytes.h"
@@ -31,7 +31,7 @@ class SettingsStoreTest : public QObject {
     QString configDir;
     int caseNumber = 0;
     PosixFileSystem fs;
-    QtSettingsStore store{fs};
+    IniFileSettingsStore store{fs};
 
     QString file() const { return configDir + QStringLiteral("/Stowbox.conf"); }
     StoredSetting readStored() { return store.readSetting(app, section, key); }
@@ -51,14 +51,14 @@ private slots:
         // Each case gets a config folder of its own that does not exist yet; the real one is never seen.
         QVERIFY(!qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"));
         // The file any Qt program uses for these settings.
-        QCOMPARE(QtSettingsStore::fileOf(app),
+        QCOMPARE(IniFileSettingsStore::fileOf(app),
                  QSettings(QSettings::NativeFormat, QSettings::UserScope, app).fileName());
     }
 
     void init() {
         configDir = home.filePath(QStringLiteral("config-%1").arg(++caseNumber));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(configDir));
-        QCOMPARE(QtSettingsStore::fileOf(app), file());
+        QCOMPARE(IniFileSettingsStore::fileOf(app), file());
     }
 
     void roundTrip_data() {
@@ -87,7 +87,7 @@ private slots:
         QFETCH(QString, value);
         QVERIFY(save(value));
         QCOMPARE(read(), value);
-        QCOMPARE(QtSettingsStore(fs).readSetting(app, section, key).value, value);
+        QCOMPARE(IniFileSettingsStore(fs).readSetting(app, section, key).value, value);
         // Written in Qt's own dialect, so any Qt program (and any later version of this one) reads it.
         QCOMPARE(
             QSettings(file(), QSettings::IniFormat).value(section + QStringLiteral("/") + key).toString(),
@@ -294,7 +294,7 @@ private slots:
             QDir(configDir).removeRecursively();
             QDir().mkpath(configDir);
             writeFile(file(), before);
-            return QtSettingsStore(faulty).saveSetting(app, section, key, QStringLiteral("/new/"));
+            return IniFileSettingsStore(faulty).saveSetting(app, section, key, QStringLiteral("/new/"));
         };
         FaultyFileSystem dry;
         QVERIFY(run(dry));

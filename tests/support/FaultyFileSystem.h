@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PosixFileSystem.h"
+#include "platform/files/PosixFileSystem.h"
 
 #include <QList>
 #include <cerrno>

@@ -93,7 +93,7 @@ void Form1Harness::storePalaceDirectory() {
 }
 
 void Form1Harness::makeSettingsUnreadable() {
-    const QString file = QtSettingsStore::fileOf(PalacePathSetting::application);
+    const QString file = IniFileSettingsStore::fileOf(PalacePathSetting::application);
     QFile::remove(file);
     QDir().mkpath(file);
 }

@@ -4,9 +4,9 @@
 #include "app/pathdialog/PathDialogStart.h"
 #include "app/pathdialog/SystemDirectoryLister.h"
 #include "app/pathdialog/SystemDriveSource.h"
-#include "platform/DriveScanner.h"
+#include "platform/drives/DriveScanner.h"
 #include "props/BagStore.h"
-#include "settings/QtSettingsStore.h"
+#include "settings/IniFileSettingsStore.h"
 #include "support/DirectoryContents.h"
 #include "support/FakePrompter.h"
 #include "support/Fakes.h"
@@ -69,7 +69,7 @@ public:
     QTemporaryDir currentDir;
     FaultyFileSystem fileSystem; // no fault unless a test sets one
     BagStore bags{fileSystem};
-    QtSettingsStore settings{fileSystem};
+    IniFileSettingsStore settings{fileSystem};
     FakeClientDetector client;
     FakeProgramStarter starter;
     FakePrompter prompter;

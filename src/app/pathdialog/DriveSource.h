@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Drive.h"
+#include "platform/drives/Drive.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
 #include "app/pathdialog/PathDialogStart.h"
 
-#include "platform/PathProbe.h"
-#include "platform/WinePrefix.h"
+#include "platform/files/PathProbe.h"
+#include "platform/processes/WinePrefix.h"
 #include "settings/SettingsStore.h"
 
 PathDialogStart::PathDialogStart(SettingsStore& settings, QString winePrefix, QString home)

@@ -1,6 +1,6 @@
 #include "app/pathdialog/SystemDirectoryLister.h"
 
-#include "platform/DirectoryReader.h"
+#include "platform/files/DirectoryReader.h"
 
 std::optional<QStringList> SystemDirectoryLister::subdirectories(const QString& directory) {
     return DirectoryReader::subdirectories(directory);

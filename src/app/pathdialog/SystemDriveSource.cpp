@@ -1,6 +1,6 @@
 #include "app/pathdialog/SystemDriveSource.h"
 
-#include "platform/DriveScanner.h"
+#include "platform/drives/DriveScanner.h"
 
 QList<Drive> SystemDriveSource::drives() {
     return DriveScanner::drives();

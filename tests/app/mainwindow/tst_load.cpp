@@ -259,11 +259,12 @@ private slots:
                                               QString::fromLocal8Bit(std::strerror(ENOENT)));
         QStringList prompts = c.prompts;
         prompts.replaceInStrings(loadErrorMarker, loadError);
-        prompts.replaceInStrings(settingsErrorMarker,
-                                 messageRequest(QStringLiteral("Load Error"), 16,
-                                                QStringLiteral("Could not read the settings file %1.\r%2")
-                                                    .arg(QtSettingsStore::fileOf(QStringLiteral("Stowbox")),
-                                                         QString::fromLocal8Bit(std::strerror(EISDIR)))));
+        prompts.replaceInStrings(
+            settingsErrorMarker,
+            messageRequest(QStringLiteral("Load Error"), 16,
+                           QStringLiteral("Could not read the settings file %1.\r%2")
+                               .arg(IniFileSettingsStore::fileOf(QStringLiteral("Stowbox")),
+                                    QString::fromLocal8Bit(std::strerror(EISDIR)))));
 
         scene.checkOutcome({.prompts = prompts,
                             .clientCalls = 1,

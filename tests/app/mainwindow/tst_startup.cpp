@@ -40,7 +40,7 @@ private slots:
         QFETCH(bool, pipe);
         Form1Harness h;
         h.storePalaceDirectory();
-        const QString file = QtSettingsStore::fileOf(QStringLiteral("Stowbox"));
+        const QString file = IniFileSettingsStore::fileOf(QStringLiteral("Stowbox"));
         if (pipe)
             QVERIFY(QFile::remove(file) && mkfifo(QFile::encodeName(file).constData(), 0600) == 0);
         h.start();

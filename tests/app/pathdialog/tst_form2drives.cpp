@@ -1,5 +1,5 @@
-#include "platform/DirectoryReader.h"
-#include "platform/DriveScanner.h"
+#include "platform/drives/DriveScanner.h"
+#include "platform/files/DirectoryReader.h"
 
 #include <QDir>
 #include <QFile>

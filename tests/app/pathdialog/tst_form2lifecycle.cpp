@@ -107,7 +107,7 @@ private slots:
         // The main window learns nothing: its operations read the store afresh, and find the new value.
         QCOMPARE(f.Selpath, QString());
         QCOMPARE(storedPath(h), h.palaceDirectory());
-        QCOMPARE(QtSettingsStore(h.fileSystem)
+        QCOMPARE(IniFileSettingsStore(h.fileSystem)
                      .readSetting(PalacePathSetting::application, PalacePathSetting::section,
                                   PalacePathSetting::key)
                      .value,

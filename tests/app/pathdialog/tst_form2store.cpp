@@ -1,6 +1,6 @@
 #include "app/pathdialog/Form2Texts.h"
-#include "platform/PosixFileSystem.h"
-#include "settings/QtSettingsStore.h"
+#include "platform/files/PosixFileSystem.h"
+#include "settings/IniFileSettingsStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,7 +43,7 @@ Outcome saveInChild(Barrier barrier, const QString& configDir) {
                 _exit(3);
         }
         PosixFileSystem fs;
-        QtSettingsStore store(fs);
+        IniFileSettingsStore store(fs);
         const StepResult saved = store.saveSetting("Stowbox", "Spath", "Pathkey", "/somewhere/");
         const QByteArray report =
             (QString::number(saved.ok) + '\n' + store.location("Stowbox") + '\n' + saved.reason).toUtf8();
@@ -112,7 +112,7 @@ private slots:
     void writableStoreGivesNoReason() {
         PosixFileSystem fs;
         const StepResult saved =
-            QtSettingsStore(fs).saveSetting("Stowbox", "Spath", "Pathkey", "/somewhere/");
+            IniFileSettingsStore(fs).saveSetting("Stowbox", "Spath", "Pathkey", "/somewhere/");
         QVERIFY(saved);
         QCOMPARE(saved.reason, QString());
         QVERIFY(QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Stowbox.conf"));

@@ -1,5 +1,5 @@
-#include "platform/NativePath.h"
-#include "platform/TemporaryName.h"
+#include "platform/files/NativePath.h"
+#include "platform/safecopy/TemporaryFile.h"
 
 #include <QSet>
 #include <QtTest>
@@ -35,10 +35,10 @@ private slots:
     void temporaryNames() {
         QSet<QByteArray> names;
         for (int i = 0; i < 2000; ++i) {
-            const QByteArray name = TemporaryName::make();
+            const QByteArray name = TemporaryFile::makeName();
             QVERIFY(name.startsWith('.'));
             QVERIFY(!name.endsWith(".prp"));
-            QVERIFY2(TemporaryName::isOurs(name), name.constData());
+            QVERIFY2(TemporaryFile::isOurs(name), name.constData());
             names.insert(name);
         }
         QVERIFY(names.size() > 1990);

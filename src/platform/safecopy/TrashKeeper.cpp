@@ -1,0 +1,13 @@
+#include "platform/safecopy/TrashKeeper.h"
+
+StepResult TrashKeeper::keep(int directory, const QByteArray& name) {
+    const StepResult kept = trash_.keep(directory, name, kept_);
+    if (!kept && !kept.notTrashable.isEmpty() && consent_ == PermanentDelete::Agreed)
+        return {};
+    return kept;
+}
+
+void TrashKeeper::giveBack() {
+    trash_.withdraw(kept_);
+    kept_ = {};
+}

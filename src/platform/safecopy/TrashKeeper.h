@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/PermanentDelete.h"
+#include "platform/safecopy/FileKeeper.h"
+#include "platform/safecopy/Trash.h"
+
+// Keeps what one step replaces or removes in the trash. Where no trash can take it, the step goes on only
+// with the user's word; without it, it stops with the file named in notTrashable.
+class TrashKeeper : public FileKeeper {
+public:
+    TrashKeeper(Trash& trash, PermanentDelete consent) : trash_(trash), consent_(consent) {}
+
+    StepResult keep(int directory, const QByteArray& name) override;
+    void giveBack() override;
+
+private:
+    Trash& trash_;
+    PermanentDelete consent_;
+    TrashEntry kept_;
+};

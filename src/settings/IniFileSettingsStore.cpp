@@ -1,0 +1,65 @@
+#include "settings/IniFileSettingsStore.h"
+
+#include "platform/files/Directory.h"
+#include "platform/files/NativePath.h"
+#include "platform/files/WholeFile.h"
+#include "platform/safecopy/AtomicFileCopy.h"
+#include "platform/safecopy/CopyToFreshName.h"
+#include "settings/IniText.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <cerrno>
+
+namespace {
+// Far more than any settings file holds; a larger one is no settings file and is not taken into memory.
+constexpr qsizetype maxFileSize = qsizetype(1) << 20;
+
+QByteArray corruptCopyStem(const QByteArray& path) {
+    return path + ".corrupt-" +
+           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toLatin1();
+}
+} // namespace
+
+// Where QSettings(NativeFormat, UserScope, application) keeps its file, worked out without constructing
+// one: QSettings reads the file at once.
+QString IniFileSettingsStore::fileOf(const QString& application) {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
+           application + QStringLiteral(".conf");
+}
+
+QString IniFileSettingsStore::location(const QString& application) {
+    return QDir::toNativeSeparators(fileOf(application));
+}
+
+StoredSetting IniFileSettingsStore::readSetting(const QString& application, const QString& section,
+                                                const QString& key) {
+    const WholeFile file = readWholeFile(fs_, QFile::encodeName(fileOf(application)), maxFileSize);
+    // No file yet is no failure: nothing has been stored. A link that leads nowhere is a store that
+    // cannot be read, not an empty one.
+    if (!file.result)
+        return {{}, file.absent ? StepResult() : file.result};
+    return {IniText::value(file.bytes, section, key), {}};
+}
+
+StepResult IniFileSettingsStore::saveSetting(const QString& application, const QString& section,
+                                             const QString& key, const QString& value) {
+    const QByteArray path = QFile::encodeName(fileOf(application));
+    WholeFile current = readWholeFile(fs_, path, maxFileSize);
+    const bool tooLarge = current.result.error == EFBIG;
+    // What cannot be read cannot be kept, so it is not overwritten either; a file too large to be taken
+    // into memory can still be copied aside, as any other that is no settings file.
+    if (!current.result && !current.absent && !tooLarge)
+        return current.result;
+    if (tooLarge || !IniText::isSound(current.bytes)) {
+        if (const StepResult kept = copyToFreshName(fs_, path, corruptCopyStem(path)); !kept)
+            return kept;
+        current.bytes.clear();
+    }
+    if (current.absent)
+        if (const StepResult made = Directory::make(fs_, NativePath::split(path).directory, 0777); !made)
+            return made;
+    return AtomicFileCopy(fs_).replace(path, IniText::withValue(current.bytes, section, key, value));
+}
