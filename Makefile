@@ -21,7 +21,8 @@ RELEASE_OPTIONS := -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSTO
 run: build-for-run
 	cd $(BUILD) && ./STX102
 
-# Only the program, so the window comes before the tests and benchmarks are built.
+# Only the program and the windows' module built with it, so the window comes before the tests and
+# benchmarks are built.
 build-for-run: deps
 	cmake -S . -B $(BUILD) $(DEBUG_OPTIONS)
 	cmake --build $(BUILD) -j $(JOBS) --target STX102
@@ -46,7 +47,8 @@ release: deps
 	cmake -S . -B $(RELEASE_BUILD) $(RELEASE_OPTIONS)
 	cmake --build $(RELEASE_BUILD) -j $(JOBS) --target STX102 stowbox_icons
 
-# The program goes to $(PREFIX)/lib/stowbox, where it keeps the prop bags; `stowbox` to $(PREFIX)/bin.
+# The program and its windows' module go to $(PREFIX)/lib/stowbox, where it keeps the prop bags;
+# `stowbox` to $(PREFIX)/bin.
 install: release
 	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_BUILD) --prefix "$(PREFIX)" --strip
 

@@ -4,9 +4,10 @@
 //
 //   build-release/bench/cli_bench build-release/STX102 [BAGS] [MIB] [RUNS]
 //
-// Works in a temporary directory under $TMPDIR (a program directory holding a copy of STX102 and the bags,
-// a Palace directory, the settings file and the trash), removed at the end. After one warm-up, RUNS rounds
-// (default 21) run ours and the reference in alternating order. Before each load the disk is synced and
+// Works in a temporary directory under $TMPDIR (a program directory holding a copy of STX102, without the
+// windows' module that no command loads, and the bags, a Palace directory, the settings file and the
+// trash), removed at the end. After one warm-up, RUNS rounds (default 21) run ours and the reference in
+// alternating order. Before each load the disk is synced and
 // the bag read into memory, as copy_bench does; the trash the loads fill is emptied between rounds,
 // untimed. The environment is ours otherwise: with DISPLAY set, the load also asks the X server whether
 // the client runs, as it does for a user.

@@ -4,7 +4,8 @@
 //   DISPLAY=:N build-release/bench/startup_bench build-release/STX102
 //       build-release/bench/startup_reference [BAGS] [MOST_BAGS] [RUNS]
 //
-// Each program runs from a temporary program directory that holds a copy of both binaries and the bags:
+// Each program runs from a temporary program directory that holds a copy of both binaries, the windows'
+// module that STX102 loads from beside it, and the bags:
 // none, BAGS (default 10000) or MOST_BAGS (default 100000). After one warm-up start of each, RUNS rounds
 // (default 11) start all of them in turn, rotating the order.
 // "Mapped" is the MapNotify of a window whose _NET_WM_PID is the started process, seen by selecting
@@ -174,6 +175,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QStringList binaries{QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2])};
+    const QString windowsModule =
+        QFileInfo(binaries[0]).dir().filePath(QString::fromLatin1(STOWBOX_WINDOWS_MODULE));
     const int manyBags = argc > 3 ? std::atoi(argv[3]) : 10000;
     const int mostBags = argc > 4 ? std::atoi(argv[4]) : 100000;
     const int runs = argc > 5 ? std::atoi(argv[5]) : 11;
@@ -191,7 +194,7 @@ int main(int argc, char** argv) {
     std::array<std::array<std::string, 3>, 2> paths;
     for (size_t b = 0; b < bagCounts.size(); ++b) {
         const QString directory = work.filePath(QStringLiteral("bags-%1").arg(b));
-        if (!fillProgramDirectory(directory, binaries, bagCounts[b])) {
+        if (!fillProgramDirectory(directory, binaries + QStringList{windowsModule}, bagCounts[b])) {
             std::fprintf(stderr, "cannot fill %s\n", qPrintable(directory));
             return 1;
         }

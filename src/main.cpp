@@ -1,21 +1,16 @@
 #include "ProgramVersion.h"
-#include "app/mainwindow/Form1.h"
 #include "app/mainwindow/Form1Texts.h"
-#include "app/pathdialog/PathDialogStart.h"
-#include "app/pathdialog/SystemDirectoryLister.h"
-#include "app/pathdialog/SystemDriveSource.h"
-#include "app/prompts/MessageBoxPrompter.h"
 #include "cli/CommandLine.h"
 #include "client/DetachedProgramStarter.h"
 #include "client/SystemClientDetector.h"
-#include "platform/drives/DriveScanner.h"
 #include "platform/files/PosixFileSystem.h"
+#include "platform/processes/ProgramModule.h"
 #include "props/BagStore.h"
 #include "settings/IniFileSettingsStore.h"
+#include "windows_module.h"
 
-#include <QApplication>
-#include <QDir>
-#include <thread>
+#include <QCoreApplication>
+#include <cstdio>
 
 namespace {
 
@@ -38,39 +33,19 @@ int runCommand(int argc, char* argv[]) {
         .run(arguments);
 }
 
+// Only the windows bring Qt Widgets and Gui, so their libraries are loaded now, with them.
+int runWindows(int argc, char* argv[]) {
+    void* entry = nullptr;
+    const StepResult found = ProgramModule::find(STOWBOX_WINDOWS_MODULE, windowsModuleEntry, entry);
+    if (!found) {
+        std::fprintf(stderr, "stowbox: %s\n", found.reason.toLocal8Bit().constData());
+        return 1;
+    }
+    return reinterpret_cast<decltype(&stowbox_windows_main)>(entry)(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (CommandLine::isRequested(argc, argv))
-        return runCommand(argc, argv);
-    QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QString::fromLatin1(programName));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(programVersion));
-
-    PosixFileSystem fileSystem;
-    BagStore bags(fileSystem);
-    IniFileSettingsStore settings(fileSystem);
-    SystemClientDetector client;
-    DetachedProgramStarter starter;
-    MessageBoxPrompter prompter;
-    SystemDriveSource drives;
-    SystemDirectoryLister directories;
-    PathDialogStart dialogStart(settings, DriveScanner::winePrefix(), QDir::homePath());
-    const Form2Services dialog{settings, prompter, drives, directories, dialogStart};
-
-    const QString programDirectory = QCoreApplication::applicationDirPath();
-    const QString palaceDirectory =
-        settings
-            .readSetting(PalacePathSetting::application, PalacePathSetting::section, PalacePathSetting::key)
-            .value;
-    // The clean-up reads the program directory a second time, which the window need not wait for: a copy
-    // locks its temporary file from the start, so the two never touch each other's files.
-    const std::jthread cleanUp([&] { bags.removeLeftoversAtStart(programDirectory, palaceDirectory); });
-
-    Form1 form1({settings, bags, client, starter, prompter, dialog, programDirectory, [] {
-                     QApplication::closeAllWindows();
-                     QCoreApplication::exit(0);
-                 }});
-    form1.show();
-    return QApplication::exec();
+    return CommandLine::isRequested(argc, argv) ? runCommand(argc, argv) : runWindows(argc, argv);
 }

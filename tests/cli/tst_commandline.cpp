@@ -1,6 +1,7 @@
 // The built program run from a shell, as a script runs it: a private home, settings, trash and Wine
 // prefix, no display, and a program folder of its own holding the bags a.prp, B.prp and one whose name
-// is not UTF-8; the client's folder holds palace.prp and a palace32.exe that leaves a mark when started.
+// is not UTF-8, and the program without its windows' module, which no command needs; the client's folder
+// holds palace.prp and a palace32.exe that leaves a mark when started.
 #include "client/StandIn.h"
 #include "client/SystemClientDetector.h"
 #include "support/FileBytes.h"
@@ -99,6 +100,12 @@ private slots:
         QTest::newRow("help") << QByteArray("s --help >help && head -n 1 help") << int(Stored) << false << 0
                               << QByteArray("Usage: stowbox [options] COMMAND [ARGUMENTS]\n") << QByteArray()
                               << Files{};
+        QTest::newRow("no command, and no windows' module to open the window")
+            << QByteArray("s") << int(Stored) << false << 1 << QByteArray()
+            << QByteArray(
+                   "stowbox: @WORK@/program/stowbox_windows.so: cannot open shared object file: No such "
+                   "file or directory\n")
+            << Files{};
         QTest::newRow("unknown command")
             << QByteArray("s frob") << int(Stored) << false << 2 << QByteArray()
             << QByteArray("stowbox: unknown command 'frob'; see stowbox --help\n") << Files{};

@@ -31,8 +31,11 @@ metainfo="$installed/share/metainfo/$app_id.metainfo.xml"
 icons="$installed/share/icons/hicolor"
 check "the program has a directory of its own" test -x "$program_dir/STX102"
 stripped() { ! readelf -S --wide "$1" | grep -q -e ' \.symtab' -e ' \.debug_'; }
+check "the windows' module is beside it" test -f "$program_dir/stowbox_windows.so"
 check "the program is stripped" stripped "$program_dir/STX102"
-check "the program directory holds nothing else" test "$(ls -A "$program_dir")" = STX102
+check "the windows' module is stripped" stripped "$program_dir/stowbox_windows.so"
+check "the program directory holds nothing else" \
+  test "$(ls -A "$program_dir" | LC_ALL=C sort | tr '\n' ' ')" = "STX102 stowbox_windows.so "
 check "the launcher is on the PATH directory" test -x "$installed/bin/stowbox"
 completion="$installed/share/bash-completion/completions/stowbox"
 manual="$installed/share/man/man1/stowbox.1"
@@ -94,6 +97,7 @@ uninstall() { cmake -DBUILD_DIR="$build" -DPREFIX="$prefix" -P "$source/packagin
 printf 'other' >"$installed/share/applications/other.desktop"
 check "uninstall succeeds" uninstall
 check "the program is gone" test ! -e "$program_dir/STX102"
+check "the windows' module is gone" test ! -e "$program_dir/stowbox_windows.so"
 check "the launcher is gone" test ! -e "$installed/bin/stowbox"
 check "the desktop entry is gone" test ! -e "$desktop"
 check "the metainfo is gone" test ! -e "$metainfo"

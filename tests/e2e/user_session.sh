@@ -18,8 +18,10 @@ client="$work/wine/drive_c/Palace" # in the Wine prefix, where the path dialog s
 settings="$work/config/Stowbox.conf"
 mkdir -p "$program" "$client" "$work/config" "$work/home" "$work/wine" "$work/runtime" "$SHOTS"
 chmod 700 "$work/runtime"
-# Bags are kept beside the executable, so the program runs from a directory of its own.
+# Bags are kept beside the executable, so the program runs from a directory of its own, with the
+# windows' module that it loads from there.
 cp "$built_program" "$program/STX102"
+cp "$(dirname "$built_program")/stowbox_windows.so" "$program/"
 cp "$standin" "$client/palace32.exe"
 printf 'props: a red hat' >"$client/palace.prp"
 printf 'props: a street suit' >"$program/street.prp"
