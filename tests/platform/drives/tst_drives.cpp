@@ -11,7 +11,7 @@
 
 // What the path dialog's lists are made of: the drives of this machine and the Wine prefix, and the
 // subdirectories of a directory.
-class Form2DrivesTest : public QObject {
+class DrivesTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -159,5 +159,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(Form2DrivesTest)
-#include "tst_form2drives.moc"
+QTEST_GUILESS_MAIN(DrivesTest)
+#include "tst_drives.moc"
