@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/pathdialog/DriveSource.h"
-#include "app/pathdialog/SystemDirectoryLister.h"
+#include "app/pathdialog/sources/DriveSource.h"
+#include "app/pathdialog/sources/SystemDirectoryLister.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>

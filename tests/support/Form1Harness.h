@@ -2,8 +2,8 @@
 
 #include "app/mainwindow/Form1.h"
 #include "app/pathdialog/PathDialogStart.h"
-#include "app/pathdialog/SystemDirectoryLister.h"
-#include "app/pathdialog/SystemDriveSource.h"
+#include "app/pathdialog/sources/SystemDirectoryLister.h"
+#include "app/pathdialog/sources/SystemDriveSource.h"
 #include "platform/drives/DriveScanner.h"
 #include "props/BagStore.h"
 #include "settings/IniFileSettingsStore.h"

@@ -1,6 +1,6 @@
 #include "app/pathdialog/DirList.h"
 
-#include "app/pathdialog/DirectoryLister.h"
+#include "app/pathdialog/sources/DirectoryLister.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/pathdialog/DriveSource.h"
+#include "app/pathdialog/sources/DriveSource.h"
 
 #include <QComboBox>
 

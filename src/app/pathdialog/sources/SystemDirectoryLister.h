@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/pathdialog/DirectoryLister.h"
+#include "app/pathdialog/sources/DirectoryLister.h"
 
 // Lists the directories of this machine's file system.
 class SystemDirectoryLister : public DirectoryLister {

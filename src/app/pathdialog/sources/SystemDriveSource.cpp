@@ -1,4 +1,4 @@
-#include "app/pathdialog/SystemDriveSource.h"
+#include "app/pathdialog/sources/SystemDriveSource.h"
 
 #include "platform/drives/DriveScanner.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/pathdialog/DriveSource.h"
+#include "app/pathdialog/sources/DriveSource.h"
 
 // The drives of this machine, read afresh at each call.
 class SystemDriveSource : public DriveSource {

@@ -1,4 +1,4 @@
-#include "app/pathdialog/SystemDirectoryLister.h"
+#include "app/pathdialog/sources/SystemDirectoryLister.h"
 
 #include "platform/files/DirectoryReader.h"
 
