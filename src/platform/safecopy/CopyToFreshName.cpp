@@ -1,24 +1,22 @@
 #include "platform/safecopy/CopyToFreshName.h"
 
 #include "platform/safecopy/AtomicFileCopy.h"
+#include "platform/safecopy/TryFreshNames.h"
 
 #include <cerrno>
 #include <fcntl.h>
-
-namespace {
-constexpr int maxNameAttempts = 100;
-}
+#include <optional>
 
 StepResult copyToFreshName(FileSystem& fs, const QByteArray& source, const QByteArray& stem) {
-    for (int attempt = 0; attempt < maxNameAttempts; ++attempt) {
-        const QByteArray name = attempt == 0 ? stem : stem + '-' + QByteArray::number(attempt);
-        struct stat status {};
-        // Even a dangling link takes the name.
-        if (fs.fstatat(AT_FDCWD, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0)
-            continue;
-        if (errno != ENOENT)
-            return StepResult::fromErrno(errno);
-        return AtomicFileCopy(fs).copy(source, name);
-    }
-    return StepResult::fromErrno(EEXIST);
+    return tryFreshNames(
+        [&](int attempt) { return attempt == 0 ? stem : stem + '-' + QByteArray::number(attempt); },
+        [&](const QByteArray& name) -> std::optional<StepResult> {
+            struct stat status {};
+            // Even a dangling link takes the name.
+            if (fs.fstatat(AT_FDCWD, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0)
+                return std::nullopt;
+            if (errno != ENOENT)
+                return StepResult::fromErrno(errno);
+            return AtomicFileCopy(fs).copy(source, name);
+        });
 }

@@ -4,11 +4,13 @@
 #include "platform/files/Directory.h"
 #include "platform/files/DirectoryReader.h"
 #include "platform/files/RetryInterrupted.h"
+#include "platform/safecopy/TryFreshNames.h"
 
 #include <QList>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
 
 namespace TemporaryFile {
@@ -18,7 +20,6 @@ constexpr char prefix[] = ".stowbox-";
 constexpr char suffix[] = ".tmp";
 constexpr qsizetype randomLength = 6;
 constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-constexpr int maxNameAttempts = 100;
 
 bool isAlphanumeric(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
@@ -65,28 +66,29 @@ bool isOurs(const QByteArray& name) {
 }
 
 StepResult create(FileSystem& fs, int directory, mode_t mode, QByteArray& name, int& fd) {
-    for (int attempt = 0; attempt < maxNameAttempts; ++attempt) {
-        name = makeName();
+    const auto take = [&](const QByteArray& candidate) -> std::optional<StepResult> {
+        name = candidate;
         fd = retryInterrupted([&] {
             return fs.openat(directory, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         });
         if (fd < 0 && errno != EEXIST)
             return StepResult::fromErrno(errno);
         if (fd < 0)
-            continue;
+            return std::nullopt;
         // EAGAIN: a clean-up got there first and takes the file away; another name will do.
         const StepResult locked = lock(fs, directory, name, fd);
         if (locked)
-            return {};
+            return StepResult{};
         const bool takenAway = locked.error == EAGAIN;
         if (!takenAway)
             fs.unlinkat(directory, name.constData(), 0);
         fs.close(fd);
         fd = -1;
-        if (!takenAway)
-            return locked;
-    }
-    return StepResult::fromErrno(EEXIST);
+        if (takenAway)
+            return std::nullopt;
+        return locked;
+    };
+    return tryFreshNames([](int) { return makeName(); }, take);
 }
 
 void removeLeftovers(FileSystem& fs, const QByteArray& directory,
