@@ -3,6 +3,7 @@
 #include "cli/CommandLineUnits.h"
 #include "platform/PermanentDelete.h"
 #include "platform/StepResult.h"
+#include "props/BagFolder.h"
 
 #include <QByteArray>
 #include <QList>
@@ -20,7 +21,8 @@ public:
     // anywhere. Other options alone are the toolkit's, for the window (-platform offscreen).
     static bool isRequested(int argc, const char* const* argv);
 
-    explicit CommandLine(const CommandLineUnits& units) : units_(units) {}
+    explicit CommandLine(const CommandLineUnits& units)
+        : units_(units), bags_(units_.bags, units_.programDirectory) {}
 
     // The arguments as the program got them, its own name first.
     int run(const QList<QByteArray>& arguments);
@@ -50,7 +52,8 @@ private:
     int readyToCopy(const QByteArray& name, QString& palaceDirectory);
     int checkName(const QByteArray& name);
 
-    int copy(const QByteArray& source, const QByteArray& destination);
+    // Save and load: a source that is not there fails the command, named as the source.
+    int found(const StepResult& result, const QByteArray& source);
     int finish(const StepResult& result, const QByteArray& file);
 
     int usage(const QString& problem);
@@ -58,6 +61,7 @@ private:
     int print(const QByteArray& bytes);
 
     CommandLineUnits units_;
+    BagFolder bags_;
     QByteArray command_;
     bool nul_ = false;
     PermanentDelete consent_ = PermanentDelete::NotAgreed;

@@ -13,7 +13,7 @@
 
 namespace {
 
-// A bag by its name, as it was given; any other file by its whole path.
+// The live file by its whole path, or by its name where it lies among the bags, as a bag is named.
 QByteArray shown(const QByteArray& path, const QString& programDirectory) {
     const NativePath where = NativePath::split(path);
     return where.directory == QFile::encodeName(programDirectory) ? where.name : path;
@@ -22,7 +22,7 @@ QByteArray shown(const QByteArray& path, const QString& programDirectory) {
 } // namespace
 
 int CommandLine::list(const Operands&) {
-    const BagListing listing = units_.bags.listBags(units_.programDirectory);
+    const BagListing listing = bags_.list();
     if (!listing.result)
         return fail(QFile::encodeName(units_.programDirectory), listing.result.reason);
     const char end = nul_ ? '\0' : '\n';
@@ -36,33 +36,39 @@ int CommandLine::save(const Operands& name) {
     QString palaceDirectory;
     if (const int refused = readyToCopy(name[0], palaceDirectory); refused != Success)
         return refused;
-    return copy(BagPaths::liveFile(palaceDirectory), BagPaths::newBag(units_.programDirectory, name[0]));
+    const QByteArray liveFile = BagPaths::liveFile(palaceDirectory);
+    if (const int missing = found(units_.bags.exists(liveFile), shown(liveFile, units_.programDirectory));
+        missing != Success)
+        return missing;
+    const BagName bag = BagName::typed(name[0]);
+    return finish(bags_.save(liveFile, bag, consent_), bag.bytes());
 }
 
 int CommandLine::load(const Operands& name) {
     QString palaceDirectory;
     if (const int refused = readyToCopy(name[0], palaceDirectory); refused != Success)
         return refused;
-    return copy(BagPaths::namedBag(units_.programDirectory, name[0]), BagPaths::liveFile(palaceDirectory));
+    const BagName bag = BagName::given(name[0]);
+    if (const int missing = found(bags_.exists(bag), bag.bytes()); missing != Success)
+        return missing;
+    const QByteArray liveFile = BagPaths::liveFile(palaceDirectory);
+    return finish(bags_.load(bag, liveFile, consent_), shown(liveFile, units_.programDirectory));
 }
 
 int CommandLine::remove(const Operands& name) {
     if (const int refused = checkName(name[0]); refused != Success)
         return refused;
-    const QByteArray bag = BagPaths::namedBag(units_.programDirectory, name[0]);
-    return finish(units_.bags.deleteFile(bag, consent_), shown(bag, units_.programDirectory));
+    const BagName bag = BagName::given(name[0]);
+    return finish(bags_.remove(bag, consent_), bag.bytes());
 }
 
-// As the window's rename: the new name gets ".prp", and the bag's own name changes nothing once the bag
-// is found, where a rename onto itself would lose it.
+// As the window's rename: the new name gets ".prp".
 int CommandLine::rename(const Operands& names) {
     for (const QByteArray& name : names)
         if (const int refused = checkName(name); refused != Success)
             return refused;
-    const QByteArray bag = BagPaths::namedBag(units_.programDirectory, names[0]);
-    const QByteArray newBag = BagPaths::newBag(units_.programDirectory, names[1]);
-    return finish(newBag == bag ? units_.bags.exists(bag) : units_.bags.renameFile(bag, newBag, consent_),
-                  shown(bag, units_.programDirectory));
+    const BagName bag = BagName::given(names[0]);
+    return finish(bags_.rename(bag, BagName::typed(names[1]), consent_), bag.bytes());
 }
 
 // As the window's Start Palace: nothing stored starts palace32.exe from the search path.
@@ -121,12 +127,8 @@ int CommandLine::checkName(const QByteArray& name) {
     return BagPaths::isSingleFileName(name) ? int(Success) : fail(name, CommandLineTexts::notOneFileName);
 }
 
-// A missing source is named as the source; any other failure as the file being written.
-int CommandLine::copy(const QByteArray& source, const QByteArray& destination) {
-    if (const StepResult found = units_.bags.exists(source); !found)
-        return fail(shown(source, units_.programDirectory), found.reason);
-    return finish(units_.bags.copyFile(source, destination, consent_),
-                  shown(destination, units_.programDirectory));
+int CommandLine::found(const StepResult& result, const QByteArray& source) {
+    return result ? int(Success) : fail(source, result.reason);
 }
 
 int CommandLine::finish(const StepResult& result, const QByteArray& file) {

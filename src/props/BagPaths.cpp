@@ -17,15 +17,6 @@ QByteArray newBag(const QString& programDirectory, const QString& name) {
     return QFile::encodeName(programDirectory + QDir::separator() + name + bagExtension);
 }
 
-QByteArray newBag(const QString& programDirectory, const QByteArray& name) {
-    return bag(programDirectory, name + QFile::encodeName(bagExtension));
-}
-
-QByteArray namedBag(const QString& programDirectory, const QByteArray& name) {
-    return name.endsWith(QFile::encodeName(bagExtension)) ? bag(programDirectory, name)
-                                                          : newBag(programDirectory, name);
-}
-
 QString shown(const QByteArray& path) {
     return QFile::decodeName(path);
 }

@@ -13,11 +13,6 @@ inline const QString bagExtension = QStringLiteral(".prp");
 QByteArray liveFile(const QString& palaceDirectory);                         // Selpath & "palace.prp"
 QByteArray bag(const QString& programDirectory, const QByteArray& fileName); // Apath & sep & Selfile
 QByteArray newBag(const QString& programDirectory, const QString& name);     // Apath & sep & name & ".prp"
-// The same for a name in the file system's own bytes, which need not be valid text.
-QByteArray newBag(const QString& programDirectory, const QByteArray& name);
-// The bag a name given on a command line stands for: the file of that name when it ends in ".prp", as the
-// list shows it, else the one Save makes of it.
-QByteArray namedBag(const QString& programDirectory, const QByteArray& name);
 // A path as messages show it.
 QString shown(const QByteArray& path);
 // True when name (with ".prp" appended) is one file name in the program directory and cannot escape it.

@@ -1,12 +1,13 @@
 #include "app/mainwindow/BagList.h"
 
 #include "app/mainwindow/BagRows.h"
-#include "props/BagStore.h"
+#include "props/BagFolder.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-BagList::BagList(BagStore& bags, QWidget* parent) : QListView(parent), bags_(bags), rows_(new BagRows(this)) {
+BagList::BagList(BagFolder& bags, QWidget* parent)
+    : QListView(parent), bags_(bags), rows_(new BagRows(this)) {
     setModel(rows_);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -19,14 +20,9 @@ BagList::BagList(BagStore& bags, QWidget* parent) : QListView(parent), bags_(bag
             });
 }
 
-void BagList::setDirectory(const QString& directory) {
-    directory_ = directory;
-    refresh();
-}
-
 StepResult BagList::refresh() {
     selectionModel()->clear();
-    BagListing listing = bags_.listBags(directory_);
+    BagListing listing = bags_.list();
     rows_->show(std::move(listing.names));
     return listing.result;
 }
@@ -36,9 +32,9 @@ QString BagList::selectedName() const {
     return row < 0 ? QString() : rows_->names().text(row);
 }
 
-QByteArray BagList::selectedFileName() const {
+BagName BagList::selectedBag() const {
     const int row = selectedRow();
-    return row < 0 ? QByteArray() : rows_->names().fileName(row);
+    return row < 0 ? BagName() : BagName(rows_->names().fileName(row));
 }
 
 int BagList::selectedRow() const {

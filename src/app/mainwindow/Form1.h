@@ -3,6 +3,8 @@
 #include "app/mainwindow/Form1Services.h"
 #include "platform/PermanentDelete.h"
 #include "platform/StepResult.h"
+#include "props/BagFolder.h"
+#include "props/BagName.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -55,20 +57,19 @@ private:
     StepResult readSelpath();
     void showPalaceFilesError();
     bool refusedWhileClientRuns();
-    bool copyBagOverLiveFile(const QByteArray& bag, const QByteArray& liveFile);
+    bool copyBagOverLiveFile(const QByteArray& liveFile);
     StepResult askBeforeLoss(const std::function<StepResult(PermanentDelete)>& step);
     static bool declined(const StepResult& result);
 
     Form1Services services_;
+    BagFolder bags_;               // the program directory's bags
     std::unique_ptr<Form2> form2_; // the path dialog, once it has been opened
 
     // State for the whole run.
-    QString Selfile; // bare name of the bag last selected in the list
+    BagName Selfile; // the bag last selected in the list
     QString Selpath; // the Palace directory as last read from the settings store
     QString Apath;   // the program directory
     qint16 DSR = 0;  // 1 while safety requests are off
-    // Selfile as the file system spells it: the file steps on the selected bag use these exact bytes.
-    QByteArray selfileOnDisk_;
 
     // Controls.
     BagList* File1 = nullptr;

@@ -9,7 +9,6 @@
 #include "client/ClientNames.h"
 #include "client/ProgramStarter.h"
 #include "props/BagPaths.h"
-#include "props/BagStore.h"
 #include "settings/SettingsStore.h"
 
 #include <QAction>
@@ -21,7 +20,7 @@ void Form1::Form_Load() {
     // A store that cannot be read leaves Selpath empty, as on a first run: start-up says nothing.
     readSelpath();
     Apath = services_.programDirectory;
-    File1->setDirectory(Apath);
+    File1->refresh();
 }
 
 void Form1::Form_Click() {
@@ -37,8 +36,7 @@ void Form1::File1_Click() {
     Command2->setEnabled(true);
     menDelete->setEnabled(true);
     menRename->setEnabled(true);
-    Selfile = File1->selectedName();
-    selfileOnDisk_ = File1->selectedFileName();
+    Selfile = File1->selectedBag();
 }
 
 void Form1::Command2_Click() {
@@ -60,13 +58,13 @@ void Form1::Fsave(QString& Sbox) {
     Sbox = services_.prompter.askText(Form1Texts::namePrompt, Form1Texts::saveNameTitle,
                                       Form1Texts::defaultBagName);
     // A name that is not one file name is refused like any other failed copy: nothing is written.
-    const StepResult saved = Sbox.isEmpty() ? StepResult()
-                             : !BagPaths::isSingleFileName(Sbox)
-                                 ? StepResult::failure(EINVAL, Form1Texts::notOneFileName)
-                                 : askBeforeLoss([&](PermanentDelete consent) {
-                                       return services_.bags.copyFile(BagPaths::liveFile(Selpath),
-                                                                      BagPaths::newBag(Apath, Sbox), consent);
-                                   });
+    const StepResult saved =
+        Sbox.isEmpty() ? StepResult()
+        : !BagPaths::isSingleFileName(Sbox)
+            ? StepResult::failure(EINVAL, Form1Texts::notOneFileName)
+            : askBeforeLoss([&](PermanentDelete consent) {
+                  return bags_.save(BagPaths::liveFile(Selpath), BagName::typed(Sbox), consent);
+              });
     // A folder that can no longer be listed after the copy fails the save as well.
     if (!saved || !File1->refresh()) {
         if (!declined(saved))
@@ -86,9 +84,8 @@ void Form1::Command1_Click() {
             MessageStyle::Critical, Form1Texts::loadErrorTitle);
         return;
     }
-    const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
     if (DSR != 0) {
-        copyBagOverLiveFile(bag, BagPaths::liveFile(Selpath));
+        copyBagOverLiveFile(BagPaths::liveFile(Selpath));
         return;
     }
     if (services_.prompter.showMessage(Form1Texts::loadQuestionText, MessageStyle::QuestionYesNo,
@@ -96,11 +93,12 @@ void Form1::Command1_Click() {
         QString Sbox;
         Fsave(Sbox);
     }
-    if (services_.prompter.showMessage(Form1Texts::finalLoadText(Selfile), MessageStyle::CriticalOkCancel,
+    if (services_.prompter.showMessage(Form1Texts::finalLoadText(Selfile.shown()),
+                                       MessageStyle::CriticalOkCancel,
                                        Form1Texts::finalLoadTitle) != Answer::Ok)
         return;
-    if (copyBagOverLiveFile(bag, BagPaths::liveFile(Selpath)))
-        services_.prompter.showMessage(Form1Texts::loadDoneText(Selfile), MessageStyle::Notice,
+    if (copyBagOverLiveFile(BagPaths::liveFile(Selpath)))
+        services_.prompter.showMessage(Form1Texts::loadDoneText(Selfile.shown()), MessageStyle::Notice,
                                        Form1Texts::loadDoneTitle);
 }
 
@@ -120,18 +118,18 @@ void Form1::File1_KeyUp(qint16& KeyCode, [[maybe_unused]] qint16 Shift) {
 void Form1::Delfile(QString& Delbox) {
     if (DSR == 0) {
         const int answer = services_.prompter.showMessage(
-            Form1Texts::deleteText(Selfile), MessageStyle::QuestionYesNoNo, Form1Texts::deleteTitle);
+            Form1Texts::deleteText(Selfile.shown()), MessageStyle::QuestionYesNoNo, Form1Texts::deleteTitle);
         Delbox = QString::number(answer);
         if (answer != Answer::Yes)
             return;
     }
-    const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
     const StepResult deleted =
-        askBeforeLoss([&](PermanentDelete consent) { return services_.bags.deleteFile(bag, consent); });
+        askBeforeLoss([&](PermanentDelete consent) { return bags_.remove(Selfile, consent); });
     if (!deleted) {
         if (!declined(deleted))
-            services_.prompter.showMessage(Form1Texts::deleteErrorText(BagPaths::shown(bag), deleted.reason),
-                                           MessageStyle::Critical, Form1Texts::deleteErrorTitle);
+            services_.prompter.showMessage(
+                Form1Texts::deleteErrorText(bags_.shownPath(Selfile), deleted.reason), MessageStyle::Critical,
+                Form1Texts::deleteErrorTitle);
         return;
     }
     File1->refresh();
@@ -152,24 +150,22 @@ void Form1::RenFile(QString& rfile) {
         services_.prompter.showMessage(Form1Texts::renameErrorText, MessageStyle::Critical,
                                        Form1Texts::renameErrorTitle);
     } else {
-        const QByteArray bag = BagPaths::bag(Apath, selfileOnDisk_);
-        const QByteArray newBag = BagPaths::newBag(Apath, rfile);
-        // A typed name that would leave the program directory fails like an unwritable one. The bag's own
-        // name changes nothing, once the bag is found there: a copy-then-delete would lose it.
+        const BagName newBag = BagName::typed(rfile);
+        // A typed name that would leave the program directory fails like an unwritable one.
         const StepResult moved = !BagPaths::isSingleFileName(rfile)
                                      ? StepResult::failure(EINVAL, Form1Texts::notOneFileName)
-                                 : newBag == bag ? services_.bags.exists(bag)
-                                                 : askBeforeLoss([&](PermanentDelete consent) {
-                                                       return services_.bags.renameFile(bag, newBag, consent);
-                                                   });
+                                     : askBeforeLoss([&](PermanentDelete consent) {
+                                           return bags_.rename(Selfile, newBag, consent);
+                                       });
         if (!moved) {
             if (!declined(moved))
-                services_.prompter.showMessage(
-                    Form1Texts::renameFailedText(BagPaths::shown(bag), BagPaths::shown(newBag), moved.reason),
-                    MessageStyle::Critical, Form1Texts::renameErrorTitle);
+                services_.prompter.showMessage(Form1Texts::renameFailedText(bags_.shownPath(Selfile),
+                                                                            bags_.shownPath(newBag),
+                                                                            moved.reason),
+                                               MessageStyle::Critical, Form1Texts::renameErrorTitle);
             return;
         }
-        if (newBag == bag)
+        if (newBag == Selfile)
             return;
     }
     File1->refresh();
@@ -248,13 +244,13 @@ bool Form1::refusedWhileClientRuns() {
     return true;
 }
 
-// Copies the bag over the live file; a failure is reported here and ends the load.
-bool Form1::copyBagOverLiveFile(const QByteArray& bag, const QByteArray& liveFile) {
-    const StepResult copied = askBeforeLoss(
-        [&](PermanentDelete consent) { return services_.bags.copyFile(bag, liveFile, consent); });
+// Copies the selected bag over the live file; a failure is reported here and ends the load.
+bool Form1::copyBagOverLiveFile(const QByteArray& liveFile) {
+    const StepResult copied =
+        askBeforeLoss([&](PermanentDelete consent) { return bags_.load(Selfile, liveFile, consent); });
     if (!copied && !declined(copied))
         services_.prompter.showMessage(
-            Form1Texts::loadErrorText(BagPaths::shown(bag), BagPaths::shown(liveFile), copied.reason),
+            Form1Texts::loadErrorText(bags_.shownPath(Selfile), BagPaths::shown(liveFile), copied.reason),
             MessageStyle::Critical, Form1Texts::loadErrorTitle);
     return copied.ok;
 }
