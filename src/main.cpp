@@ -1,12 +1,8 @@
 #include "ProgramVersion.h"
+#include "SystemUnits.h"
 #include "app/mainwindow/Form1Texts.h"
 #include "cli/CommandLine.h"
-#include "client/DetachedProgramStarter.h"
-#include "client/SystemClientDetector.h"
-#include "platform/files/PosixFileSystem.h"
 #include "platform/processes/ProgramModule.h"
-#include "props/BagStore.h"
-#include "settings/IniFileSettingsStore.h"
 #include "windows_module.h"
 
 #include <QCoreApplication>
@@ -23,13 +19,9 @@ int runCommand(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QString::fromLatin1(programName));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(programVersion));
 
-    PosixFileSystem fileSystem;
-    BagStore bags(fileSystem);
-    IniFileSettingsStore settings(fileSystem);
-    SystemClientDetector client;
-    DetachedProgramStarter starter;
-    return CommandLine({settings, bags, client, starter, fileSystem, QCoreApplication::applicationDirPath(),
-                        Form1Texts::aboutVersion})
+    SystemUnits units;
+    return CommandLine({units.settings, units.bags, units.client, units.starter, units.fileSystem,
+                        QCoreApplication::applicationDirPath(), Form1Texts::aboutVersion})
         .run(arguments);
 }
 
