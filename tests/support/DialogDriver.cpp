@@ -70,6 +70,9 @@ bool DialogDriver::navigate(DirList& list, const QString& target) {
         }
         if (next.isEmpty() || !openEntry(list, next))
             return false;
+        // A double click that the view took for two single ones opens nothing: the keyboard gets there.
+        if (QDir::fromNativeSeparators(list.path()) == here && !openEntry(list, next, OpenBy::Enter))
+            return false;
     }
     return false;
 }
