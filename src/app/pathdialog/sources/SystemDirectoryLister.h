@@ -1,9 +1,12 @@
 #pragma once
 
 #include "app/pathdialog/sources/DirectoryLister.h"
+#include "platform/files/DirectoryReader.h"
 
 // Lists the directories of this machine's file system.
 class SystemDirectoryLister : public DirectoryLister {
 public:
-    std::optional<QStringList> subdirectories(const QString& directory) override;
+    std::optional<QStringList> subdirectories(const QString& directory) override {
+        return DirectoryReader::subdirectories(directory);
+    }
 };
