@@ -44,8 +44,8 @@ private slots:
     void copySixtyFourMebibytes() {
         QBENCHMARK {
             QVERIFY(store
-                        .copyFile(QFile::encodeName(dir.filePath("source.prp")),
-                                  QFile::encodeName(dir.filePath("copy.prp")))
+                        .copyFile(FilePlace::split(dir.filePath("source.prp")),
+                                  FilePlace::split(dir.filePath("copy.prp")))
                         .ok);
         }
     }

@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
     const QString trash = work.filePath(QStringLiteral("Trash"));
     BagStore store(fileSystem, {QFile::encodeName(trash), getuid()});
     const auto ours = [&](const QString& from, const QString& to) {
-        return bool(store.copyFile(QFile::encodeName(from), QFile::encodeName(to)));
+        return bool(store.copyFile(FilePlace::split(from), FilePlace::split(to)));
     };
     std::vector<double> save, saveByCp, load, loadByCp, remove, removeByRm;
     for (int round = -1; round < runs; ++round) {
@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
             if ((turn == 0) == oursFirst) {
                 times[0] = timeCopy(live, [&] { return ours(live, bag); });
                 times[2] = timeCopy(bag, [&] { return ours(bag, live); });
-                times[4] = timeDelete([&] { return bool(store.deleteFile(QFile::encodeName(bag))); });
+                times[4] = timeDelete([&] { return bool(store.deleteFile(FilePlace::split(bag))); });
             } else {
                 times[1] = timeCopy(live, [&] { return copyBySystemTools(live, bagByCp); });
                 times[3] = timeCopy(bagByCp, [&] { return copyBySystemTools(bagByCp, liveByCp); });

@@ -3,7 +3,7 @@
 #include "client/ClientDetector.h"
 #include "client/ClientNames.h"
 #include "client/ProgramStarter.h"
-#include "platform/files/NativePath.h"
+#include "platform/files/FilePlace.h"
 #include "props/BagPaths.h"
 #include "props/BagStore.h"
 #include "settings/PalaceDirectory.h"
@@ -14,9 +14,11 @@
 namespace {
 
 // The live file by its whole path, or by its name where it lies among the bags, as a bag is named.
-QByteArray shown(const QByteArray& path, const QString& programDirectory) {
-    const NativePath where = NativePath::split(path);
-    return where.directory == QFile::encodeName(programDirectory) ? where.name : path;
+QByteArray shownLiveFile(const QString& palaceDirectory, const QString& programDirectory) {
+    const FilePlace live = BagPaths::liveFile(palaceDirectory);
+    return live.directory == QFile::encodeName(programDirectory)
+               ? live.name
+               : QFile::encodeName(BagPaths::shownLiveFile(palaceDirectory));
 }
 
 } // namespace
@@ -36,8 +38,9 @@ int CommandLine::save(const Operands& name) {
     QString palaceDirectory;
     if (const int refused = readyToCopy(name[0], palaceDirectory); refused != Success)
         return refused;
-    const QByteArray liveFile = BagPaths::liveFile(palaceDirectory);
-    if (const int missing = found(units_.bags.exists(liveFile), shown(liveFile, units_.programDirectory));
+    const FilePlace liveFile = BagPaths::liveFile(palaceDirectory);
+    if (const int missing =
+            found(units_.bags.exists(liveFile), shownLiveFile(palaceDirectory, units_.programDirectory));
         missing != Success)
         return missing;
     const BagName bag = BagName::typed(name[0]);
@@ -51,8 +54,8 @@ int CommandLine::load(const Operands& name) {
     const BagName bag = BagName::given(name[0]);
     if (const int missing = found(bags_.exists(bag), bag.bytes()); missing != Success)
         return missing;
-    const QByteArray liveFile = BagPaths::liveFile(palaceDirectory);
-    return finish(bags_.load(bag, liveFile, consent_), shown(liveFile, units_.programDirectory));
+    return finish(bags_.load(bag, BagPaths::liveFile(palaceDirectory), consent_),
+                  shownLiveFile(palaceDirectory, units_.programDirectory));
 }
 
 int CommandLine::remove(const Operands& name) {

@@ -2,29 +2,32 @@
 
 #include "props/BagPaths.h"
 
+#include <QDir>
+#include <QFile>
+
 BagFolder::BagFolder(BagStore& store, const QString& programDirectory)
     : store_(store), directory_(programDirectory) {}
 
-StepResult BagFolder::save(const QByteArray& liveFile, const BagName& bag, PermanentDelete consent) {
-    return store_.copyFile(liveFile, path(bag), consent);
+StepResult BagFolder::save(const FilePlace& liveFile, const BagName& bag, PermanentDelete consent) {
+    return store_.copyFile(liveFile, place(bag), consent);
 }
 
-StepResult BagFolder::load(const BagName& bag, const QByteArray& liveFile, PermanentDelete consent) {
-    return store_.copyFile(path(bag), liveFile, consent);
+StepResult BagFolder::load(const BagName& bag, const FilePlace& liveFile, PermanentDelete consent) {
+    return store_.copyFile(place(bag), liveFile, consent);
 }
 
 StepResult BagFolder::remove(const BagName& bag, PermanentDelete consent) {
-    return store_.deleteFile(path(bag), consent);
+    return store_.deleteFile(place(bag), consent);
 }
 
 StepResult BagFolder::rename(const BagName& bag, const BagName& newName, PermanentDelete consent) {
     if (newName == bag)
         return exists(bag);
-    return store_.renameFile(path(bag), path(newName), consent);
+    return store_.renameFile(place(bag), newName.bytes(), consent);
 }
 
 StepResult BagFolder::exists(const BagName& bag) const {
-    return store_.exists(path(bag));
+    return store_.exists(place(bag));
 }
 
 BagListing BagFolder::list() const {
@@ -32,9 +35,9 @@ BagListing BagFolder::list() const {
 }
 
 QString BagFolder::shownPath(const BagName& bag) const {
-    return BagPaths::shown(path(bag));
+    return BagPaths::shown(QFile::encodeName(directory_ + QDir::separator()) + bag.bytes());
 }
 
-QByteArray BagFolder::path(const BagName& bag) const {
-    return BagPaths::bag(directory_, bag.bytes());
+FilePlace BagFolder::place(const BagName& bag) const {
+    return {QFile::encodeName(directory_), bag.bytes()};
 }

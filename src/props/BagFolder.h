@@ -2,6 +2,7 @@
 
 #include "platform/PermanentDelete.h"
 #include "platform/StepResult.h"
+#include "platform/files/FilePlace.h"
 #include "props/BagName.h"
 #include "props/BagStore.h"
 
@@ -13,8 +14,8 @@ class BagFolder {
 public:
     BagFolder(BagStore& store, const QString& programDirectory);
 
-    StepResult save(const QByteArray& liveFile, const BagName& bag, PermanentDelete consent);
-    StepResult load(const BagName& bag, const QByteArray& liveFile, PermanentDelete consent);
+    StepResult save(const FilePlace& liveFile, const BagName& bag, PermanentDelete consent);
+    StepResult load(const BagName& bag, const FilePlace& liveFile, PermanentDelete consent);
     StepResult remove(const BagName& bag, PermanentDelete consent);
     // The bag's own name changes nothing once the bag is found: a rename onto itself would lose it.
     StepResult rename(const BagName& bag, const BagName& newName, PermanentDelete consent);
@@ -24,7 +25,7 @@ public:
     QString shownPath(const BagName& bag) const;
 
 private:
-    QByteArray path(const BagName& bag) const;
+    FilePlace place(const BagName& bag) const;
 
     BagStore& store_;
     QString directory_;

@@ -5,16 +5,15 @@
 
 namespace BagPaths {
 
-QByteArray liveFile(const QString& palaceDirectory) {
-    return QFile::encodeName(palaceDirectory + liveFileName);
+// The stored directory arrives whole, from the settings.
+FilePlace liveFile(const QString& palaceDirectory) {
+    FilePlace place = FilePlace::split(palaceDirectory);
+    place.name += QFile::encodeName(liveFileName);
+    return place;
 }
 
-QByteArray bag(const QString& programDirectory, const QByteArray& fileName) {
-    return QFile::encodeName(programDirectory + QDir::separator()) + fileName;
-}
-
-QByteArray newBag(const QString& programDirectory, const QString& name) {
-    return QFile::encodeName(programDirectory + QDir::separator() + name + bagExtension);
+QString shownLiveFile(const QString& palaceDirectory) {
+    return palaceDirectory + liveFileName;
 }
 
 QString shown(const QByteArray& path) {

@@ -3,7 +3,6 @@
 #include "platform/files/Descriptor.h"
 #include "platform/files/Directory.h"
 #include "platform/files/DirectoryReader.h"
-#include "platform/files/NativePath.h"
 #include "platform/safecopy/AtomicFileCopy.h"
 #include "platform/safecopy/DirectoryLock.h"
 #include "platform/safecopy/TemporaryFile.h"
@@ -24,15 +23,14 @@ bool isBagName(const QByteArray& name) {
 
 BagStore::BagStore(FileSystem& fs, TrashOwner trash) : fs_(fs), trash_(fs, std::move(trash)) {}
 
-StepResult BagStore::copyFile(const QByteArray& source, const QByteArray& destination,
+StepResult BagStore::copyFile(const FilePlace& source, const FilePlace& destination,
                               PermanentDelete consent) {
     TrashKeeper keeper(trash_, consent);
     return AtomicFileCopy(fs_, &keeper).copy(source, destination);
 }
 
-StepResult BagStore::deleteFile(const QByteArray& path, PermanentDelete consent) {
-    const NativePath where = NativePath::split(path);
-    Descriptor directory(fs_, Directory::open(fs_, where.directory));
+StepResult BagStore::deleteFile(const FilePlace& file, PermanentDelete consent) {
+    Descriptor directory(fs_, Directory::open(fs_, file.directory));
     if (!directory.isOpen())
         return StepResult::fromErrno(errno);
     {
@@ -40,9 +38,9 @@ StepResult BagStore::deleteFile(const QByteArray& path, PermanentDelete consent)
         if (!lock.result())
             return lock.result();
         TrashKeeper keeper(trash_, consent);
-        if (StepResult kept = keeper.keep(directory.get(), where.name); !kept)
+        if (StepResult kept = keeper.keep(directory.get(), file); !kept)
             return kept;
-        if (fs_.unlinkat(directory.get(), where.name.constData(), 0) < 0) {
+        if (fs_.unlinkat(directory.get(), file.name.constData(), 0) < 0) {
             const StepResult failed = StepResult::fromErrno(errno);
             keeper.giveBack();
             return failed;
@@ -51,9 +49,8 @@ StepResult BagStore::deleteFile(const QByteArray& path, PermanentDelete consent)
     return Directory::sync(fs_, directory.get());
 }
 
-StepResult BagStore::renameFile(const QByteArray& from, const QByteArray& to, PermanentDelete consent) {
-    const NativePath where = NativePath::split(to);
-    Descriptor directory(fs_, Directory::open(fs_, where.directory));
+StepResult BagStore::renameFile(const FilePlace& file, const QByteArray& newName, PermanentDelete consent) {
+    Descriptor directory(fs_, Directory::open(fs_, file.directory));
     if (!directory.isOpen())
         return StepResult::fromErrno(errno);
     {
@@ -61,10 +58,10 @@ StepResult BagStore::renameFile(const QByteArray& from, const QByteArray& to, Pe
         if (!lock.result())
             return lock.result();
         TrashKeeper keeper(trash_, consent);
-        if (replacesAnother(from, directory.get(), where.name))
-            if (StepResult kept = keeper.keep(directory.get(), where.name); !kept)
+        if (replacesAnother(directory.get(), file.name, newName))
+            if (StepResult kept = keeper.keep(directory.get(), {file.directory, newName}); !kept)
                 return kept;
-        if (fs_.renameat(AT_FDCWD, from.constData(), directory.get(), where.name.constData()) < 0) {
+        if (fs_.renameat(directory.get(), file.name.constData(), directory.get(), newName.constData()) < 0) {
             const StepResult failed = StepResult::fromErrno(errno);
             keeper.giveBack();
             return failed;
@@ -75,19 +72,23 @@ StepResult BagStore::renameFile(const QByteArray& from, const QByteArray& to, Pe
 
 // Not when the source is missing (nothing is replaced then) or both names are one file, which the rename
 // leaves as it is. Where that cannot be told, the file is kept: a kept file too many costs nothing.
-bool BagStore::replacesAnother(const QByteArray& source, int directory, const QByteArray& name) {
-    struct stat from {};
-    struct stat to {};
-    if (fs_.fstatat(AT_FDCWD, source.constData(), &from, AT_SYMLINK_NOFOLLOW) < 0)
+bool BagStore::replacesAnother(int directory, const QByteArray& from, const QByteArray& to) {
+    struct stat source {};
+    struct stat target {};
+    if (fs_.fstatat(directory, from.constData(), &source, AT_SYMLINK_NOFOLLOW) < 0)
         return errno != ENOENT;
-    return fs_.fstatat(directory, name.constData(), &to, AT_SYMLINK_NOFOLLOW) < 0 ||
-           from.st_dev != to.st_dev || from.st_ino != to.st_ino;
+    return fs_.fstatat(directory, to.constData(), &target, AT_SYMLINK_NOFOLLOW) < 0 ||
+           source.st_dev != target.st_dev || source.st_ino != target.st_ino;
 }
 
-StepResult BagStore::exists(const QByteArray& path) const {
+// Looking needs no right to read the directory, only to pass through it, as for a whole path.
+StepResult BagStore::exists(const FilePlace& file) const {
+    const Descriptor directory(fs_, Directory::open(fs_, file.directory, O_PATH));
+    if (!directory.isOpen())
+        return StepResult::fromErrno(errno);
     struct stat status {};
     return StepResult::fromErrno(
-        fs_.fstatat(AT_FDCWD, path.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno);
+        fs_.fstatat(directory.get(), file.name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno);
 }
 
 BagListing BagStore::listBags(const QString& directory) const {
@@ -110,7 +111,7 @@ void BagStore::removeLeftoverTemporaries(const QString& directory) {
 
 void BagStore::removeLeftoversAtStart(const QString& programDirectory, const QString& palaceDirectory) {
     removeLeftoverTemporaries(programDirectory);
-    const QByteArray palaceFolder = NativePath::split(BagPaths::liveFile(palaceDirectory)).directory;
+    const QByteArray palaceFolder = BagPaths::liveFile(palaceDirectory).directory;
     TemporaryFile::removeLeftovers(fs_, palaceFolder);
     trash_.removeLeftovers({QFile::encodeName(programDirectory), palaceFolder});
 }

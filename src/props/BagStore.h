@@ -2,6 +2,7 @@
 
 #include "platform/PermanentDelete.h"
 #include "platform/StepResult.h"
+#include "platform/files/FilePlace.h"
 #include "platform/safecopy/Trash.h"
 #include "props/BagNames.h"
 
@@ -21,20 +22,21 @@ struct BagListing {
 // What a copy or rename replaces and what a delete removes goes to the desktop trash first. Where no trash
 // can take such a file, the step is done only with consent; without it, it fails with nothing changed and
 // names the file in notTrashable. Replaces and deletes in one directory wait for each other, across
-// running copies of the program. Paths are taken as the file system spells them, byte for byte.
+// running copies of the program. Directories and names are taken as the file system spells them, byte for
+// byte.
 class BagStore {
 public:
     explicit BagStore(FileSystem& fs, TrashOwner trash = TrashOwner::fromEnvironment());
 
-    StepResult copyFile(const QByteArray& source, const QByteArray& destination,
+    StepResult copyFile(const FilePlace& source, const FilePlace& destination,
                         PermanentDelete consent = PermanentDelete::NotAgreed);
     // A symbolic link goes alone, its target untouched: nothing is kept of it, and nothing asked.
-    StepResult deleteFile(const QByteArray& path, PermanentDelete consent = PermanentDelete::NotAgreed);
-    // A rename within one directory, done in one step.
-    StepResult renameFile(const QByteArray& from, const QByteArray& to,
+    StepResult deleteFile(const FilePlace& file, PermanentDelete consent = PermanentDelete::NotAgreed);
+    // The file gets newName in its own directory, in one step.
+    StepResult renameFile(const FilePlace& file, const QByteArray& newName,
                           PermanentDelete consent = PermanentDelete::NotAgreed);
     // Success when the directory holds an entry of this name (a link counts, wherever it points).
-    StepResult exists(const QByteArray& path) const;
+    StepResult exists(const FilePlace& file) const;
     // Names (with extension, without directory) of the regular files in directory ending in ".prp".
     BagListing listBags(const QString& directory) const;
     // Removes our own temporary files left behind by an earlier run that was killed mid-copy; those that
@@ -45,7 +47,7 @@ public:
     void removeLeftoversAtStart(const QString& programDirectory, const QString& palaceDirectory);
 
 private:
-    bool replacesAnother(const QByteArray& source, int directory, const QByteArray& name);
+    bool replacesAnother(int directory, const QByteArray& from, const QByteArray& to);
 
     FileSystem& fs_;
     Trash trash_;

@@ -1,7 +1,7 @@
 #include "settings/IniFileSettingsStore.h"
 
 #include "platform/files/Directory.h"
-#include "platform/files/NativePath.h"
+#include "platform/files/FilePlace.h"
 #include "platform/files/WholeFile.h"
 #include "platform/safecopy/AtomicFileCopy.h"
 #include "platform/safecopy/CopyToFreshName.h"
@@ -17,9 +17,10 @@ namespace {
 // Far more than any settings file holds; a larger one is no settings file and is not taken into memory.
 constexpr qsizetype maxFileSize = qsizetype(1) << 20;
 
-QByteArray corruptCopyStem(const QByteArray& path) {
-    return path + ".corrupt-" +
-           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toLatin1();
+FilePlace corruptCopyStem(const FilePlace& file) {
+    return {file.directory,
+            file.name + ".corrupt-" +
+                QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toLatin1()};
 }
 } // namespace
 
@@ -47,6 +48,8 @@ StoredSetting IniFileSettingsStore::readSetting(const QString& application, cons
 StepResult IniFileSettingsStore::saveSetting(const QString& application, const QString& section,
                                              const QString& key, const QString& value) {
     const QByteArray path = QFile::encodeName(fileOf(application));
+    // The settings file's path arrives whole, from where the system keeps such files.
+    const FilePlace file = FilePlace::split(path);
     WholeFile current = readWholeFile(fs_, path, maxFileSize);
     const bool tooLarge = current.result.error == EFBIG;
     // What cannot be read cannot be kept, so it is not overwritten either; a file too large to be taken
@@ -54,12 +57,12 @@ StepResult IniFileSettingsStore::saveSetting(const QString& application, const Q
     if (!current.result && !current.absent && !tooLarge)
         return current.result;
     if (tooLarge || !IniText::isSound(current.bytes)) {
-        if (const StepResult kept = copyToFreshName(fs_, path, corruptCopyStem(path)); !kept)
+        if (const StepResult kept = copyToFreshName(fs_, file, corruptCopyStem(file)); !kept)
             return kept;
         current.bytes.clear();
     }
     if (current.absent)
-        if (const StepResult made = Directory::make(fs_, NativePath::split(path).directory, 0777); !made)
+        if (const StepResult made = Directory::make(fs_, file.directory, 0777); !made)
             return made;
-    return AtomicFileCopy(fs_).replace(path, IniText::withValue(current.bytes, section, key, value));
+    return AtomicFileCopy(fs_).replace(file, IniText::withValue(current.bytes, section, key, value));
 }

@@ -1,7 +1,6 @@
 #include "client/ClientNames.h"
 #include "props/BagPaths.h"
 
-#include <QDir>
 #include <QtTest>
 
 class BagPathsTest : public QObject {
@@ -33,39 +32,10 @@ private slots:
         QFETCH(QString, palaceDirectory);
         QFETCH(QString, liveFile);
         QFETCH(QString, clientProgram);
-        QCOMPARE(BagPaths::liveFile(palaceDirectory), liveFile.toUtf8());
+        QCOMPARE(BagPaths::liveFile(palaceDirectory).directory, FilePlace::split(liveFile).directory);
+        QCOMPARE(BagPaths::liveFile(palaceDirectory).name, FilePlace::split(liveFile).name);
+        QCOMPARE(BagPaths::shownLiveFile(palaceDirectory), liveFile);
         QCOMPARE(ClientNames::programIn(palaceDirectory), clientProgram);
-    }
-
-    void programDirectoryPaths_data() {
-        QTest::addColumn<QString>("programDirectory");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("bag");    // bag(programDirectory, name)
-        QTest::addColumn<QString>("newBag"); // newBag(programDirectory, name)
-        const QString sep = QDir::separator();
-        QTest::newRow("plain") << "/opt/stowbox"
-                               << "a"
-                               << "/opt/stowbox" + sep + "a"
-                               << "/opt/stowbox" + sep + "a.prp";
-        QTest::newRow("typed with extension") << "/opt/stowbox"
-                                              << "a.prp"
-                                              << "/opt/stowbox" + sep + "a.prp"
-                                              << "/opt/stowbox" + sep + "a.prp.prp";
-        QTest::newRow("spaces kept") << "/opt/my bags"
-                                     << " my bag "
-                                     << "/opt/my bags" + sep + " my bag "
-                                     << "/opt/my bags" + sep + " my bag .prp";
-        QTest::newRow("root folder") << ""
-                                     << "a" << sep + "a" << sep + "a.prp";
-    }
-
-    void programDirectoryPaths() {
-        QFETCH(QString, programDirectory);
-        QFETCH(QString, name);
-        QFETCH(QString, bag);
-        QFETCH(QString, newBag);
-        QCOMPARE(BagPaths::bag(programDirectory, name.toUtf8()), bag.toUtf8());
-        QCOMPARE(BagPaths::newBag(programDirectory, name), newBag.toUtf8());
     }
 
     void isSingleFileName_data() {

@@ -111,7 +111,7 @@ class BagStoreFaultsTest : public QObject {
     int entriesIn(const QString& folder) const {
         return int(QDir(path(folder)).entryList(QDir::Files | QDir::Hidden | QDir::System).size());
     }
-    QByteArray at(const QString& name) const { return QFile::encodeName(path(name)); }
+    FilePlace at(const QString& name) const { return FilePlace::split(path(name)); }
     QStringList leftovers() const {
         QStringList found;
         for (const QString& folder : {dir.path(), path("real")})
@@ -215,7 +215,7 @@ private slots:
             writeFile(path("a.prp"), "a");
             writeFile(path("b.prp"), "b");
             BagStore store(fs, trash());
-            return rename ? store.renameFile(at("a.prp"), at("b.prp")) : store.deleteFile(at("a.prp"));
+            return rename ? store.renameFile(at("a.prp"), "b.prp") : store.deleteFile(at("a.prp"));
         };
         FaultyFileSystem dry;
         QVERIFY(run(dry).ok);
@@ -362,25 +362,25 @@ private slots:
     void durableStepsInOrder_data() {
         QTest::addColumn<Replace>("replace");
         QTest::addColumn<QStringList>("expected");
-        const QByteArray bags = at("bags/"), palace = at("palace/");
+        const QByteArray bags = at("bags/").directory, palace = at("palace/").directory;
         const QString settings = path("config");
         const TrashOwner trash = this->trash();
         QTest::newRow("bag copy on save") << Replace([=](FileSystem& fs) {
-            return BagStore(fs).copyFile(palace + "palace.prp", bags + "b.prp");
+            return BagStore(fs).copyFile({palace, "palace.prp"}, {bags, "b.prp"});
         }) << QStringList{"write bags/~", "fsync bags/~", "renameat bags/b.prp", "fsync bags"};
         QTest::newRow("live file on load") << Replace([=](FileSystem& fs) {
-            return BagStore(fs).copyFile(bags + "a.prp", palace + "palace.prp");
+            return BagStore(fs).copyFile({bags, "a.prp"}, {palace, "palace.prp"});
         }) << QStringList{"write palace/~", "fsync palace/~", "renameat palace/palace.prp", "fsync palace"};
         QTest::newRow("delete") << Replace([=](FileSystem& fs) {
-            return BagStore(fs).deleteFile(bags + "a.prp");
+            return BagStore(fs).deleteFile({bags, "a.prp"});
         }) << QStringList{"unlinkat bags/a.prp", "fsync bags"};
         QTest::newRow("rename") << Replace([=](FileSystem& fs) {
-            return BagStore(fs).renameFile(bags + "a.prp", bags + "b.prp");
+            return BagStore(fs).renameFile({bags, "a.prp"}, "b.prp");
         }) << QStringList{"renameat bags/b.prp", "fsync bags"};
         // The replaced file is in the trash, its info durable first, before the rename or unlink.
         QTest::newRow("load, keeping the old palace.prp")
             << Replace([=](FileSystem& fs) {
-                   return BagStore(fs, trash).copyFile(bags + "a.prp", palace + "palace.prp");
+                   return BagStore(fs, trash).copyFile({bags, "a.prp"}, {palace, "palace.prp"});
                })
             << QStringList{"write palace/~",
                            "fsync palace/~",
@@ -391,15 +391,16 @@ private slots:
                            "fsync Trash/files",
                            "renameat palace/palace.prp",
                            "fsync palace"};
-        QTest::newRow("delete into the trash")
-            << Replace([=](FileSystem& fs) { return BagStore(fs, trash).deleteFile(bags + "a.prp"); })
-            << QStringList{"write Trash/info/a.prp.trashinfo",
-                           "fsync Trash/info/a.prp.trashinfo",
-                           "fsync Trash/info",
-                           "linkat Trash/files/a.prp",
-                           "fsync Trash/files",
-                           "unlinkat bags/a.prp",
-                           "fsync bags"};
+        QTest::newRow("delete into the trash") << Replace([=](FileSystem& fs) {
+            return BagStore(fs, trash).deleteFile({bags, "a.prp"});
+        })
+                                               << QStringList{"write Trash/info/a.prp.trashinfo",
+                                                              "fsync Trash/info/a.prp.trashinfo",
+                                                              "fsync Trash/info",
+                                                              "linkat Trash/files/a.prp",
+                                                              "fsync Trash/files",
+                                                              "unlinkat bags/a.prp",
+                                                              "fsync bags"};
         QTest::newRow("settings file") << Replace([=](FileSystem& fs) {
             const QByteArray config = qgetenv("XDG_CONFIG_HOME");
             qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings));

@@ -149,8 +149,8 @@ private slots:
             if (trashElsewhere)
                 fs.fault = FaultyFileSystem::Fault{Call::Linkat, 1, FaultyFileSystem::Effect::Fail, EXDEV};
             BagStore store(fs, trash());
-            return remove ? store.deleteFile(QFile::encodeName(destination()))
-                          : store.copyFile(QFile::encodeName(source()), QFile::encodeName(destination()));
+            return remove ? store.deleteFile(FilePlace::split(destination()))
+                          : store.copyFile(FilePlace::split(source()), FilePlace::split(destination()));
         };
         const State done = remove ? State::Gone : State::New;
         FaultyFileSystem dry;
@@ -207,8 +207,7 @@ private slots:
                 const char go = 'g';
                 if (::write(ready[1], &go, 1) != 1)
                     _exit(3);
-                _exit(store.copyFile(QFile::encodeName(source()), QFile::encodeName(destination())).ok ? 0
-                                                                                                       : 1);
+                _exit(store.copyFile(FilePlace::split(source()), FilePlace::split(destination())).ok ? 0 : 1);
             }
             ::close(ready[1]);
             pollfd waiting{ready[0], POLLIN, 0};

@@ -305,15 +305,15 @@ private slots:
         const QByteArray bag = QFile::encodeName(mount + "/bags/a.prp");
         if (top == "nowhere") {
             writeFile(home, "not a folder");
-            const StepResult result =
-                h.bags.deleteFile(bag, can.isEmpty() ? PermanentDelete::NotAgreed : PermanentDelete::Agreed);
+            const StepResult result = h.bags.deleteFile(
+                FilePlace::split(bag), can.isEmpty() ? PermanentDelete::NotAgreed : PermanentDelete::Agreed);
             QVERIFY(QFile::remove(home));
             QCOMPARE(result.ok, !can.isEmpty());
             QCOMPARE(result.notTrashable, can.isEmpty() ? bag : QByteArray());
             QCOMPARE(everythingIn(mount + "/bags"), can.isEmpty() ? QStringList("a.prp") : QStringList());
             return;
         }
-        QVERIFY(h.bags.deleteFile(bag).ok);
+        QVERIFY(h.bags.deleteFile(FilePlace::split(bag)).ok);
         const QString kept = can.isEmpty() ? home : mount + "/" + can.arg(uid);
         QCOMPARE(readFile(kept + "/files/a.prp"), QByteArray("old"));
         // Paths in a mount's own trash are relative to its top, as it may be mounted elsewhere next time.

@@ -41,8 +41,8 @@ bool FaultyFileSystem::mutates(Call call) {
 const char* FaultyFileSystem::nameOf(Call call) {
     static const char* const names[] = {"open",      "openat",    "read",     "write",   "copy_file_range",
                                         "fstatat",   "faccessat", "fchmod",   "fsync",   "close",
-                                        "renameat",  "unlinkat",  "linkat",   "mkdirat", "readlink",
-                                        "fdopendir", "readdir",   "closedir", "flock"};
+                                        "renameat",  "unlinkat",  "linkat",   "mkdirat", "readlinkat",
+                                        "fdopendir", "readdir",   "closedir", "flock",   "realpath"};
     return names[int(call)];
 }
 
@@ -168,8 +168,14 @@ int FaultyFileSystem::mkdirat(int directory, const char* name, mode_t mode) {
                : PosixFileSystem::mkdirat(directory, name, mode);
 }
 
-ssize_t FaultyFileSystem::readlink(const char* path, char* buffer, size_t size) {
-    return next(Call::Readlink) == Action::Fail ? -1 : PosixFileSystem::readlink(path, buffer, size);
+ssize_t FaultyFileSystem::readlinkat(int directory, const char* name, char* buffer, size_t size) {
+    return next(Call::Readlinkat) == Action::Fail
+               ? -1
+               : PosixFileSystem::readlinkat(directory, name, buffer, size);
+}
+
+char* FaultyFileSystem::realpath(const char* path, char* resolved) {
+    return next(Call::Realpath) == Action::Fail ? nullptr : PosixFileSystem::realpath(path, resolved);
 }
 
 DIR* FaultyFileSystem::fdopendir(int fd) {

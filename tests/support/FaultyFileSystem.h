@@ -26,11 +26,12 @@ public:
         Unlinkat,
         Linkat,
         Mkdirat,
-        Readlink,
+        Readlinkat,
         Fdopendir,
         Readdir,
         Closedir,
-        Flock
+        Flock,
+        Realpath
     };
     enum class Effect {
         Fail,            // -1 with the given errno
@@ -76,7 +77,8 @@ public:
     int flock(int fd, int operation) override;
     int linkat(int fromDirectory, const char* from, int toDirectory, const char* to, int flags) override;
     int mkdirat(int directory, const char* name, mode_t mode) override;
-    ssize_t readlink(const char* path, char* buffer, size_t size) override;
+    ssize_t readlinkat(int directory, const char* name, char* buffer, size_t size) override;
+    char* realpath(const char* path, char* resolved) override;
     DIR* fdopendir(int fd) override;
     dirent* readdir(DIR* stream) override;
     int closedir(DIR* stream) override;
@@ -85,6 +87,6 @@ private:
     enum class Action { Proceed, Fail, Shorten };
     Action next(Call call, int fd = -1, QByteArray path = {});
 
-    int counts_[int(Call::Flock) + 1] = {};
+    int counts_[int(Call::Realpath) + 1] = {};
     bool renamed_ = false;
 };

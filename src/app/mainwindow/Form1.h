@@ -57,7 +57,7 @@ private:
     StepResult readSelpath();
     void showPalaceFilesError();
     bool refusedWhileClientRuns();
-    bool copyBagOverLiveFile(const QByteArray& liveFile);
+    bool copyBagOverLiveFile();
     StepResult askBeforeLoss(const std::function<StepResult(PermanentDelete)>& step);
     static bool declined(const StepResult& result);
 

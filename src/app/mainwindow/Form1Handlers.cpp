@@ -85,7 +85,7 @@ void Form1::Command1_Click() {
         return;
     }
     if (DSR != 0) {
-        copyBagOverLiveFile(BagPaths::liveFile(Selpath));
+        copyBagOverLiveFile();
         return;
     }
     if (services_.prompter.showMessage(Form1Texts::loadQuestionText, MessageStyle::QuestionYesNo,
@@ -97,7 +97,7 @@ void Form1::Command1_Click() {
                                        MessageStyle::CriticalOkCancel,
                                        Form1Texts::finalLoadTitle) != Answer::Ok)
         return;
-    if (copyBagOverLiveFile(BagPaths::liveFile(Selpath)))
+    if (copyBagOverLiveFile())
         services_.prompter.showMessage(Form1Texts::loadDoneText(Selfile.shown()), MessageStyle::Notice,
                                        Form1Texts::loadDoneTitle);
 }
@@ -245,13 +245,14 @@ bool Form1::refusedWhileClientRuns() {
 }
 
 // Copies the selected bag over the live file; a failure is reported here and ends the load.
-bool Form1::copyBagOverLiveFile(const QByteArray& liveFile) {
-    const StepResult copied =
-        askBeforeLoss([&](PermanentDelete consent) { return bags_.load(Selfile, liveFile, consent); });
+bool Form1::copyBagOverLiveFile() {
+    const StepResult copied = askBeforeLoss(
+        [&](PermanentDelete consent) { return bags_.load(Selfile, BagPaths::liveFile(Selpath), consent); });
     if (!copied && !declined(copied))
-        services_.prompter.showMessage(
-            Form1Texts::loadErrorText(bags_.shownPath(Selfile), BagPaths::shown(liveFile), copied.reason),
-            MessageStyle::Critical, Form1Texts::loadErrorTitle);
+        services_.prompter.showMessage(Form1Texts::loadErrorText(bags_.shownPath(Selfile),
+                                                                 BagPaths::shownLiveFile(Selpath),
+                                                                 copied.reason),
+                                       MessageStyle::Critical, Form1Texts::loadErrorTitle);
     return copied.ok;
 }
 

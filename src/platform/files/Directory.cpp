@@ -1,7 +1,7 @@
 #include "platform/files/Directory.h"
 
+#include "platform/files/FilePlace.h"
 #include "platform/files/FileSystem.h"
-#include "platform/files/NativePath.h"
 #include "platform/files/RetryInterrupted.h"
 
 #include <fcntl.h>
@@ -28,7 +28,7 @@ StepResult make(FileSystem& fs, const QByteArray& path, mode_t mode) {
     if (fs.mkdirat(AT_FDCWD, path.constData(), mode) == 0 || errno == EEXIST)
         return {};
     const int error = errno;
-    const QByteArray parent = NativePath::split(path).directory;
+    const QByteArray parent = FilePlace::split(path).directory;
     if (error != ENOENT || parent == path)
         return StepResult::fromErrno(error);
     const StepResult made = make(fs, parent, mode);

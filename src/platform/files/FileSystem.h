@@ -27,7 +27,9 @@ public:
     virtual int flock(int fd, int operation) = 0;
     virtual int linkat(int fromDirectory, const char* from, int toDirectory, const char* to, int flags) = 0;
     virtual int mkdirat(int directory, const char* name, mode_t mode) = 0;
-    virtual ssize_t readlink(const char* path, char* buffer, size_t size) = 0;
+    virtual ssize_t readlinkat(int directory, const char* name, char* buffer, size_t size) = 0;
+    // resolved holds PATH_MAX bytes.
+    virtual char* realpath(const char* path, char* resolved) = 0;
     // The returned stream owns fd; closedir closes both.
     virtual DIR* fdopendir(int fd) = 0;
     virtual dirent* readdir(DIR* stream) = 0;

@@ -65,8 +65,12 @@ int PosixFileSystem::mkdirat(int directory, const char* name, mode_t mode) {
     return ::mkdirat(directory, name, mode);
 }
 
-ssize_t PosixFileSystem::readlink(const char* path, char* buffer, size_t size) {
-    return ::readlink(path, buffer, size);
+ssize_t PosixFileSystem::readlinkat(int directory, const char* name, char* buffer, size_t size) {
+    return ::readlinkat(directory, name, buffer, size);
+}
+
+char* PosixFileSystem::realpath(const char* path, char* resolved) {
+    return ::realpath(path, resolved);
 }
 
 DIR* PosixFileSystem::fdopendir(int fd) {

@@ -20,7 +20,8 @@ public:
     int flock(int fd, int operation) override;
     int linkat(int fromDirectory, const char* from, int toDirectory, const char* to, int flags) override;
     int mkdirat(int directory, const char* name, mode_t mode) override;
-    ssize_t readlink(const char* path, char* buffer, size_t size) override;
+    ssize_t readlinkat(int directory, const char* name, char* buffer, size_t size) override;
+    char* realpath(const char* path, char* resolved) override;
     DIR* fdopendir(int fd) override;
     dirent* readdir(DIR* stream) override;
     int closedir(DIR* stream) override;

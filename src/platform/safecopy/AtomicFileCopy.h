@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/StepResult.h"
+#include "platform/files/FilePlace.h"
 #include "platform/files/FileSystem.h"
-#include "platform/files/NativePath.h"
 
 #include <QByteArray>
 #include <functional>
@@ -24,19 +24,17 @@ public:
 
     // After a failure before the rename nothing is left behind; after a failed close or sync of the
     // directory the new copy is in place but may not survive a power cut.
-    StepResult copy(const QByteArray& source, const QByteArray& destination);
+    StepResult copy(const FilePlace& source, const FilePlace& destination);
     // Replaces the destination with the given bytes, in the same way and with the same promises.
-    StepResult replace(const QByteArray& destination, const QByteArray& bytes);
+    StepResult replace(const FilePlace& destination, const QByteArray& bytes);
 
 private:
     using Fill = std::function<StepResult(int temporary)>; // writes the new content
 
-    StepResult copyOnce(const QByteArray& source, const QByteArray& destination, bool& sourceChanged);
-    StepResult locate(const QByteArray& destination, NativePath& where);
-    StepResult replaceIn(const NativePath& where, const Fill& fill);
-    StepResult resolveLinks(QByteArray path, QByteArray& target);
-    StepResult copyInto(int directory, const QByteArray& name, const Fill& fill);
-    StepResult renameKeepingReplaced(int directory, const QByteArray& temporary, const QByteArray& name);
+    StepResult copyOnce(const FilePlace& source, const FilePlace& destination, bool& sourceChanged);
+    StepResult locate(FilePlace& where, int& directory);
+    StepResult copyInto(int directory, const FilePlace& where, const Fill& fill);
+    StepResult renameKeepingReplaced(int directory, const QByteArray& temporary, const FilePlace& where);
     StepResult closeAfterRename(Descriptor& temporary, int directory);
 
     FileSystem& fs_;

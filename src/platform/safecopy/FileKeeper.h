@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/StepResult.h"
+#include "platform/files/FilePlace.h"
 
 #include <QByteArray>
 
@@ -10,9 +11,9 @@ class FileKeeper {
 public:
     virtual ~FileKeeper() = default;
 
-    // Keeps name of directory, whatever is there now (nothing, when there is nothing worth keeping).
-    // A failure stops the step before it changes anything.
-    virtual StepResult keep(int directory, const QByteArray& name) = 0;
+    // Keeps the file, whatever is there now (nothing, when there is nothing worth keeping); directory is its
+    // directory, open. A failure stops the step before it changes anything.
+    virtual StepResult keep(int directory, const FilePlace& file) = 0;
     // The step failed after keep(): takes back what it kept, since the file is still in its place.
     virtual void giveBack() = 0;
 };

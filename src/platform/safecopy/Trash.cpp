@@ -2,7 +2,7 @@
 
 #include "platform/files/Descriptor.h"
 #include "platform/files/Directory.h"
-#include "platform/files/NativePath.h"
+#include "platform/files/FilePlace.h"
 #include "platform/files/RetryInterrupted.h"
 #include "platform/safecopy/ByteCopy.h"
 #include "platform/safecopy/TemporaryFile.h"
@@ -57,22 +57,22 @@ TrashOwner TrashOwner::fromEnvironment() {
     return {data.isEmpty() ? data : joined(data, "Trash"), getuid()};
 }
 
-StepResult Trash::keep(int directory, const QByteArray& name, TrashEntry& entry) {
+StepResult Trash::keep(int directory, const FilePlace& place, TrashEntry& entry) {
     entry = {};
     struct stat status {};
-    if (fs_.fstatat(directory, name.constData(), &status, AT_SYMLINK_NOFOLLOW) < 0)
+    if (fs_.fstatat(directory, place.name.constData(), &status, AT_SYMLINK_NOFOLLOW) < 0)
         return StepResult::fromErrno(errno == ENOENT ? 0 : errno);
     if (!S_ISREG(status.st_mode))
         return {};
-    File file{directory, name, {}, status.st_dev};
-    StepResult result = pathOf(directory, file.path);
+    File file{directory, place.name, {}, {}, status.st_dev};
+    StepResult result = resolve(place.directory, file.folder);
     if (result) {
-        file.path = joined(file.path, name);
+        file.path = joined(file.folder, place.name);
         result = put(file, entry);
     }
     // A file written to while it was copied is not the trash's fault: that step simply fails.
     if (!result && !ByteCopy::sourceChanged(result))
-        result.notTrashable = file.path.isEmpty() ? name : file.path;
+        result.notTrashable = file.path.isEmpty() ? place.name : file.path;
     return result;
 }
 
@@ -120,11 +120,10 @@ StepResult Trash::put(const File& file, TrashEntry& entry) {
 // The administrator's $topdir/.Trash/$uid when .Trash is a real directory with the sticky bit, else
 // $topdir/.Trash-$uid. Paths in these are recorded relative to $topdir.
 StepResult Trash::putInTopdirTrash(const File& file, TrashEntry& entry) {
-    const QByteArray folder = NativePath::split(file.path).directory;
-    const QByteArray topdir = topdirOf(folder, file.device);
+    const QByteArray topdir = topdirOf(file.folder, file.device);
     const QByteArray relative = file.path.mid(topdir.endsWith('/') ? topdir.size() : topdir.size() + 1);
     StepResult result = StepResult::fromErrno(ENOENT);
-    for (const QByteArray& can : topdirCans(folder, file.device)) {
+    for (const QByteArray& can : topdirCans(file.folder, file.device)) {
         result = makeTopdirCan(can);
         if (result)
             result = enter(can, relative, file, Placement::Link, entry);
@@ -265,7 +264,7 @@ QList<QByteArray> Trash::topdirCans(const QByteArray& folder, dev_t device) {
 // The mount point: the highest directory above folder that is still on the same device.
 QByteArray Trash::topdirOf(QByteArray folder, dev_t device) {
     while (folder != "/") {
-        const QByteArray parent = NativePath::split(folder).directory;
+        const QByteArray parent = FilePlace::split(folder).directory;
         struct stat status {};
         if (parent == folder || fs_.fstatat(AT_FDCWD, parent.constData(), &status, 0) < 0 ||
             status.st_dev != device)
@@ -283,19 +282,15 @@ dev_t Trash::deviceOf(QByteArray path) {
             return status.st_dev;
         if (path == "/" || path == ".")
             return dev_t(-1);
-        path = NativePath::split(path).directory;
+        path = FilePlace::split(path).directory;
     }
 }
 
-// The absolute path of an open directory, as the kernel knows it.
-StepResult Trash::pathOf(int directory, QByteArray& path) {
+// Path= and the search for the top of the file's mount want the directory's absolute path, without links.
+StepResult Trash::resolve(const QByteArray& directory, QByteArray& path) {
     char buffer[PATH_MAX];
-    const QByteArray link = "/proc/self/fd/" + QByteArray::number(directory);
-    const ssize_t length = fs_.readlink(link.constData(), buffer, sizeof buffer);
-    if (length < 0)
+    if (!fs_.realpath(directory.constData(), buffer))
         return StepResult::fromErrno(errno);
-    if (size_t(length) >= sizeof buffer)
-        return StepResult::fromErrno(ENAMETOOLONG);
-    path = QByteArray(buffer, length);
-    return StepResult::fromErrno(path.startsWith('/') ? 0 : ENOENT);
+    path = buffer;
+    return {};
 }

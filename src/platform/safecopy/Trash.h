@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/StepResult.h"
+#include "platform/files/FilePlace.h"
 #include "platform/files/FileSystem.h"
 
 #include <QByteArray>
@@ -32,11 +33,11 @@ class Trash {
 public:
     Trash(FileSystem& fs, TrashOwner owner) : fs_(fs), owner_(std::move(owner)) {}
 
-    // Puts the regular file name of directory into the trash and leaves it in place as well (a hard link,
-    // or a copy), for the caller to replace or remove with one call. A missing file, a symbolic link or a
-    // special file loses nothing worth keeping: nothing is kept, and entry.name stays empty. When no trash
-    // can take the file, the failure names it in notTrashable.
-    StepResult keep(int directory, const QByteArray& name, TrashEntry& entry);
+    // Puts the regular file into the trash and leaves it in place as well (a hard link, or a copy), for the
+    // caller to replace or remove with one call; directory is the file's directory, open. A missing file, a
+    // symbolic link or a special file loses nothing worth keeping: nothing is kept, and entry.name stays
+    // empty. When no trash can take the file, the failure names it in notTrashable.
+    StepResult keep(int directory, const FilePlace& place, TrashEntry& entry);
     // Takes back what keep put away, when the step it was kept for did not happen.
     void withdraw(const TrashEntry& entry);
     // Removes the temporary files that killed copies left in the home trash and in the trashes of the mounts
@@ -48,7 +49,8 @@ private:
     struct File {
         int directory;
         QByteArray name;
-        QByteArray path; // absolute
+        QByteArray folder; // absolute, without links
+        QByteArray path;   // in folder
         dev_t device;
     };
 
@@ -63,7 +65,7 @@ private:
     QList<QByteArray> topdirCans(const QByteArray& folder, dev_t device);
     QByteArray topdirOf(QByteArray folder, dev_t device);
     dev_t deviceOf(QByteArray path);
-    StepResult pathOf(int directory, QByteArray& path);
+    StepResult resolve(const QByteArray& directory, QByteArray& path);
 
     FileSystem& fs_;
     TrashOwner owner_;

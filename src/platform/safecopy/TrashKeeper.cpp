@@ -1,7 +1,7 @@
 #include "platform/safecopy/TrashKeeper.h"
 
-StepResult TrashKeeper::keep(int directory, const QByteArray& name) {
-    const StepResult kept = trash_.keep(directory, name, kept_);
+StepResult TrashKeeper::keep(int directory, const FilePlace& file) {
+    const StepResult kept = trash_.keep(directory, file, kept_);
     if (!kept && !kept.notTrashable.isEmpty() && consent_ == PermanentDelete::Agreed)
         return {};
     return kept;

@@ -10,7 +10,7 @@ class TrashKeeper : public FileKeeper {
 public:
     TrashKeeper(Trash& trash, PermanentDelete consent) : trash_(trash), consent_(consent) {}
 
-    StepResult keep(int directory, const QByteArray& name) override;
+    StepResult keep(int directory, const FilePlace& file) override;
     void giveBack() override;
 
 private:

@@ -1,7 +1,7 @@
 #include "app/mainwindow/BagList.h"
 #include "app/mainwindow/Form1.h"
 #include "support/BagPrompts.h"
-#include "support/BagScene.h"
+#include "support/Form1Harness.h"
 #include "support/Form1Probe.h"
 
 #include <QAction>
@@ -33,8 +33,8 @@ struct BadName {
 int namesTried = 0;
 
 // The bags that an escaping name would write: "../x" beside the program directory, "/abs" in the root.
-QStringList outsideProgramDirectory(const BagScene& scene) {
-    const QDir parent = QFileInfo(scene.h.programDir.path()).dir();
+QStringList outsideProgramDirectory(const Form1Harness& scene) {
+    const QDir parent = QFileInfo(scene.programDir.path()).dir();
     QStringList found = parent.entryList({QStringLiteral("x.prp"), QStringLiteral("abs.prp")},
                                          QDir::AllEntries | QDir::Hidden | QDir::System);
     if (QFileInfo::exists(QStringLiteral("/abs.prp")))
@@ -111,21 +111,21 @@ private slots:
 private:
     // A window with a.prp selected, and what lay around it before a name was tried.
     struct Trial {
-        BagScene scene;
+        Form1Harness scene{Form1Harness::Palace::Stored};
         DirectoryContents expected; // the program files once the name has been tried
         DirectoryContents palaceBefore;
         QStringList outsideBefore;
     };
 
-    static void prepare(BagScene& scene) {
+    static void prepare(Form1Harness& scene) {
         // With a subfolder "a" in the program directory, "a/b" could really be written if it were let
         // through.
-        QVERIFY(QDir(scene.h.programDir.path()).mkdir(QStringLiteral("a")));
+        QVERIFY(QDir(scene.programDir.path()).mkdir(QStringLiteral("a")));
     }
 
     static Form1Probe begin(Trial& t) {
         prepare(t.scene);
-        Form1Probe f = t.scene.start(QStringLiteral("a.prp"));
+        Form1Probe f = t.scene.open(QStringLiteral("a.prp"));
         t.expected = t.scene.programFiles();
         t.palaceBefore = t.scene.palaceFiles();
         t.outsideBefore = outsideProgramDirectory(t.scene);
@@ -144,15 +144,15 @@ private:
         Form1Probe f = begin(t);
         const QString bag = row.typed + QStringLiteral(".prp");
         if (row.save == Outcome::Written)
-            t.expected.insert(bag, BagScene::liveBytes);
-        t.scene.h.prompter.answerText(row.typed);
+            t.expected.insert(bag, Form1Harness::liveBytes);
+        t.scene.prompter.answerText(row.typed);
         const bool fails = row.save == Outcome::Refused || row.save == Outcome::Failed;
         if (fails)
-            t.scene.h.prompter.answerMessage(Pressed::Ok);
+            t.scene.prompter.answerMessage(Pressed::Ok);
 
         QTest::mouseClick(f.Command2, Qt::LeftButton);
 
-        QCOMPARE(describe(t.scene.h.prompter.requests),
+        QCOMPARE(describe(t.scene.prompter.requests),
                  fails ? QStringList({askBagName, palaceFilesError}) : QStringList({askBagName}));
         checkFiles(t);
         if (QTest::currentTestFailed())
@@ -170,7 +170,7 @@ private:
         const QString bag = row.typed + QStringLiteral(".prp");
         if (row.rename == Outcome::Written)
             t.expected.insert(bag, t.expected.take(QStringLiteral("a.prp")));
-        t.scene.h.prompter.answerText(row.typed);
+        t.scene.prompter.answerText(row.typed);
         QStringList prompts{askNewBagName};
         if (row.rename == Outcome::NoName)
             prompts.append(renameNoNameError);
@@ -178,15 +178,15 @@ private:
             const QString reason = row.rename == Outcome::Failed
                                        ? QString::fromLocal8Bit(std::strerror(row.error))
                                        : QStringLiteral("The name must be one file name, without a folder.");
-            prompts.append(renameError(t.scene.h.bagPath(QStringLiteral("a.prp")),
-                                       t.scene.h.programDir.path() + QLatin1Char('/') + bag, reason));
+            prompts.append(renameError(t.scene.bagPath(QStringLiteral("a.prp")),
+                                       t.scene.programDir.path() + QLatin1Char('/') + bag, reason));
         }
         for (int i = 1; i < prompts.size(); ++i)
-            t.scene.h.prompter.answerMessage(Pressed::Ok);
+            t.scene.prompter.answerMessage(Pressed::Ok);
 
         f.menRename->trigger();
 
-        QCOMPARE(describe(t.scene.h.prompter.requests), prompts);
+        QCOMPARE(describe(t.scene.prompter.requests), prompts);
         checkFiles(t);
         if (QTest::currentTestFailed())
             return;
@@ -200,8 +200,8 @@ private:
     }
 
     // The clean-up of a later start removes only our own temporary files, never a bag the user named.
-    static void checkStartUpKeepsEveryBag(BagScene& scene, const DirectoryContents& expected) {
-        scene.h.bags.removeLeftoverTemporaries(scene.h.programDir.path());
+    static void checkStartUpKeepsEveryBag(Form1Harness& scene, const DirectoryContents& expected) {
+        scene.bags.removeLeftoverTemporaries(scene.programDir.path());
         QCOMPARE(describe(scene.programFiles()), describe(expected));
     }
 };

@@ -1,7 +1,7 @@
 #include "app/mainwindow/BagList.h"
 #include "app/mainwindow/Form1.h"
 #include "support/BagPrompts.h"
-#include "support/BagScene.h"
+#include "support/Form1Harness.h"
 #include "support/Form1Probe.h"
 
 #include <QAction>
@@ -72,32 +72,32 @@ private slots:
         QFETCH(DeleteCase, c);
         const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash");
         Form1Harness::setHomeTrashUsable(!c.noTrash);
-        BagScene scene;
-        scene.h.client.running = true; // delete never asks about the client
+        Form1Harness scene(Form1Harness::Palace::Stored);
+        scene.client.running = true; // delete never asks about the client
         if (c.twins) {
-            scene.writeRawBag(BagScene::latin1Bag);
-            scene.writeRawBag(BagScene::lookAlikeBag);
+            scene.writeRawBag(Form1Harness::latin1Bag);
+            scene.writeRawBag(Form1Harness::lookAlikeBag);
         }
-        const QString selected = c.twins ? BagScene::latin1Shown : QStringLiteral("a.prp");
-        Form1Probe f = scene.start(selected);
+        const QString selected = c.twins ? Form1Harness::latin1Shown : QStringLiteral("a.prp");
+        Form1Probe f = scene.open(selected);
         if (c.dsr != 0)
             f.menDSR->trigger(); // safety requests off, as the user turns them off
         QCOMPARE(f.DSR, c.dsr);
         f.Command2->setEnabled(!c.saveOffBefore);
         scene.sneakBagIn();
         if (c.bagGone)
-            QVERIFY(QFile::remove(scene.h.bagPath(QStringLiteral("a.prp"))));
+            QVERIFY(QFile::remove(scene.bagPath(QStringLiteral("a.prp"))));
         DirectoryContents expected = scene.programFiles();
         const DirectoryContents palaceBefore = scene.palaceFiles();
         // Both twins are read through the look-alike's name: it is still there, with its own bytes.
         if (c.deleted && !c.twins)
             expected.remove(QStringLiteral("a.prp"));
         for (int code : c.replies)
-            scene.h.prompter.answerMessage(code);
+            scene.prompter.answerMessage(code);
 
         f.menDelete->trigger();
 
-        const QString bag = scene.h.bagPath(QStringLiteral("a.prp"));
+        const QString bag = scene.bagPath(QStringLiteral("a.prp"));
         QStringList prompts = c.prompts;
         prompts.replaceInStrings(deleteErrorMarker,
                                  deleteFailure(bag, QString::fromLocal8Bit(std::strerror(ENOENT))));
@@ -113,12 +113,13 @@ private slots:
             QCOMPARE(f.bagNames().count(selected), 1);
         // A deleted bag is not gone: it waits in the trash, under its own name.
         const QByteArray files = QFile::encodeName(trash) + "/files/";
-        const DirectoryContents trashedA{{QStringLiteral("a.prp"), BagScene::bagABytes}};
+        const DirectoryContents trashedA{{QStringLiteral("a.prp"), Form1Harness::bagABytes}};
         if (c.twins) {
-            QCOMPARE(::access((files + BagScene::latin1Bag).constData(), F_OK), 0);
+            QCOMPARE(::access((files + Form1Harness::latin1Bag).constData(), F_OK), 0);
             // Qt cannot reach a name that is not valid text: the next row could not empty the trash.
-            ::unlink((files + BagScene::latin1Bag).constData());
-            ::unlink((QFile::encodeName(trash) + "/info/" + BagScene::latin1Bag + ".trashinfo").constData());
+            ::unlink((files + Form1Harness::latin1Bag).constData());
+            ::unlink(
+                (QFile::encodeName(trash) + "/info/" + Form1Harness::latin1Bag + ".trashinfo").constData());
         } else {
             QCOMPARE(contentsOf(trash + "/files"), c.deleted && !c.noTrash ? trashedA : DirectoryContents());
         }
@@ -137,13 +138,13 @@ private slots:
         QFETCH(qint16, dsr);
         QFETCH(int, answer);
         QFETCH(QString, delbox);
-        BagScene scene;
-        Form1Probe f = scene.start(QStringLiteral("a.prp"));
+        Form1Harness scene(Form1Harness::Palace::Stored);
+        Form1Probe f = scene.open(QStringLiteral("a.prp"));
         if (dsr != 0)
             f.menDSR->trigger();
         QCOMPARE(f.DSR, dsr);
         if (dsr == 0)
-            scene.h.prompter.answerMessage(answer);
+            scene.prompter.answerMessage(answer);
         QString box = QStringLiteral("untouched");
         f.Delfile(box);
         QCOMPARE(box, delbox);
@@ -182,8 +183,8 @@ private slots:
         QFETCH(int, key);
         QFETCH(Qt::KeyboardModifiers, modifiers);
         QFETCH(int, questions);
-        BagScene scene;
-        Form1Probe f = scene.start(QStringLiteral("a.prp"));
+        Form1Harness scene(Form1Harness::Palace::Stored);
+        Form1Probe f = scene.open(QStringLiteral("a.prp"));
         if (!selected)
             f.Form_Click();
         QApplication::setActiveWindow(&f.form);
@@ -192,14 +193,14 @@ private slots:
         target->setFocus();
         QTRY_VERIFY(target->hasFocus());
         for (int i = 0; i < questions; ++i)
-            scene.h.prompter.answerMessage(Pressed::No);
+            scene.prompter.answerMessage(Pressed::No);
 
         QTest::keyClick(target, Qt::Key(key), modifiers);
 
-        QCOMPARE(describe(scene.h.prompter.requests),
+        QCOMPARE(describe(scene.prompter.requests),
                  QStringList(questions, deleteQuestion(QStringLiteral("a.prp"))));
-        QCOMPARE(scene.h.prompter.unexpected, QStringList());
-        QVERIFY(QFile::exists(scene.h.bagPath(QStringLiteral("a.prp"))));
+        QCOMPARE(scene.prompter.unexpected, QStringList());
+        QVERIFY(QFile::exists(scene.bagPath(QStringLiteral("a.prp"))));
     }
 
     // With Yes the bag goes; the release that follows a delete made through the shortcut does nothing more.
@@ -210,8 +211,8 @@ private slots:
     }
     void deleteKeyDeletesOnce() {
         QFETCH(bool, inList);
-        BagScene scene;
-        Form1Probe f = scene.start(QStringLiteral("a.prp"));
+        Form1Harness scene(Form1Harness::Palace::Stored);
+        Form1Probe f = scene.open(QStringLiteral("a.prp"));
         f.menDSR->trigger();
         QCOMPARE(f.DSR, qint16(1));
         QApplication::setActiveWindow(&f.form);
@@ -220,8 +221,8 @@ private slots:
         target->setFocus();
         QTRY_VERIFY(target->hasFocus());
         QTest::keyClick(target, Qt::Key_Delete);
-        QVERIFY(!QFile::exists(scene.h.bagPath(QStringLiteral("a.prp"))));
-        QCOMPARE(describe(scene.h.prompter.requests),
+        QVERIFY(!QFile::exists(scene.bagPath(QStringLiteral("a.prp"))));
+        QCOMPARE(describe(scene.prompter.requests),
                  QStringList()); // a second delete would report the bag gone
         QVERIFY(!f.menDelete->isEnabled());
     }

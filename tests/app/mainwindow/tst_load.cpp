@@ -1,7 +1,7 @@
 #include "app/mainwindow/BagList.h"
 #include "app/mainwindow/Form1.h"
 #include "support/BagPrompts.h"
-#include "support/BagScene.h"
+#include "support/Form1Harness.h"
 #include "support/Form1Probe.h"
 
 #include <QAction>
@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-using Palace = BagScene::Palace;
+using Palace = Form1Harness::Palace;
 
 namespace {
 
@@ -60,8 +60,8 @@ private slots:
 
     void outcomes_data() {
         QTest::addColumn<LoadCase>("c");
-        const QByteArray bagA = BagScene::bagABytes;
-        const QByteArray live = BagScene::liveBytes;
+        const QByteArray bagA = Form1Harness::bagABytes;
+        const QByteArray live = Form1Harness::liveBytes;
         const QString question = loadQuestion;
         const QString finalQuestion = finalLoadQuestion(QStringLiteral("a.prp"));
         const QString loaded = loadDone(QStringLiteral("a.prp"));
@@ -195,7 +195,7 @@ private slots:
         QTest::newRow("directory stored after start-up is read afresh") << LoadCase{
             Palace::StoredAfterStart, false, 1, Setup::None, {}, {}, bagA, {}, unchangedControls, false};
         QTest::newRow("Latin-1 name: that bag is loaded")
-            << LoadCase{Palace::Stored,    false, 1, Setup::Latin1, {}, {}, BagScene::latin1Bag, {},
+            << LoadCase{Palace::Stored,    false, 1, Setup::Latin1, {}, {}, Form1Harness::latin1Bag, {},
                         unchangedControls, false};
         const QString lose =
             permanentDeleteQuestion("palace.prp", QString::fromLocal8Bit(std::strerror(ENOTDIR)));
@@ -220,42 +220,43 @@ private slots:
     void outcomes() {
         QFETCH(LoadCase, c);
         Form1Harness::setHomeTrashUsable(!c.noTrash);
-        BagScene scene(c.palace);
-        scene.h.client.running = c.clientRunning;
+        Form1Harness scene(c.palace);
+        scene.client.running = c.clientRunning;
         if (c.setup == Setup::Latin1)
-            scene.writeRawBag(BagScene::latin1Bag);
-        const QString selected = c.setup == Setup::Latin1 ? BagScene::latin1Shown : QStringLiteral("a.prp");
-        Form1Probe f = scene.start(selected);
+            scene.writeRawBag(Form1Harness::latin1Bag);
+        const QString selected =
+            c.setup == Setup::Latin1 ? Form1Harness::latin1Shown : QStringLiteral("a.prp");
+        Form1Probe f = scene.open(selected);
         if (c.dsr != 0)
             f.menDSR->trigger(); // safety requests off, as the user turns them off
         QCOMPARE(f.DSR, c.dsr);
         scene.sneakBagIn();
         if (c.setup == Setup::BagGone)
-            QVERIFY(QFile::remove(scene.h.bagPath(QStringLiteral("a.prp"))));
+            QVERIFY(QFile::remove(scene.bagPath(QStringLiteral("a.prp"))));
 
         const bool liveHere = c.palace == Palace::NotStored || c.palace == Palace::NotStoredLiveHere;
         DirectoryContents expectedProgram = scene.programFiles();
         DirectoryContents expectedPalace = scene.palaceFiles();
         DirectoryContents expectedCurrent = scene.currentDirFiles();
         if (!c.savedAs.isEmpty())
-            expectedProgram.insert(c.savedAs, BagScene::liveBytes);
+            expectedProgram.insert(c.savedAs, Form1Harness::liveBytes);
         if (!c.liveAfter.isNull())
             (liveHere ? expectedCurrent : expectedPalace).insert(QStringLiteral("palace.prp"), c.liveAfter);
 
         for (const Reply& reply : c.replies) {
             if (reply.isText)
-                scene.h.prompter.answerText(reply.text);
+                scene.prompter.answerText(reply.text);
             else
-                scene.h.prompter.answerMessage(reply.code);
+                scene.prompter.answerMessage(reply.code);
         }
         QTest::mouseClick(f.Command1, Qt::LeftButton);
 
         const QString liveFile =
             c.palace == Palace::DirectoryGone
-                ? scene.h.palaceDir.filePath(QStringLiteral("gone")) + QStringLiteral("/palace.prp")
+                ? scene.palaceDir.filePath(QStringLiteral("gone")) + QStringLiteral("/palace.prp")
             : liveHere ? QStringLiteral("palace.prp")
-                       : scene.h.livePath();
-        const QString loadError = loadFailure(scene.h.bagPath(QStringLiteral("a.prp")), liveFile,
+                       : scene.livePath();
+        const QString loadError = loadFailure(scene.bagPath(QStringLiteral("a.prp")), liveFile,
                                               QString::fromLocal8Bit(std::strerror(ENOENT)));
         QStringList prompts = c.prompts;
         prompts.replaceInStrings(loadErrorMarker, loadError);
@@ -281,34 +282,34 @@ private slots:
     }
 
     void theSameBagLoadsAgainAtOnce() {
-        BagScene scene;
-        Form1Probe f = scene.start(QStringLiteral("a.prp"));
+        Form1Harness scene(Palace::Stored);
+        Form1Probe f = scene.open(QStringLiteral("a.prp"));
         for (int round = 0; round < 2; ++round) {
-            writeFile(scene.h.livePath(), "changed by the client");
-            scene.h.prompter.answerMessage(Pressed::No);
-            scene.h.prompter.answerMessage(Pressed::Ok);
-            scene.h.prompter.answerMessage(Pressed::Ok);
+            writeFile(scene.livePath(), "changed by the client");
+            scene.prompter.answerMessage(Pressed::No);
+            scene.prompter.answerMessage(Pressed::Ok);
+            scene.prompter.answerMessage(Pressed::Ok);
             QTest::mouseClick(f.Command1, Qt::LeftButton);
-            QCOMPARE(readFile(scene.h.livePath()), BagScene::bagABytes);
+            QCOMPARE(readFile(scene.livePath()), Form1Harness::bagABytes);
             QVERIFY(f.Command1->isEnabled());
         }
-        QCOMPARE(scene.h.prompter.requests.size(), 6);
-        QCOMPARE(scene.h.prompter.unexpected, QStringList());
+        QCOMPARE(scene.prompter.requests.size(), 6);
+        QCOMPARE(scene.prompter.unexpected, QStringList());
     }
 
     // The offered save asks nothing about the client: it is asked once, before anything else.
     void theClientIsAskedOnceAndFirst() {
-        BagScene scene;
-        Form1Probe f = scene.start(QStringLiteral("a.prp"));
-        scene.h.prompter.whileOpen = [&](const FakePrompter::Request&) { scene.h.client.running = true; };
-        scene.h.prompter.answerMessage(Pressed::Yes);
-        scene.h.prompter.answerText(QStringLiteral("keep"));
-        scene.h.prompter.answerMessage(Pressed::Ok);
-        scene.h.prompter.answerMessage(Pressed::Ok);
+        Form1Harness scene(Palace::Stored);
+        Form1Probe f = scene.open(QStringLiteral("a.prp"));
+        scene.prompter.whileOpen = [&](const FakePrompter::Request&) { scene.client.running = true; };
+        scene.prompter.answerMessage(Pressed::Yes);
+        scene.prompter.answerText(QStringLiteral("keep"));
+        scene.prompter.answerMessage(Pressed::Ok);
+        scene.prompter.answerMessage(Pressed::Ok);
         QTest::mouseClick(f.Command1, Qt::LeftButton);
-        QCOMPARE(scene.h.client.calls, 1);
-        QCOMPARE(readFile(scene.h.bagPath(QStringLiteral("keep.prp"))), BagScene::liveBytes);
-        QCOMPARE(readFile(scene.h.livePath()), BagScene::bagABytes);
+        QCOMPARE(scene.client.calls, 1);
+        QCOMPARE(readFile(scene.bagPath(QStringLiteral("keep.prp"))), Form1Harness::liveBytes);
+        QCOMPARE(readFile(scene.livePath()), Form1Harness::bagABytes);
     }
 };
 

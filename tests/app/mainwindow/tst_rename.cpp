@@ -1,7 +1,7 @@
 #include "app/mainwindow/BagList.h"
 #include "app/mainwindow/Form1.h"
 #include "support/BagPrompts.h"
-#include "support/BagScene.h"
+#include "support/Form1Harness.h"
 #include "support/Form1Probe.h"
 
 #include <QAction>
@@ -75,30 +75,30 @@ private slots:
     void outcomes() {
         QFETCH(RenameCase, c);
         Form1Harness::setHomeTrashUsable(c.permanent == 0);
-        BagScene scene;
-        QVERIFY(QDir(scene.h.programDir.path()).mkdir(QStringLiteral("folder.prp")));
-        scene.h.client.running = c.clientRunning;
+        Form1Harness scene(Form1Harness::Palace::Stored);
+        QVERIFY(QDir(scene.programDir.path()).mkdir(QStringLiteral("folder.prp")));
+        scene.client.running = c.clientRunning;
         if (c.latin1)
-            scene.writeRawBag(BagScene::latin1Bag);
-        const QString selected = c.latin1 ? BagScene::latin1Shown : QStringLiteral("a.prp");
-        Form1Probe f = scene.start(selected);
+            scene.writeRawBag(Form1Harness::latin1Bag);
+        const QString selected = c.latin1 ? Form1Harness::latin1Shown : QStringLiteral("a.prp");
+        Form1Probe f = scene.open(selected);
         if (c.dsr != 0)
             f.menDSR->trigger(); // safety requests off, as the user turns them off
         QCOMPARE(f.DSR, c.dsr);
         scene.sneakBagIn();
         if (c.bagGone)
-            QVERIFY(QFile::remove(scene.h.bagPath(QStringLiteral("a.prp"))));
+            QVERIFY(QFile::remove(scene.bagPath(QStringLiteral("a.prp"))));
         DirectoryContents expected = scene.programFiles();
         const DirectoryContents palaceBefore = scene.palaceFiles();
         if (!c.renamedTo.isEmpty()) {
             expected.remove(selected);
-            expected.insert(c.renamedTo, c.latin1 ? BagScene::latin1Bag : BagScene::bagABytes);
+            expected.insert(c.renamedTo, c.latin1 ? Form1Harness::latin1Bag : Form1Harness::bagABytes);
         }
-        scene.h.prompter.answerText(c.typed);
+        scene.prompter.answerText(c.typed);
         if (c.permanent != 0)
-            scene.h.prompter.answerMessage(c.permanent);
+            scene.prompter.answerMessage(c.permanent);
         if (c.noNameMessage || c.failure != 0)
-            scene.h.prompter.answerMessage(Pressed::Ok);
+            scene.prompter.answerMessage(Pressed::Ok);
 
         f.menRename->trigger();
 
@@ -109,8 +109,8 @@ private slots:
         if (c.noNameMessage)
             prompts.append(renameNoNameError);
         if (c.failure != 0)
-            prompts.append(renameError(scene.h.bagPath(QStringLiteral("a.prp")),
-                                       scene.h.bagPath(c.typed + QStringLiteral(".prp")),
+            prompts.append(renameError(scene.bagPath(QStringLiteral("a.prp")),
+                                       scene.bagPath(c.typed + QStringLiteral(".prp")),
                                        QString::fromLocal8Bit(std::strerror(c.failure))));
         scene.checkOutcome({.prompts = prompts,
                             .clientCalls = 0,
@@ -123,32 +123,32 @@ private slots:
     }
 
     void workingStorageHoldsTheTypedName() {
-        BagScene scene;
-        Form1Probe f = scene.start(QStringLiteral("a.prp"));
-        scene.h.prompter.answerText(QStringLiteral(" party "));
+        Form1Harness scene(Form1Harness::Palace::Stored);
+        Form1Probe f = scene.open(QStringLiteral("a.prp"));
+        scene.prompter.answerText(QStringLiteral(" party "));
         QString rfile;
         f.RenFile(rfile);
         QCOMPARE(rfile, QStringLiteral(" party "));
-        QCOMPARE(readFile(scene.h.bagPath(QStringLiteral(" party .prp"))), BagScene::bagABytes);
+        QCOMPARE(readFile(scene.bagPath(QStringLiteral(" party .prp"))), Form1Harness::bagABytes);
     }
 
     // Delete and rename each withdraw only their own item; Selfile keeps naming the bag that is gone,
     // so the other operation then fails on it and reports so.
     void theOtherOperationAfterwardsMeetsTheBagGone() {
-        BagScene scene;
-        Form1Probe f = scene.start(QStringLiteral("a.prp"));
-        scene.h.prompter.answerText(QStringLiteral("party"));
+        Form1Harness scene(Form1Harness::Palace::Stored);
+        Form1Probe f = scene.open(QStringLiteral("a.prp"));
+        scene.prompter.answerText(QStringLiteral("party"));
         f.menRename->trigger();
         QVERIFY(f.menDelete->isEnabled());
-        scene.h.prompter.answerMessage(Pressed::Yes);
-        scene.h.prompter.answerMessage(Pressed::Ok);
+        scene.prompter.answerMessage(Pressed::Yes);
+        scene.prompter.answerMessage(Pressed::Ok);
         f.menDelete->trigger();
-        QCOMPARE(describe(scene.h.prompter.requests),
+        QCOMPARE(describe(scene.prompter.requests),
                  (QStringList{askNewBagName, deleteQuestion(QStringLiteral("a.prp")),
-                              deleteFailure(scene.h.bagPath(QStringLiteral("a.prp")),
+                              deleteFailure(scene.bagPath(QStringLiteral("a.prp")),
                                             QString::fromLocal8Bit(std::strerror(ENOENT)))}));
-        QCOMPARE(scene.h.prompter.unusedAnswers(), 0);
-        QVERIFY(QFile::exists(scene.h.bagPath(QStringLiteral("party.prp"))));
+        QCOMPARE(scene.prompter.unusedAnswers(), 0);
+        QVERIFY(QFile::exists(scene.bagPath(QStringLiteral("party.prp"))));
         QCOMPARE(f.Selfile, QStringLiteral("a.prp"));
     }
 };

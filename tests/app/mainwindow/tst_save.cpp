@@ -1,7 +1,7 @@
 #include "app/mainwindow/BagList.h"
 #include "app/mainwindow/Form1.h"
 #include "support/BagPrompts.h"
-#include "support/BagScene.h"
+#include "support/Form1Harness.h"
 #include "support/Form1Probe.h"
 
 #include <QPushButton>
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-using Palace = BagScene::Palace;
+using Palace = Form1Harness::Palace;
 using Call = FaultyFileSystem::Call;
 using Effect = FaultyFileSystem::Effect;
 
@@ -129,20 +129,20 @@ private slots:
     void outcomes() {
         QFETCH(SaveCase, c);
         Form1Harness::setHomeTrashUsable(c.permanent == 0);
-        BagScene scene(c.palace);
-        QVERIFY(QDir(scene.h.programDir.path()).mkdir(QStringLiteral("folder.prp")));
-        scene.h.client.running = c.clientRunning;
-        Form1Probe f = scene.start(c.selectFirst ? QStringLiteral("a.prp") : QString());
+        Form1Harness scene(c.palace);
+        QVERIFY(QDir(scene.programDir.path()).mkdir(QStringLiteral("folder.prp")));
+        scene.client.running = c.clientRunning;
+        Form1Probe f = scene.open(c.selectFirst ? QStringLiteral("a.prp") : QString());
         scene.sneakBagIn();
         DirectoryContents expectedProgram = scene.programFiles();
         const DirectoryContents palaceBefore = scene.palaceFiles();
         const DirectoryContents currentBefore = scene.currentDirFiles();
         if (!c.savedAs.isEmpty())
-            expectedProgram.insert(c.savedAs, BagScene::liveBytes);
+            expectedProgram.insert(c.savedAs, Form1Harness::liveBytes);
 
-        FaultyFileSystem& fs = scene.h.fileSystem;
+        FaultyFileSystem& fs = scene.fileSystem;
         QString controlsWhileAsked;
-        scene.h.prompter.whileOpen = [&](const FakePrompter::Request& request) {
+        scene.prompter.whileOpen = [&](const FakePrompter::Request& request) {
             if (request.kind != FakePrompter::Request::Input)
                 return;
             controlsWhileAsked = controlStates(f);
@@ -154,8 +154,8 @@ private slots:
         };
         for (const QString& prompt : c.prompts)
             prompt == askBagName
-                ? scene.h.prompter.answerText(c.typed)
-                : scene.h.prompter.answerMessage(prompt.contains("Permanently") ? c.permanent : Pressed::Ok);
+                ? scene.prompter.answerText(c.typed)
+                : scene.prompter.answerMessage(prompt.contains("Permanently") ? c.permanent : Pressed::Ok);
         QTest::mouseClick(f.Command2, Qt::LeftButton);
 
         scene.checkOutcome({.prompts = c.prompts,
@@ -177,14 +177,14 @@ private slots:
 
     // After a failed save only a new selection or a background click makes Save available again.
     void failedSaveKeepsSaveOffUntilTheNextSelection() {
-        BagScene scene(Palace::NoLiveFile);
-        Form1Probe f = scene.start(QStringLiteral("a.prp"));
-        scene.h.prompter.answerText(QStringLiteral("x"));
-        scene.h.prompter.answerMessage(Pressed::Ok);
+        Form1Harness scene(Palace::NoLiveFile);
+        Form1Probe f = scene.open(QStringLiteral("a.prp"));
+        scene.prompter.answerText(QStringLiteral("x"));
+        scene.prompter.answerMessage(Pressed::Ok);
         QTest::mouseClick(f.Command2, Qt::LeftButton);
         QVERIFY(!f.Command2->isEnabled());
         QTest::mouseClick(f.Command2, Qt::LeftButton);
-        QCOMPARE(scene.h.prompter.requests.size(), 2);
+        QCOMPARE(scene.prompter.requests.size(), 2);
         scene.clickBag(QStringLiteral("myprop.prp"));
         QVERIFY(f.Command2->isEnabled());
         QVERIFY(f.Command1->isEnabled());

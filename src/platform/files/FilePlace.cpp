@@ -1,14 +1,14 @@
-#include "platform/files/NativePath.h"
+#include "platform/files/FilePlace.h"
 
 #include <QFile>
 
-NativePath NativePath::split(const QByteArray& path) {
+FilePlace FilePlace::split(const QByteArray& path) {
     const qsizetype slash = path.lastIndexOf('/');
     if (slash < 0)
         return {QByteArrayLiteral("."), path};
     return {slash == 0 ? QByteArrayLiteral("/") : path.left(slash), path.mid(slash + 1)};
 }
 
-NativePath NativePath::split(const QString& path) {
+FilePlace FilePlace::split(const QString& path) {
     return split(QFile::encodeName(path));
 }

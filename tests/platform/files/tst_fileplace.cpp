@@ -1,10 +1,10 @@
-#include "platform/files/NativePath.h"
+#include "platform/files/FilePlace.h"
 #include "platform/safecopy/TemporaryFile.h"
 
 #include <QSet>
 #include <QtTest>
 
-class NativePathTest : public QObject {
+class FilePlaceTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -26,7 +26,7 @@ private slots:
         QFETCH(QByteArray, path);
         QFETCH(QByteArray, directory);
         QFETCH(QByteArray, name);
-        const NativePath parts = NativePath::split(path);
+        const FilePlace parts = FilePlace::split(path);
         QCOMPARE(parts.directory, directory);
         QCOMPARE(parts.name, name);
     }
@@ -45,5 +45,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(NativePathTest)
-#include "tst_nativepath.moc"
+QTEST_GUILESS_MAIN(FilePlaceTest)
+#include "tst_fileplace.moc"

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Where a file is: its directory and its name in it, in the file system's own encoding. Steps take a file
+// this way, so that the directory they open and the name they act on are the ones their caller meant.
+struct FilePlace {
+    QByteArray directory; // "." for a bare name, "/" for a file in the root
+    QByteArray name;      // empty when the path ends in "/"
+
+    // The place of a path that arrives whole.
+    static FilePlace split(const QByteArray& path);
+    static FilePlace split(const QString& path);
+};
