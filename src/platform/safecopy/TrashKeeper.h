@@ -10,8 +10,17 @@ class TrashKeeper : public FileKeeper {
 public:
     TrashKeeper(Trash& trash, PermanentDelete consent) : trash_(trash), consent_(consent) {}
 
-    StepResult keep(int directory, const FilePlace& file) override;
-    void giveBack() override;
+    StepResult keep(int directory, const FilePlace& file) override {
+        const StepResult kept = trash_.keep(directory, file, kept_);
+        if (!kept && !kept.notTrashable.isEmpty() && consent_ == PermanentDelete::Agreed)
+            return {};
+        return kept;
+    }
+
+    void giveBack() override {
+        trash_.withdraw(kept_);
+        kept_ = {};
+    }
 
 private:
     Trash& trash_;
