@@ -1,8 +1,10 @@
 #include "platform/files/PosixFileSystem.h"
 #include "props/BagStore.h"
 #include "support/ChildProcess.h"
+#include "support/DirectoryContents.h"
 #include "support/FaultyFileSystem.h"
 #include "support/FileBytes.h"
+#include "support/RemoveTree.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -30,21 +32,13 @@ class BagStoreTest : public QObject {
     const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash");
     FilePlace at(const QString& name) const { return FilePlace::split(path(name)); }
     // Everything in the directory, hidden files included: nothing may be left behind.
-    QStringList entries() const {
-        QStringList names =
-            QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        names.sort();
-        return names;
-    }
+    QStringList entries() const { return entryNames(dir.path()); }
 
 private slots:
     void init() {
         // Qt cannot remove a name that is not valid text
         QCOMPARE(QProcess::execute("rm", {"-rf", trash}), 0);
-        for (const QString& name : entries())
-            QVERIFY(QFileInfo(path(name)).isDir() && !QFileInfo(path(name)).isSymLink()
-                        ? QDir(path(name)).removeRecursively()
-                        : QFile::remove(path(name)));
+        QVERIFY(emptyFolder(QFile::encodeName(dir.path())));
     }
 
     void deleteFile() {

@@ -1,5 +1,6 @@
 #include "app/mainwindow/BagList.h"
 #include "support/BagPrompts.h"
+#include "support/DirectoryContents.h"
 #include "support/Form1Harness.h"
 #include "support/PrivateMounts.h"
 
@@ -52,11 +53,6 @@ QByteArray filled(int kib, char seed) {
     for (qsizetype i = 0; i < bytes.size(); ++i)
         bytes[i] = char(seed + i % 251);
     return bytes;
-}
-
-QStringList everythingIn(const QString& directory) {
-    return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                     QDir::Name);
 }
 
 // Writes into the directory until its file system is full.
@@ -236,7 +232,7 @@ private slots:
             if (!saveFails && !typed.isEmpty())
                 bags << typed + QStringLiteral(".prp");
             bags.sort();
-            QCOMPARE(everythingIn(h.programDir.path()), bags);
+            QCOMPARE(entryNames(h.programDir.path()), bags);
             QCOMPARE(readFile(h.bagPath(bagName)), bag);
             if (!saveFails && !typed.isEmpty())
                 QCOMPARE(readFile(h.bagPath(typed + QStringLiteral(".prp"))), live);
@@ -244,7 +240,7 @@ private slots:
             // The palace.prp that a load replaced on a file system of its own waits in that one's trash.
             const QString trash = ".Trash-" + QString::number(getuid());
             const bool kept = loaded && place == Place::PalaceDirectory && mounts_;
-            QCOMPARE(everythingIn(h.palaceDir.path()),
+            QCOMPARE(entryNames(h.palaceDir.path()),
                      kept ? QStringList({trash, "palace.prp"}) : QStringList("palace.prp"));
             QVERIFY(!kept || readFile(h.palaceDir.filePath(trash + "/files/palace.prp")) == live);
             QVERIFY(readFile(h.livePath()) == (loaded ? bag : live));
@@ -310,7 +306,7 @@ private slots:
             QVERIFY(QFile::remove(home));
             QCOMPARE(result.ok, !can.isEmpty());
             QCOMPARE(result.notTrashable, can.isEmpty() ? bag : QByteArray());
-            QCOMPARE(everythingIn(mount + "/bags"), can.isEmpty() ? QStringList("a.prp") : QStringList());
+            QCOMPARE(entryNames(mount + "/bags"), can.isEmpty() ? QStringList("a.prp") : QStringList());
             return;
         }
         QVERIFY(h.bags.deleteFile(FilePlace::split(bag)).ok);
@@ -369,8 +365,7 @@ private slots:
         QCOMPARE(describe(h.prompter.requests), QStringList{messageRequest("Settings Error", 16, reported)});
         QVERIFY(f.pathDialog()->isVisible());
         QCOMPARE(readFile(settingsFile), stored);
-        QCOMPARE(everythingIn(config),
-                 QStringList({QStringLiteral("Stowbox.conf"), QStringLiteral("filler")}));
+        QCOMPARE(entryNames(config), QStringList({QStringLiteral("Stowbox.conf"), QStringLiteral("filler")}));
     }
 };
 

@@ -23,6 +23,13 @@ DirectoryContents contentsOf(const QString& directory) {
     return contents;
 }
 
+QStringList entryNames(const QString& directory) {
+    QStringList names =
+        QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    names.sort();
+    return names;
+}
+
 QStringList describe(const DirectoryContents& contents) {
     QStringList lines;
     for (auto it = contents.cbegin(); it != contents.cend(); ++it)

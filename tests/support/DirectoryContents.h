@@ -10,5 +10,8 @@ using DirectoryContents = QMap<QString, QByteArray>;
 
 DirectoryContents contentsOf(const QString& directory);
 
+// The names directly in a directory, hidden entries included, in code-point order.
+QStringList entryNames(const QString& directory);
+
 // One readable line per entry, so that QCOMPARE points at the first entry that differs.
 QStringList describe(const DirectoryContents& contents);

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <ftw.h>
 #include <sys/stat.h>
 
@@ -23,4 +24,18 @@ bool removeTree(const QByteArray& path) {
     ::nftw(path.constData(), openUp, 16, FTW_PHYS | FTW_MOUNT);
     return ::nftw(path.constData(), removeEntry, 16, FTW_PHYS | FTW_MOUNT | FTW_DEPTH) == 0 ||
            errno == ENOENT;
+}
+
+bool emptyFolder(const QByteArray& path) {
+    DIR* folder = ::opendir(path.constData());
+    if (folder == nullptr)
+        return false;
+    bool emptied = true;
+    while (const dirent* entry = ::readdir(folder)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            emptied = removeTree(path + '/' + name) && emptied;
+    }
+    ::closedir(folder);
+    return emptied;
 }

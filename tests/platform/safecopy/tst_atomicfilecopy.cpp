@@ -3,7 +3,9 @@
 #include "platform/safecopy/AtomicFileCopy.h"
 #include "platform/safecopy/TemporaryFile.h"
 #include "support/ChildProcess.h"
+#include "support/DirectoryContents.h"
 #include "support/FileBytes.h"
+#include "support/RemoveTree.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,20 +40,10 @@ class AtomicFileCopyTest : public QObject {
     QString path(const QString& name) const { return dir.filePath(name); }
     FilePlace at(const QString& name) const { return FilePlace::split(path(name)); }
     // Everything in the directory, hidden files included: nothing may be left behind.
-    QStringList entries() const {
-        QStringList names =
-            QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        names.sort();
-        return names;
-    }
+    QStringList entries() const { return entryNames(dir.path()); }
 
 private slots:
-    void init() {
-        for (const QString& name : entries())
-            QVERIFY(QFileInfo(path(name)).isDir() && !QFileInfo(path(name)).isSymLink()
-                        ? QDir(path(name)).removeRecursively()
-                        : QFile::remove(path(name)));
-    }
+    void init() { QVERIFY(emptyFolder(QFile::encodeName(dir.path()))); }
 
     void copyReplacesDestination_data() {
         QTest::addColumn<QByteArray>("source");
