@@ -17,7 +17,9 @@ check() { # description, command...
 }
 
 rm -rf "$work"
-mkdir -p "$work"
+mkdir -p "$work"/{home,data,config}
+# The installed program cleans the trashes it uses at every start: never the user's own.
+export HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" WINEPREFIX="$work/home/.wine"
 export DESTDIR="$work/root"
 prefix=/home/someone/.local
 installed="$DESTDIR$prefix"
@@ -63,12 +65,11 @@ check "the metainfo names the desktop entry" grep -q "<launchable type=\"desktop
 # directory, wherever it is started from.
 mkdir -p "$work/elsewhere"
 ln -s "$installed/bin/stowbox" "$work/elsewhere/stowbox"
-mkdir -p "$work/config"
 started_or_ended() { # pid
   [[ $(readlink "/proc/$1/exe" 2>/dev/null) == */STX102 ]] || [[ $(sed 's/.*) //' "/proc/$1/stat") == Z* ]]
 }
 launched() { # launcher -> prints the executable and the working directory of the started process
-  (cd "$work/elsewhere" && exec env XDG_CONFIG_HOME="$work/config" "$1") >/dev/null 2>&1 &
+  (cd "$work/elsewhere" && exec "$1") >/dev/null 2>&1 &
   local pid=$!
   xs_until "$XS_PATIENCE" started_or_ended "$pid"
   echo "$(readlink "/proc/$pid/exe") in $(readlink "/proc/$pid/cwd")"

@@ -22,6 +22,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -157,6 +158,9 @@ struct Setup {
     bool mountTrashBlocked = false; // ... whose own trash cannot be made
     bool homeTrashBroken = false;   // a file in the home trash's place
     QByteArray prefilled;           // the name a thousand trash entries already carry
+    // Half entries that another program left in the trash under names a step will want: a file without its
+    // info (true) or an info without its file. They are never to be touched.
+    QMap<QByteArray, bool> strays;
     QMap<QString, QByteArray> bags;
     QByteArray live;
 };
@@ -226,11 +230,13 @@ QString loss(const Step& s) {
 QString describe(const Setup& setup) {
     return QStringLiteral(
                "setup: bags %1, mounted %2, its trash blocked %3, home trash broken %4, prefilled '%5'")
-        .arg(QStringList(setup.bags.keys()).join(','))
-        .arg(setup.mounted)
-        .arg(setup.mountTrashBlocked)
-        .arg(setup.homeTrashBroken)
-        .arg(QString::fromLatin1(setup.prefilled));
+               .arg(QStringList(setup.bags.keys()).join(','))
+               .arg(setup.mounted)
+               .arg(setup.mountTrashBlocked)
+               .arg(setup.homeTrashBroken)
+               .arg(QString::fromLatin1(setup.prefilled)) +
+           QStringLiteral(", strays '%1'")
+               .arg(QString::fromLatin1(QByteArrayList(setup.strays.keys()).join(',')));
 }
 
 QString describe(const Step& s) {
@@ -477,6 +483,12 @@ Setup ModelTest::makeSetup(StepGenerator& gen) const {
     if (trashUsable && gen.bounded(6) == 0)
         setup.prefilled =
             gen.coin() ? QByteArray("palace.prp") : bagPool[gen.bounded(bagPool.size())].toUtf8();
+    if (trashUsable && setup.prefilled.isEmpty() && gen.bounded(4) == 0)
+        for (int n = 1 + gen.bounded(4); n > 0; --n) {
+            const QByteArray name =
+                gen.coin() ? QByteArray("palace.prp") : bagPool[gen.bounded(bagPool.size())].toUtf8();
+            setup.strays.insert(gen.coin() ? name : name + ".2", gen.coin());
+        }
     for (const QString& name : bagPool)
         if (gen.coin())
             setup.bags[name] = gen.contents(name);
@@ -516,6 +528,16 @@ QString ModelTest::play(const Setup& setup, QList<Step>& steps, StepGenerator* g
             prefilled.insert(entry);
         }
     }
+    const QByteArray strayCan = setup.mounted ? topTrash : homeTrash;
+    if (!setup.strays.isEmpty())
+        for (const char* part : {"", "/files", "/info"})
+            ::mkdir((strayCan + part).constData(), 0700);
+    const auto strayPath = [&](const QByteArray& name, bool file) {
+        return strayCan + (file ? "/files/" + name : "/info/" + name + ".trashinfo");
+    };
+    const QByteArray strayInfo = "[Trash Info]\nPath=/elsewhere\nDeletionDate=2026-01-01T00:00:00\n";
+    for (auto it = setup.strays.cbegin(); it != setup.strays.cend(); ++it)
+        writeAt(strayPath(it.key(), it.value()), it.value() ? "stray" : strayInfo);
     figures.mounted += setup.mounted;
     figures.prefilled += !prefilled.isEmpty();
 
@@ -632,6 +654,15 @@ QString ModelTest::play(const Setup& setup, QList<Step>& steps, StepGenerator* g
             (s.action == Action::Load ? m.live : m.bags[m.meddledKept]) = lastWritten;
 
         fault = compare(h, f, m, expected, during);
+        for (auto it = setup.strays.cbegin(); it != setup.strays.cend(); ++it) {
+            if (bytesAt(strayPath(it.key(), it.value())) != (it.value() ? "stray" : strayInfo))
+                fault +=
+                    "\nthe stray " + QString::fromLatin1(strayPath(it.key(), it.value())) + " was touched";
+            struct stat other {};
+            if (::lstat(strayPath(it.key(), !it.value()).constData(), &other) == 0)
+                fault +=
+                    "\nthe stray " + QString::fromLatin1(strayPath(it.key(), it.value())) + " was made whole";
+        }
         if (touches)
             record();
         const QMap<QByteArray, QByteArray> at = places();

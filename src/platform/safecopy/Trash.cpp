@@ -133,7 +133,9 @@ StepResult Trash::putInTopdirTrash(const File& file, TrashEntry& entry) {
     return result;
 }
 
-// One entry: the info first, synced with its directory, then the file under the first free name.
+// One entry: the info first, synced with its directory, then the file under the first free name. A name is
+// taken when either half of an entry holds it, whoever left it there: a file without its info is never
+// overwritten, moved or deleted, and our info written beside it is taken back before the next name.
 StepResult Trash::enter(const QByteArray& can, const QByteArray& recordedPath, const File& file,
                         Placement placement, TrashEntry& entry) {
     Descriptor info(fs_, Directory::open(fs_, joined(can, "info"), O_NOFOLLOW));
@@ -154,24 +156,15 @@ StepResult Trash::enter(const QByteArray& can, const QByteArray& recordedPath, c
         const QByteArray name = entryName(file.name, attempt);
         const QByteArray infoName = name + infoSuffix;
         bool taken = false;
-        result = writeInfo(info.get(), infoName, text, taken);
+        result = isFree(files.get(), name, taken);
+        if (result && !taken)
+            result = writeInfo(info.get(), infoName, text, taken);
         if (taken)
             continue;
         if (result)
             result = Directory::sync(fs_, info.get());
-        const bool linked =
-            result &&
-            (placement == Placement::Copy
-                 ? fs_.linkat(files.get(), temporary.constData(), files.get(), name.constData(), 0)
-                 : fs_.linkat(file.directory, file.name.constData(), files.get(), name.constData(), 0)) == 0;
-        // A file of that name without its info: another name will do.
-        taken = result && !linked && errno == EEXIST;
-        if (result && !linked && !taken)
-            result = StepResult::fromErrno(errno);
-        if (linked)
-            result = Directory::sync(fs_, files.get());
-        if (linked && !result)
-            fs_.unlinkat(files.get(), name.constData(), 0);
+        if (result)
+            result = link(file, placement, temporary, files.get(), name, taken);
         if (result) {
             entry = {can, name};
             break;
@@ -183,6 +176,31 @@ StepResult Trash::enter(const QByteArray& can, const QByteArray& recordedPath, c
     if (placement == Placement::Copy)
         fs_.unlinkat(files.get(), temporary.constData(), 0);
     return result;
+}
+
+// Whether files/name is free; even a dangling link takes the name.
+StepResult Trash::isFree(int files, const QByteArray& name, bool& taken) {
+    struct stat status {};
+    taken = fs_.fstatat(files, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+    return StepResult::fromErrno(taken || errno == ENOENT ? 0 : errno);
+}
+
+// The file goes in under name, synced. A name that something took since it was looked at fails the
+// attempt with taken set, and nothing of it stays.
+StepResult Trash::link(const File& file, Placement placement, const QByteArray& temporary, int files,
+                       const QByteArray& name, bool& taken) {
+    const bool linked =
+        (placement == Placement::Copy
+             ? fs_.linkat(files, temporary.constData(), files, name.constData(), 0)
+             : fs_.linkat(file.directory, file.name.constData(), files, name.constData(), 0)) == 0;
+    if (!linked) {
+        taken = errno == EEXIST;
+        return StepResult::fromErrno(errno);
+    }
+    const StepResult synced = Directory::sync(fs_, files);
+    if (!synced)
+        fs_.unlinkat(files, name.constData(), 0);
+    return synced;
 }
 
 // The checked copy into a temporary file of the trash's own files folder, synced; it never writes through

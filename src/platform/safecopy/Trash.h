@@ -58,6 +58,9 @@ private:
     StepResult putInTopdirTrash(const File& file, TrashEntry& entry);
     StepResult enter(const QByteArray& can, const QByteArray& recordedPath, const File& file,
                      Placement placement, TrashEntry& entry);
+    StepResult isFree(int files, const QByteArray& name, bool& taken);
+    StepResult link(const File& file, Placement placement, const QByteArray& temporary, int files,
+                    const QByteArray& name, bool& taken);
     StepResult copyToTemporary(const File& file, int files, QByteArray& temporary, int& fd);
     StepResult writeInfo(int infoDirectory, const QByteArray& infoName, const QByteArray& text, bool& taken);
     StepResult makeCan(const QByteArray& can);

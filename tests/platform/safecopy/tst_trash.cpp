@@ -48,31 +48,41 @@ private slots:
     }
 
     // Whatever its name, and however many entries of that name the trash holds, a deleted bag is kept, and
-    // its Path= names it in full, so that it comes back under its own name.
+    // its Path= names it in full, so that it comes back under its own name. Half an entry takes its name as
+    // well: an info without its file, or a file without its info, which stays as it was.
     void anyNameIsKept_data() {
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<int>("taken");
-        QTest::newRow("the 1,001st palace.prp") << QByteArray("palace.prp") << 1001;
-        QTest::newRow("thousands of one name") << QByteArray("a.prp") << 5000;
+        QTest::addColumn<QByteArray>("half"); // what the taken entries hold
+        QTest::newRow("the 1,001st palace.prp") << QByteArray("palace.prp") << 1001 << QByteArray("info");
+        QTest::newRow("thousands of one name") << QByteArray("a.prp") << 5000 << QByteArray("info");
+        QTest::newRow("a file without its info") << QByteArray("a.prp") << 1 << QByteArray("files");
+        QTest::newRow("files without their info") << QByteArray("a.prp") << 3 << QByteArray("files");
         const QByteArrayList units = {"a", "\xe6\xbc\xa2", "\xe9"}; // ASCII, CJK, Latin-1 (not UTF-8)
         for (const QByteArray& unit : units)
             for (const qsizetype length : {5, 100, 240, 241, 242, 245, 246, 250, 251, 254, 255}) {
                 QByteArray name = unit.repeated((length - 4) / unit.size());
                 name = name + QByteArray(length - 4 - name.size(), 'x') + ".prp";
                 QTest::addRow("%d bytes of %s", int(length), unit.toHex().constData())
-                    << name << (length < 240 ? int(length % 3) : 0);
+                    << name << (length < 240 ? int(length % 3) : 0)
+                    << QByteArray(length % 2 ? "info" : "files");
             }
     }
 
     void anyNameIsKept() {
         QFETCH(QByteArray, name);
         QFETCH(int, taken);
+        QFETCH(QByteArray, half);
         const QByteArray info = QFile::encodeName(trash) + "/info/";
-        QVERIFY(QDir().mkpath(trash + "/info"));
-        for (int n = 1; n <= taken; ++n)
-            QCOMPARE(::close(::open(info + name + (n > 1 ? '.' + QByteArray::number(n) : "") + ".trashinfo",
-                                    O_CREAT | O_WRONLY | O_CLOEXEC, 0600)),
-                     0);
+        const QByteArray strays = QFile::encodeName(trash) + "/files/";
+        QVERIFY(QDir().mkpath(trash + "/info") && QDir().mkpath(trash + "/files"));
+        const auto takenName = [&](int n) { return name + (n > 1 ? '.' + QByteArray::number(n) : ""); };
+        for (int n = 1; n <= taken; ++n) {
+            const int fd = ::open(half == "info" ? info + takenName(n) + ".trashinfo" : strays + takenName(n),
+                                  O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+            QCOMPARE(::write(fd, "stranger", 8), 8);
+            QCOMPARE(::close(fd), 0);
+        }
         const QByteArray bag = QFile::encodeName(dir.path()) + '/' + name;
         QCOMPARE(::close(::open(bag, O_CREAT | O_WRONLY | O_CLOEXEC, 0600)), 0);
         const StepResult deleted = keepAndRemove({QFile::encodeName(dir.path()), name});
@@ -88,6 +98,9 @@ private slots:
         QCOMPARE(kept.size(), 1);
         QCOMPARE(bytesOf(QFile::encodeName(trash) + "/files/" + kept[0]), QByteArray());
         QCOMPARE(QUtf8StringView(kept[0]).isValidUtf8(), QUtf8StringView(name).isValidUtf8());
+        for (int n = 1; n <= taken; ++n)
+            if (half == "files")
+                QCOMPARE(bytesOf(strays + takenName(n)), QByteArray("stranger"));
     }
 
     // However its directory is named, a kept file's Path= is the absolute path without links that file
