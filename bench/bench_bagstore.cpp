@@ -36,7 +36,7 @@ private slots:
     void listTenThousandBags() {
         BagNames bags;
         QBENCHMARK {
-            bags = store.listBags(dir.filePath("bags")).names;
+            bags = store.listBags(dir.filePath("bags")).value;
         }
         QCOMPARE(bags.size(), listedFiles);
     }
@@ -46,13 +46,13 @@ private slots:
             QVERIFY(store
                         .copyFile(FilePlace::split(dir.filePath("source.prp")),
                                   FilePlace::split(dir.filePath("copy.prp")))
-                        .ok);
+                        .ok());
         }
     }
 
     void readSetting() {
         IniFileSettingsStore settings(fs);
-        QVERIFY(settings.saveSetting("Stowbox", "Spath", "Pathkey", "/home/me/.wine/drive_c/Palace/").ok);
+        QVERIFY(settings.saveSetting("Stowbox", "Spath", "Pathkey", "/home/me/.wine/drive_c/Palace/").ok());
         QString value;
         QBENCHMARK {
             value = settings.readSetting("Stowbox", "Spath", "Pathkey").value;

@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
         const double totalMs = BenchTable::millisecondsSince(clicked);
 
         const auto listingStart = std::chrono::steady_clock::now();
-        const BagListing stored = store.listBags(programDir.path());
+        const StepValue<BagNames> stored = store.listBags(programDir.path());
         const double listingMs = BenchTable::millisecondsSince(listingStart);
 
         const auto readdirStart = std::chrono::steady_clock::now();

@@ -24,13 +24,13 @@ QByteArray shownLiveFile(const QString& palaceDirectory, const QString& programD
 } // namespace
 
 int CommandLine::list(const Operands&) {
-    const BagListing listing = bags_.list();
+    const StepValue<BagNames> listing = bags_.list();
     if (!listing.result)
         return fail(QFile::encodeName(units_.programDirectory), listing.result.reason);
     const char end = nul_ ? '\0' : '\n';
     QByteArray names;
-    for (qsizetype row = 0; row < listing.names.size(); ++row)
-        names.append(listing.names.fileName(row)).append(end);
+    for (qsizetype row = 0; row < listing.value.size(); ++row)
+        names.append(listing.value.fileName(row)).append(end);
     return print(names);
 }
 
@@ -94,17 +94,17 @@ int CommandLine::path(const Operands&) {
 
 int CommandLine::setPath(const Operands& directory) {
     using namespace PalacePathSetting;
-    const PalaceDirectory::Named named =
+    const StepValue<QString> named =
         PalaceDirectory::settingForNamed(units_.fileSystem, QFile::decodeName(directory[0]));
     if (!named.result)
         return fail(directory[0], named.result.reason);
-    const StepResult saved = units_.settings.saveSetting(application, section, key, named.setting);
+    const StepResult saved = units_.settings.saveSetting(application, section, key, named.value);
     return finish(saved, QFile::encodeName(units_.settings.location(application)));
 }
 
 int CommandLine::readPalaceDirectory(QString& directory) {
     using namespace PalacePathSetting;
-    const StoredSetting stored = units_.settings.readSetting(application, section, key);
+    const StepValue<QString> stored = units_.settings.readSetting(application, section, key);
     if (!stored.result)
         return fail(QFile::encodeName(units_.settings.location(application)), stored.result.reason);
     directory = stored.value;
@@ -135,7 +135,7 @@ int CommandLine::found(const StepResult& result, const QByteArray& source) {
 }
 
 int CommandLine::finish(const StepResult& result, const QByteArray& file) {
-    if (!result.notTrashable.isEmpty())
-        return fail(result.notTrashable, CommandLineTexts::notTrashable(result.reason));
+    if (result.is(StepResult::Kind::NotTrashable))
+        return fail(result.file, CommandLineTexts::notTrashable(result.reason));
     return result ? int(Success) : fail(file, result.reason);
 }

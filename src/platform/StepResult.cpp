@@ -6,10 +6,17 @@
 StepResult StepResult::fromErrno(int error) {
     if (error == 0)
         return {};
-    return {false, error, QString::fromLocal8Bit(std::strerror(error)), {}};
+    return {Kind::System, error, QString::fromLocal8Bit(std::strerror(error)), {}};
 }
 
-StepResult StepResult::failure(int error, const QString& reason) {
-    Q_ASSERT(error != 0);
-    return {false, error != 0 ? error : EINVAL, reason, {}};
+StepResult StepResult::failure(Kind kind, int error, const QString& reason) {
+    Q_ASSERT(kind != Kind::None && error != 0);
+    return {kind == Kind::None ? Kind::System : kind, error != 0 ? error : EINVAL, reason, {}};
+}
+
+StepResult StepResult::about(const QByteArray& path) const {
+    StepResult named = *this;
+    if (!named.ok() && named.file.isEmpty())
+        named.file = path;
+    return named;
 }

@@ -30,7 +30,7 @@ StepResult BagFolder::exists(const BagName& bag) const {
     return store_.exists(place(bag));
 }
 
-BagListing BagFolder::list() const {
+StepValue<BagNames> BagFolder::list() const {
     return store_.listBags(directory_);
 }
 

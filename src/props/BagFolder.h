@@ -20,7 +20,7 @@ public:
     // The bag's own name changes nothing once the bag is found: a rename onto itself would lose it.
     StepResult rename(const BagName& bag, const BagName& newName, PermanentDelete consent);
     StepResult exists(const BagName& bag) const;
-    BagListing list() const;
+    StepValue<BagNames> list() const;
     // The bag's whole path as messages show it.
     QString shownPath(const BagName& bag) const;
 

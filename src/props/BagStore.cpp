@@ -91,17 +91,17 @@ StepResult BagStore::exists(const FilePlace& file) const {
         fs_.fstatat(directory.get(), file.name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno);
 }
 
-BagListing BagStore::listBags(const QString& directory) const {
-    BagListing listing;
+StepValue<BagNames> BagStore::listBags(const QString& directory) const {
+    StepValue<BagNames> listing;
     const QByteArray path = QFile::encodeName(directory);
     // Most file systems give a directory the size its entries take: room for the names is made once,
     // rather than grown and copied while a large folder is read.
     struct stat folder {};
     if (fs_.fstatat(AT_FDCWD, path.constData(), &folder, 0) == 0)
-        listing.names.reserve(qsizetype(folder.st_size));
+        listing.value.reserve(qsizetype(folder.st_size));
     listing.result = DirectoryReader::regularFiles(fs_, path, isBagName, DirectoryReader::Links::Follow,
-                                                   [&](QByteArrayView name) { listing.names.append(name); });
-    listing.names.sortForReading();
+                                                   [&](QByteArrayView name) { listing.value.append(name); });
+    listing.value.sortForReading();
     return listing;
 }
 

@@ -11,17 +11,11 @@
 
 class FileSystem;
 
-// The bags of one directory; when it could not be read, names holds what was read before the failure.
-struct BagListing {
-    BagNames names;
-    StepResult result;
-};
-
 // Whole-file operations on prop bags and the client's live file. Contents are never looked at.
 // Copies replace their destination atomically: it is always either exactly as before or exactly the new copy.
 // What a copy or rename replaces and what a delete removes goes to the desktop trash first. Where no trash
 // can take such a file, the step is done only with consent; without it, it fails with nothing changed and
-// names the file in notTrashable. Replaces and deletes in one directory wait for each other, across
+// fails as NotTrashable. Replaces and deletes in one directory wait for each other, across
 // running copies of the program. Directories and names are taken as the file system spells them, byte for
 // byte.
 class BagStore {
@@ -37,8 +31,9 @@ public:
                           PermanentDelete consent = PermanentDelete::NotAgreed);
     // Success when the directory holds an entry of this name (a link counts, wherever it points).
     StepResult exists(const FilePlace& file) const;
-    // Names (with extension, without directory) of the regular files in directory ending in ".prp".
-    BagListing listBags(const QString& directory) const;
+    // Names (with extension, without directory) of the regular files in directory ending in ".prp"; when
+    // it could not be read, those read before the failure.
+    StepValue<BagNames> listBags(const QString& directory) const;
     // Removes our own temporary files left behind by an earlier run that was killed mid-copy; those that
     // another running copy of the program is still writing stay.
     void removeLeftoverTemporaries(const QString& directory);

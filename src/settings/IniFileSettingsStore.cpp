@@ -35,14 +35,15 @@ QString IniFileSettingsStore::location(const QString& application) {
     return QDir::toNativeSeparators(fileOf(application));
 }
 
-StoredSetting IniFileSettingsStore::readSetting(const QString& application, const QString& section,
-                                                const QString& key) {
-    const WholeFile file = readWholeFile(fs_, QFile::encodeName(fileOf(application)), maxFileSize);
+StepValue<QString> IniFileSettingsStore::readSetting(const QString& application, const QString& section,
+                                                     const QString& key) {
+    const QByteArray path = QFile::encodeName(fileOf(application));
+    const StepValue<QByteArray> file = WholeFile::read(fs_, path, maxFileSize);
     // No file yet is no failure: nothing has been stored. A link that leads nowhere is a store that
     // cannot be read, not an empty one.
-    if (!file.result)
-        return {{}, file.absent ? StepResult() : file.result};
-    return {IniText::value(file.bytes, section, key), {}};
+    if (!file)
+        return {{}, file.result.is(StepResult::Kind::NotThere) ? StepResult() : file.result.about(path)};
+    return {IniText::value(file.value, section, key), {}};
 }
 
 StepResult IniFileSettingsStore::saveSetting(const QString& application, const QString& section,
@@ -50,19 +51,20 @@ StepResult IniFileSettingsStore::saveSetting(const QString& application, const Q
     const QByteArray path = QFile::encodeName(fileOf(application));
     // The settings file's path arrives whole, from where the system keeps such files.
     const FilePlace file = FilePlace::split(path);
-    WholeFile current = readWholeFile(fs_, path, maxFileSize);
+    StepValue<QByteArray> current = WholeFile::read(fs_, path, maxFileSize);
+    const bool absent = current.result.is(StepResult::Kind::NotThere);
     const bool tooLarge = current.result.error == EFBIG;
     // What cannot be read cannot be kept, so it is not overwritten either; a file too large to be taken
     // into memory can still be copied aside, as any other that is no settings file.
-    if (!current.result && !current.absent && !tooLarge)
-        return current.result;
-    if (tooLarge || !IniText::isSound(current.bytes)) {
+    if (!current && !absent && !tooLarge)
+        return current.result.about(path);
+    if (tooLarge || !IniText::isSound(current.value)) {
         if (const StepResult kept = copyToFreshName(fs_, file, corruptCopyStem(file)); !kept)
             return kept;
-        current.bytes.clear();
+        current.value.clear();
     }
-    if (current.absent)
+    if (absent)
         if (const StepResult made = Directory::make(fs_, file.directory, 0777); !made)
             return made;
-    return AtomicFileCopy(fs_).replace(file, IniText::withValue(current.bytes, section, key, value));
+    return AtomicFileCopy(fs_).replace(file, IniText::withValue(current.value, section, key, value));
 }

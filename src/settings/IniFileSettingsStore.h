@@ -15,8 +15,8 @@ class IniFileSettingsStore : public SettingsStore {
 public:
     explicit IniFileSettingsStore(FileSystem& fs) : fs_(fs) {}
 
-    StoredSetting readSetting(const QString& application, const QString& section,
-                              const QString& key) override;
+    StepValue<QString> readSetting(const QString& application, const QString& section,
+                                   const QString& key) override;
     StepResult saveSetting(const QString& application, const QString& section, const QString& key,
                            const QString& value) override;
     QString location(const QString& application) override;

@@ -11,7 +11,7 @@ QString settingFor(const QString& directory) {
     return directory + QDir::separator();
 }
 
-Named settingForNamed(FileSystem& fs, const QString& path) {
+StepValue<QString> settingForNamed(FileSystem& fs, const QString& path) {
     const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
     struct stat status {};
     if (fs.fstatat(AT_FDCWD, QFile::encodeName(absolute).constData(), &status, 0) < 0)

@@ -13,14 +13,10 @@ namespace PalaceDirectory {
 // directory that already ends in one.
 QString settingFor(const QString& directory);
 
-struct Named {
-    QString setting;
-    StepResult result;
-};
 // The setting for a directory a user names by its path: it must be an existing directory (links
 // followed); a relative path is taken from the working directory and made absolute, as the path
 // dialog shows its directories.
-Named settingForNamed(FileSystem& fs, const QString& path);
+StepValue<QString> settingForNamed(FileSystem& fs, const QString& path);
 
 // False for nothing stored, or for a relative value, with which the client's files would be looked for
 // wherever the program happens to run.

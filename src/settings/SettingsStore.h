@@ -4,21 +4,15 @@
 
 #include <QString>
 
-// What a read found: the stored string, or the empty string when nothing is stored there; or, when the
-// store itself could not be read, its failure (and an empty string).
-struct StoredSetting {
-    QString value;
-    StepResult result;
-};
-
 // The per-user store of string values addressed by application, section and key.
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
 
-    // Never creates anything. Nothing stored is no failure.
-    virtual StoredSetting readSetting(const QString& application, const QString& section,
-                                      const QString& key) = 0;
+    // The stored string, or the empty string when nothing is stored there; a store that cannot be read
+    // fails. Never creates anything.
+    virtual StepValue<QString> readSetting(const QString& application, const QString& section,
+                                           const QString& key) = 0;
 
     // Stores the value exactly as given.
     virtual StepResult saveSetting(const QString& application, const QString& section, const QString& key,

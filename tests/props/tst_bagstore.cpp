@@ -44,15 +44,15 @@ private slots:
     void deleteFile() {
         writeFile(path("a.prp"), "a");
         writeFile(path("b.prp"), "b");
-        QVERIFY(store.deleteFile(at("a.prp")).ok);
+        QVERIFY(store.deleteFile(at("a.prp")).ok());
         QCOMPARE(entries(), QStringList({"b.prp"}));
 
         const StepResult missing = store.deleteFile(at("a.prp"));
-        QVERIFY(!missing.ok);
+        QVERIFY(!missing.ok());
         QCOMPARE(missing.reason, QString::fromLocal8Bit(strerror(ENOENT)));
 
         QVERIFY(QDir(dir.path()).mkdir("folder.prp"));
-        QVERIFY(!store.deleteFile(at("folder.prp")).ok);
+        QVERIFY(!store.deleteFile(at("folder.prp")).ok());
         QCOMPARE(entries(), QStringList({"b.prp", "folder.prp"}));
     }
 
@@ -61,7 +61,7 @@ private slots:
         const FilePlace target = at("a.prp");
         const int status = ChildProcess::runWithReadOnlyDirectory(dir.path(), [&] {
             const StepResult result = store.deleteFile(target);
-            return !result.ok && result.reason == QString::fromLocal8Bit(strerror(EROFS)) ? 0 : 1;
+            return !result.ok() && result.reason == QString::fromLocal8Bit(strerror(EROFS)) ? 0 : 1;
         });
         if (status == ChildProcess::setupFailed)
             QSKIP(qPrintable(ChildProcess::skipReason()));
@@ -94,9 +94,9 @@ private slots:
         writeFile(path("a.prp"), "a");
         writeFile(path("b.prp"), "b");
         const StepResult result = store.renameFile(at(from), at(to).name);
-        QCOMPARE(result.ok, !toHolds.isEmpty());
+        QCOMPARE(result.ok(), !toHolds.isEmpty());
         QCOMPARE(entries(), after);
-        if (result.ok)
+        if (result.ok())
             QCOMPARE(readFile(path(to)), toHolds.toUtf8());
         else
             QCOMPARE(result.reason, QString::fromLocal8Bit(strerror(ENOENT)));
@@ -149,8 +149,9 @@ private slots:
                                    FilePlace::split(bagPath).name, consent);
         // Where no trash can take the bag, nothing happens without the user's word, and the bag is named.
         const bool refused = taken < 0 && !agreed && operation != "link";
-        QVERIFY2(result.ok != refused, qPrintable(result.reason));
-        QCOMPARE(result.notTrashable, refused ? bagPath : QByteArray());
+        QVERIFY2(result.ok() != refused, qPrintable(result.reason));
+        QCOMPARE((result.is(StepResult::Kind::NotTrashable) ? result.file : QByteArray()),
+                 refused ? bagPath : QByteArray());
         QCOMPARE(QDir(path("bags 100%"))
                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
                      .size(),
@@ -228,8 +229,8 @@ private slots:
                 QThread::yieldCurrentThread();
         };
         BagStore first(paused);
-        QVERIFY(rename ? first.renameFile(at("first.prp"), "bag.prp").ok
-                       : first.copyFile(at("first.prp"), at("bag.prp")).ok);
+        QVERIFY(rename ? first.renameFile(at("first.prp"), "bag.prp").ok()
+                       : first.copyFile(at("first.prp"), at("bag.prp")).ok());
         QVERIFY(second && second->wait());
         QByteArrayList versions{readFile(path("bag.prp"))};
         for (const QString& name : QDir(trash + "/files").entryList(QDir::Files))
@@ -255,7 +256,7 @@ private slots:
         QCOMPARE(symlink("b.prp", QFile::encodeName(path("link.prp")).constData()), 0);
         QCOMPARE(symlink("missing.prp", QFile::encodeName(path("dangling.prp")).constData()), 0);
         QCOMPARE(symlink("folder.prp", QFile::encodeName(path("tofolder.prp")).constData()), 0);
-        const BagNames listed = store.listBags(dir.path()).names;
+        const BagNames listed = store.listBags(dir.path()).value;
         for (const QByteArray& twin : twins) // Qt cannot remove a name that is not valid text
             QCOMPARE(::unlink(twin), 0);
         QByteArrayList fileNames;
@@ -270,12 +271,12 @@ private slots:
     }
 
     void listBagsOfMissingFolderIsEmpty() {
-        const BagListing missing = store.listBags(path("nowhere"));
-        QCOMPARE(missing.names.size(), 0);
+        const StepValue<BagNames> missing = store.listBags(path("nowhere"));
+        QCOMPARE(missing.value.size(), 0);
         QCOMPARE(missing.result.error, ENOENT);
         writeFile(path("file.prp"), "x");
-        const BagListing notFolder = store.listBags(path("file.prp"));
-        QCOMPARE(notFolder.names.size(), 0);
+        const StepValue<BagNames> notFolder = store.listBags(path("file.prp"));
+        QCOMPARE(notFolder.value.size(), 0);
         QCOMPARE(notFolder.result.error, ENOTDIR);
     }
 };

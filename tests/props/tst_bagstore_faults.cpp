@@ -156,7 +156,7 @@ private slots:
         prepare(where);
         FaultyFileSystem dry;
         dry.rangeCopyUnsupported = rangeCopyUnsupported;
-        QVERIFY(BagStore(dry, trash()).copyFile(at("source.prp"), at("palace.prp")).ok);
+        QVERIFY(BagStore(dry, trash()).copyFile(at("source.prp"), at("palace.prp")).ok());
         QVERIFY(dry.trace.size() >= 10);
         // The replaced file is kept in the trash, its info synced first, before the rename.
         const QString keeping = where == Destination::New ? "" : "write fsync fsync linkat fsync ";
@@ -182,12 +182,12 @@ private slots:
 
                 const QString what = describe(c.fault);
                 QVERIFY2(fs.faultHit, qPrintable(what));
-                QVERIFY2(result.ok == c.succeeds || inTrash,
+                QVERIFY2(result.ok() == c.succeeds || inTrash,
                          qPrintable(what + QStringLiteral(": ") + result.reason));
-                if (!result.ok)
+                if (!result.ok())
                     QCOMPARE(result.reason, QString::fromLocal8Bit(strerror(c.fault.error)));
                 // After the rename only the sync of the folder is left: the new copy is in place.
-                const bool replaced = result.ok || step.afterRename;
+                const bool replaced = result.ok() || step.afterRename;
                 QVERIFY2(entriesIn("Trash/files") == int(replaced && where != Destination::New),
                          qPrintable(what));
                 QVERIFY2(readFile(path("palace.prp")) == (replaced ? newBytes : before), qPrintable(what));
@@ -218,7 +218,7 @@ private slots:
             return rename ? store.renameFile(at("a.prp"), "b.prp") : store.deleteFile(at("a.prp"));
         };
         FaultyFileSystem dry;
-        QVERIFY(run(dry).ok);
+        QVERIFY(run(dry).ok());
         // The bag that goes, deleted or replaced, is in the trash, its info synced before the file went in.
         QCOMPARE(durableSteps(dry.trace), QStringLiteral("write fsync fsync linkat fsync ") +
                                               (rename ? "renameat fsync" : "unlinkat fsync"));
@@ -241,11 +241,11 @@ private slots:
             // the trash's steps in between either keep the bag or fail it with nothing changed.
             const bool inTrash = i > 2 && i < done;
             const bool harmless = i > done && i != last - 1;
-            QVERIFY2(result.ok == harmless || inTrash, qPrintable(describe(fault)));
-            if (!result.ok)
+            QVERIFY2(result.ok() == harmless || inTrash, qPrintable(describe(fault)));
+            if (!result.ok())
                 QCOMPARE(result.reason, QString::fromLocal8Bit(strerror(EIO)));
             // The step is done once the call itself went through; a failed sync after it is still reported.
-            const bool gone = result.ok || i == last - 1;
+            const bool gone = result.ok() || i == last - 1;
             QCOMPARE(QFileInfo::exists(path("a.prp")), !gone);
             QCOMPARE(readFile(path("b.prp")), QByteArray(gone && rename ? "a" : "b"));
             QVERIFY2(trashIsWhole(kept) && entriesIn("Trash/files") == int(gone),
@@ -259,13 +259,13 @@ private slots:
         for (const char* name : {"a.prp", "b.prp", ".stowbox-AAAAAA.tmp", ".stowbox-BBBBBB.tmp"})
             writeFile(path(QLatin1String(name)), "x");
         FaultyFileSystem dry;
-        QCOMPARE(shownNames(BagStore(dry).listBags(dir.path()).names), QStringList({"a.prp", "b.prp"}));
+        QCOMPARE(shownNames(BagStore(dry).listBags(dir.path()).value), QStringList({"a.prp", "b.prp"}));
 
         QHash<Call, int> seen;
         for (const FaultyFileSystem::Step& step : std::as_const(dry.trace)) {
             FaultyFileSystem fs;
             fs.fault = Fault{step.call, ++seen[step.call], Effect::Fail, EIO};
-            const QStringList listed = shownNames(BagStore(fs).listBags(dir.path()).names);
+            const QStringList listed = shownNames(BagStore(fs).listBags(dir.path()).value);
             ++faultsInjected;
             QVERIFY(listed.size() <= 2);
             for (const QString& name : listed)
@@ -288,7 +288,7 @@ private slots:
     void cleanUpSparesARunningCopy() {
         prepare(Destination::Existing);
         FaultyFileSystem dry;
-        QVERIFY(BagStore(dry).copyFile(at("source.prp"), at("palace.prp")).ok);
+        QVERIFY(BagStore(dry).copyFile(at("source.prp"), at("palace.prp")).ok());
         for (int step = 0; step < dry.trace.size(); ++step) {
             prepare(Destination::Existing);
             FaultyFileSystem fs;
@@ -298,7 +298,7 @@ private slots:
                     BagStore(other).removeLeftoversAtStart(dir.path(), dir.path() + '/');
             };
             const StepResult result = BagStore(fs).copyFile(at("source.prp"), at("palace.prp"));
-            QVERIFY2(result.ok, qPrintable(QString::number(step) + QStringLiteral(": ") + result.reason));
+            QVERIFY2(result.ok(), qPrintable(QString::number(step) + QStringLiteral(": ") + result.reason));
             QCOMPARE(readFile(path("palace.prp")), newBytes);
             QVERIFY(leftovers().isEmpty());
         }
@@ -348,13 +348,13 @@ private slots:
         BagStore store(fs, trash());
         const StepResult result = operation == "delete" ? store.deleteFile(at("palace.prp"))
                                                         : store.copyFile(at("source.prp"), at("palace.prp"));
-        QCOMPARE(result.ok, rewrites == 1);
-        QVERIFY(result.notTrashable.isEmpty()); // not the trash's fault: nothing to ask
+        QCOMPARE(result.ok(), rewrites == 1);
+        QVERIFY(!result.is(StepResult::Kind::NotTrashable)); // not the trash's fault: nothing to ask
         QCOMPARE(readFile(path("palace.prp")), rewrites == 1         ? version(0)
                                                : operation == "copy" ? oldBytes
                                                                      : version(done - 1));
         QVERIFY(leftovers().isEmpty());
-        QCOMPARE(entriesIn("Trash/files") + entriesIn("Trash/info"), result.ok ? 2 : 0);
+        QCOMPARE(entriesIn("Trash/files") + entriesIn("Trash/info"), result.ok() ? 2 : 0);
     }
 
     // What a kill cannot show: each replace makes its durable calls, in this order. A temporary file shows
@@ -420,7 +420,7 @@ private slots:
         writeFile(path("bags/a.prp"), "bag");
         writeFile(path("palace/palace.prp"), oldBytes);
         FaultyFileSystem fs;
-        QVERIFY(replace(fs).ok);
+        QVERIFY(replace(fs).ok());
 
         const QRegularExpression temporary(QStringLiteral("\\.stowbox-\\w{6}\\.tmp$"));
         const QString root = QFileInfo(dir.path()).canonicalFilePath() + '/';

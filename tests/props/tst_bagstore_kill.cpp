@@ -154,7 +154,7 @@ private slots:
         };
         const State done = remove ? State::Gone : State::New;
         FaultyFileSystem dry;
-        QVERIFY(run(dry).ok);
+        QVERIFY(run(dry).ok());
         checkAfterwards(done, "dry run");
 
         QList<int> steps; // indexes into the trace of the mutating calls to die at
@@ -207,7 +207,8 @@ private slots:
                 const char go = 'g';
                 if (::write(ready[1], &go, 1) != 1)
                     _exit(3);
-                _exit(store.copyFile(FilePlace::split(source()), FilePlace::split(destination())).ok ? 0 : 1);
+                _exit(store.copyFile(FilePlace::split(source()), FilePlace::split(destination())).ok() ? 0
+                                                                                                       : 1);
             }
             ::close(ready[1]);
             pollfd waiting{ready[0], POLLIN, 0};

@@ -142,7 +142,7 @@ pid_t startRivalCopy(const QByteArray& source, const QByteArray& target) {
         ::close_range(LockReporter::reportFd + 1, ~0U, 0);
         LockReporter fs;
         BagStore store(fs);
-        ::_exit(store.copyFile(FilePlace::split(source), FilePlace::split(target)).ok ? 0 : 1);
+        ::_exit(store.copyFile(FilePlace::split(source), FilePlace::split(target)).ok() ? 0 : 1);
     }
     ::close(report[1]);
     char said = 0;

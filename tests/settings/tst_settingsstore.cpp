@@ -34,7 +34,7 @@ class SettingsStoreTest : public QObject {
     IniFileSettingsStore store{fs};
 
     QString file() const { return configDir + QStringLiteral("/Stowbox.conf"); }
-    StoredSetting readStored() { return store.readSetting(app, section, key); }
+    StepValue<QString> readStored() { return store.readSetting(app, section, key); }
     QString read() { return readStored().value; }
     StepResult save(const QString& value) { return store.saveSetting(app, section, key, value); }
     QStringList corruptCopies() const {
@@ -247,7 +247,7 @@ private slots:
         if (type != S_IFDIR)
             QVERIFY(rmdir(path) == 0 && (type == S_IFIFO ? mkfifo(path, 0600) : symlink(target, path)) == 0);
         const QString reason = QString::fromLocal8Bit(std::strerror(error));
-        const StoredSetting stored = readStored();
+        const StepValue<QString> stored = readStored();
         QCOMPARE(stored.result.reason, reason);
         QCOMPARE(stored.value, QString());
         QCOMPARE(save(QStringLiteral("/new/")).reason, reason);
@@ -315,10 +315,10 @@ private slots:
                                      QString::number(occurrence) + ": " + result.reason + " " +
                                      configEntries().join(' ');
                 QVERIFY2(faulty.faultHit && openDescriptors() == descriptors, qPrintable(what));
-                QVERIFY2(result.ok ? call == Call::Close
-                                   : result.reason == QString::fromLocal8Bit(std::strerror(error)),
+                QVERIFY2(result.ok() ? call == Call::Close
+                                     : result.reason == QString::fromLocal8Bit(std::strerror(error)),
                          qPrintable(what));
-                QVERIFY2(readFile(file()) == (result.ok || i > lastRename ? after : before),
+                QVERIFY2(readFile(file()) == (result.ok() || i > lastRename ? after : before),
                          qPrintable(what));
                 QVERIFY2(corruptCopies().size() <= 1 && configEntries().size() == 1 + corruptCopies().size(),
                          qPrintable(what));

@@ -41,8 +41,8 @@ public:
     int saves = 0; // attempts, failed ones included
     QHash<QString, QString> values;
 
-    StoredSetting readSetting(const QString& application, const QString& section,
-                              const QString& key) override {
+    StepValue<QString> readSetting(const QString& application, const QString& section,
+                                   const QString& key) override {
         return {values.value(address(application, section, key)), {}};
     }
     StepResult saveSetting(const QString& application, const QString& section, const QString& key,

@@ -22,8 +22,8 @@ BagList::BagList(BagFolder& bags, QWidget* parent)
 
 StepResult BagList::refresh() {
     selectionModel()->clear();
-    BagListing listing = bags_.list();
-    rows_->show(std::move(listing.names));
+    StepValue<BagNames> listing = bags_.list();
+    rows_->show(std::move(listing.value));
     return listing.result;
 }
 

@@ -61,7 +61,7 @@ void Form1::Fsave(QString& Sbox) {
     const StepResult saved =
         Sbox.isEmpty() ? StepResult()
         : !BagPaths::isSingleFileName(Sbox)
-            ? StepResult::failure(EINVAL, Form1Texts::notOneFileName)
+            ? StepResult::failure(StepResult::Kind::BadName, EINVAL, Form1Texts::notOneFileName)
             : askBeforeLoss([&](PermanentDelete consent) {
                   return bags_.save(BagPaths::liveFile(Selpath), BagName::typed(Sbox), consent);
               });
@@ -152,11 +152,11 @@ void Form1::RenFile(QString& rfile) {
     } else {
         const BagName newBag = BagName::typed(rfile);
         // A typed name that would leave the program directory fails like an unwritable one.
-        const StepResult moved = !BagPaths::isSingleFileName(rfile)
-                                     ? StepResult::failure(EINVAL, Form1Texts::notOneFileName)
-                                     : askBeforeLoss([&](PermanentDelete consent) {
-                                           return bags_.rename(Selfile, newBag, consent);
-                                       });
+        const StepResult moved =
+            !BagPaths::isSingleFileName(rfile)
+                ? StepResult::failure(StepResult::Kind::BadName, EINVAL, Form1Texts::notOneFileName)
+                : askBeforeLoss(
+                      [&](PermanentDelete consent) { return bags_.rename(Selfile, newBag, consent); });
         if (!moved) {
             if (!declined(moved))
                 services_.prompter.showMessage(Form1Texts::renameFailedText(bags_.shownPath(Selfile),
@@ -221,7 +221,7 @@ void Form1::menuStx_Click() {
 
 // Selpath from the store, read afresh; a store that cannot be read leaves Selpath as it was.
 StepResult Form1::readSelpath() {
-    const StoredSetting stored = services_.settings.readSetting(
+    const StepValue<QString> stored = services_.settings.readSetting(
         PalacePathSetting::application, PalacePathSetting::section, PalacePathSetting::key);
     if (stored.result)
         Selpath = stored.value;
@@ -253,7 +253,7 @@ bool Form1::copyBagOverLiveFile() {
                                                                  BagPaths::shownLiveFile(Selpath),
                                                                  copied.reason),
                                        MessageStyle::Critical, Form1Texts::loadErrorTitle);
-    return copied.ok;
+    return copied.ok();
 }
 
 // A step that would destroy for good a file that no trash can take stops before it changes anything. The
@@ -261,9 +261,9 @@ bool Form1::copyBagOverLiveFile() {
 // again with that consent, No leaves the stopped step as the result.
 StepResult Form1::askBeforeLoss(const std::function<StepResult(PermanentDelete)>& step) {
     const StepResult stopped = step(PermanentDelete::NotAgreed);
-    if (stopped.notTrashable.isEmpty())
+    if (!stopped.is(StepResult::Kind::NotTrashable))
         return stopped;
-    const QString name = BagPaths::shown(stopped.notTrashable).section(QDir::separator(), -1);
+    const QString name = BagPaths::shown(stopped.file).section(QDir::separator(), -1);
     if (services_.prompter.showMessage(Form1Texts::permanentDeleteText(name, stopped.reason),
                                        MessageStyle::WarningYesNoNo,
                                        Form1Texts::permanentDeleteTitle) != Answer::Yes)
@@ -273,5 +273,5 @@ StepResult Form1::askBeforeLoss(const std::function<StepResult(PermanentDelete)>
 
 // The user declined to lose a file: that answer was the last word, and nothing changed to report.
 bool Form1::declined(const StepResult& result) {
-    return !result.ok && !result.notTrashable.isEmpty();
+    return result.is(StepResult::Kind::NotTrashable);
 }

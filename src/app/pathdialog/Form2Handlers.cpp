@@ -56,7 +56,8 @@ bool Form2::Spath() {
             MessageStyle::Critical, Form2Texts::storeErrorTitle);
         return false;
     }
-    if (const StoredSetting stored = services_.settings.readSetting(application, section, key); stored.result)
+    if (const StepValue<QString> stored = services_.settings.readSetting(application, section, key);
+        stored.result)
         Selpath = stored.value;
     return true;
 }

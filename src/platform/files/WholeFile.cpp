@@ -8,7 +8,7 @@
 namespace {
 constexpr qsizetype chunk = qsizetype(64) << 10;
 
-WholeFile failed(int error) {
+StepValue<QByteArray> failed(int error) {
     return {{}, StepResult::fromErrno(error)};
 }
 
@@ -21,17 +21,19 @@ StepResult refusal(const struct stat& status, qsizetype maxSize) {
 }
 } // namespace
 
-WholeFile readWholeFile(FileSystem& fs, const QByteArray& path, qsizetype maxSize) {
+namespace WholeFile {
+
+StepValue<QByteArray> read(FileSystem& fs, const QByteArray& path, qsizetype maxSize) {
     // Non-blocking, so that opening a pipe returns at once; it is refused below, before any read.
     Descriptor file(fs, retryInterrupted([&] {
                         return fs.open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
                     }));
     struct stat status {};
     if (!file.isOpen()) {
-        WholeFile missing = failed(errno);
-        missing.absent = missing.result.error == ENOENT &&
-                         fs.fstatat(AT_FDCWD, path.constData(), &status, AT_SYMLINK_NOFOLLOW) < 0 &&
-                         errno == ENOENT;
+        StepValue<QByteArray> missing = failed(errno);
+        if (missing.result.error == ENOENT &&
+            fs.fstatat(AT_FDCWD, path.constData(), &status, AT_SYMLINK_NOFOLLOW) < 0 && errno == ENOENT)
+            missing.result.kind = StepResult::Kind::NotThere;
         return missing;
     }
     if (fs.fstatat(file.get(), "", &status, AT_EMPTY_PATH) < 0)
@@ -54,3 +56,5 @@ WholeFile readWholeFile(FileSystem& fs, const QByteArray& path, qsizetype maxSiz
             return {bytes, {}};
     }
 }
+
+} // namespace WholeFile

@@ -18,9 +18,9 @@ StepResult ProgramModule::find(const char* file, const char* entry, void*& funct
     // Neither a missing module nor a missing entry sets errno: the closest codes, with dlerror's words.
     void* module = dlopen(path.c_str(), RTLD_NOW);
     if (!module)
-        return StepResult::failure(ELIBACC, QString::fromLocal8Bit(dlerror()));
+        return StepResult::failure(StepResult::Kind::System, ELIBACC, QString::fromLocal8Bit(dlerror()));
     function = dlsym(module, entry);
     if (!function)
-        return StepResult::failure(ELIBBAD, QString::fromLocal8Bit(dlerror()));
+        return StepResult::failure(StepResult::Kind::System, ELIBBAD, QString::fromLocal8Bit(dlerror()));
     return {};
 }

@@ -61,7 +61,7 @@ StepResult AtomicFileCopy::copyOnce(const FilePlace& source, const FilePlace& de
         return regular;
     return copyInto(directory.get(), where, [&](int temporary) {
         const StepResult copied = ByteCopy::copy(fs_, from.get(), sourceBefore, temporary);
-        sourceChanged = ByteCopy::sourceChanged(copied);
+        sourceChanged = copied.is(StepResult::Kind::SourceChanged);
         return copied;
     });
 }

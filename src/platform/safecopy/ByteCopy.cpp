@@ -10,7 +10,6 @@ namespace ByteCopy {
 namespace {
 constexpr size_t rangeChunk = size_t(1) << 20;
 constexpr size_t bufferSize = size_t(256) << 10;
-const QString sourceChangedReason = QStringLiteral("Source file changed during the copy");
 
 bool rangeCopyUnsupported(int error) {
     return error == ENOSYS || error == EXDEV || error == EINVAL || error == EOPNOTSUPP;
@@ -68,7 +67,9 @@ StepResult checkUnchanged(FileSystem& fs, int source, const struct stat& before)
         return StepResult::fromErrno(errno);
     const bool same = before.st_size == after.st_size && sameTime(before.st_mtim, after.st_mtim) &&
                       sameTime(before.st_ctim, after.st_ctim);
-    return same ? StepResult{} : StepResult::failure(EAGAIN, sourceChangedReason);
+    return same ? StepResult{}
+                : StepResult::failure(StepResult::Kind::SourceChanged, EAGAIN,
+                                      QStringLiteral("Source file changed during the copy"));
 }
 } // namespace
 
@@ -87,10 +88,6 @@ StepResult copy(FileSystem& fs, int from, const struct stat& before, int to) {
 
 StepResult writeAll(FileSystem& fs, int fd, const QByteArray& bytes) {
     return write(fs, fd, bytes.constData(), size_t(bytes.size()));
-}
-
-bool sourceChanged(const StepResult& result) {
-    return !result && result.reason == sourceChangedReason;
 }
 
 } // namespace ByteCopy

@@ -13,9 +13,8 @@ namespace ByteCopy {
 // Only a regular file has an end: a device in the source's place could fill the disk. status is filled.
 StepResult checkRegularFile(FileSystem& fs, int fd, struct stat& status);
 // Copies from the current offset of from to its end; before is the source's status when it was opened.
-// A source written to in between fails with EAGAIN, which sourceChanged() tells from the rest.
+// A source written to in between fails as SourceChanged.
 StepResult copy(FileSystem& fs, int from, const struct stat& before, int to);
 StepResult writeAll(FileSystem& fs, int fd, const QByteArray& bytes);
-bool sourceChanged(const StepResult& result);
 
 } // namespace ByteCopy

@@ -71,8 +71,10 @@ StepResult Trash::keep(int directory, const FilePlace& place, TrashEntry& entry)
         result = put(file, entry);
     }
     // A file written to while it was copied is not the trash's fault: that step simply fails.
-    if (!result && !ByteCopy::sourceChanged(result))
-        result.notTrashable = file.path.isEmpty() ? place.name : file.path;
+    if (!result && !result.is(StepResult::Kind::SourceChanged)) {
+        result.kind = StepResult::Kind::NotTrashable;
+        result.file = file.path.isEmpty() ? place.name : file.path;
+    }
     return result;
 }
 

@@ -36,7 +36,7 @@ public:
     // Puts the regular file into the trash and leaves it in place as well (a hard link, or a copy), for the
     // caller to replace or remove with one call; directory is the file's directory, open. A missing file, a
     // symbolic link or a special file loses nothing worth keeping: nothing is kept, and entry.name stays
-    // empty. When no trash can take the file, the failure names it in notTrashable.
+    // empty. When no trash can take the file, it fails as NotTrashable, naming it.
     StepResult keep(int directory, const FilePlace& place, TrashEntry& entry);
     // Takes back what keep put away, when the step it was kept for did not happen.
     void withdraw(const TrashEntry& entry);

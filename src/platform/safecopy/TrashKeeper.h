@@ -5,14 +5,14 @@
 #include "platform/safecopy/Trash.h"
 
 // Keeps what one step replaces or removes in the trash. Where no trash can take it, the step goes on only
-// with the user's word; without it, it stops with the file named in notTrashable.
+// with the user's word; without it, it stops as NotTrashable.
 class TrashKeeper : public FileKeeper {
 public:
     TrashKeeper(Trash& trash, PermanentDelete consent) : trash_(trash), consent_(consent) {}
 
     StepResult keep(int directory, const FilePlace& file) override {
         const StepResult kept = trash_.keep(directory, file, kept_);
-        if (!kept && !kept.notTrashable.isEmpty() && consent_ == PermanentDelete::Agreed)
+        if (kept.is(StepResult::Kind::NotTrashable) && consent_ == PermanentDelete::Agreed)
             return {};
         return kept;
     }

@@ -108,11 +108,11 @@ CookiePtr bestEntry(unsigned short family, const QByteArray& address, const QByt
     if (!fileName)
         return {nullptr, XauDisposeAuth};
     PosixFileSystem fs;
-    WholeFile file = readWholeFile(fs, fileName, maxAuthoritySize);
-    if (!file.result || file.bytes.isEmpty())
+    StepValue<QByteArray> file = WholeFile::read(fs, fileName, maxAuthoritySize);
+    if (!file || file.value.isEmpty())
         return {nullptr, XauDisposeAuth};
     const std::unique_ptr<FILE, decltype(&std::fclose)> stream(
-        fmemopen(file.bytes.data(), static_cast<size_t>(file.bytes.size()), "r"), std::fclose);
+        fmemopen(file.value.data(), static_cast<size_t>(file.value.size()), "r"), std::fclose);
     if (!stream)
         return {nullptr, XauDisposeAuth};
     for (CookiePtr entry(XauReadAuth(stream.get()), XauDisposeAuth); entry;

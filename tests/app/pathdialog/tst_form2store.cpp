@@ -46,7 +46,7 @@ Outcome saveInChild(Barrier barrier, const QString& configDir) {
         IniFileSettingsStore store(fs);
         const StepResult saved = store.saveSetting("Stowbox", "Spath", "Pathkey", "/somewhere/");
         const QByteArray report =
-            (QString::number(saved.ok) + '\n' + store.location("Stowbox") + '\n' + saved.reason).toUtf8();
+            (QString::number(saved.ok()) + '\n' + store.location("Stowbox") + '\n' + saved.reason).toUtf8();
         const bool written = write(channel[1], report.constData(), size_t(report.size())) == report.size();
         _exit(written ? 0 : 1);
     }

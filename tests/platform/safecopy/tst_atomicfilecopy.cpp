@@ -63,7 +63,7 @@ private slots:
         if (old != "<none>")
             writeFile(path("palace.prp"), old);
         const StepResult result = copier.copy(at("source.prp"), at("palace.prp"));
-        QVERIFY2(result.ok, qPrintable(result.reason));
+        QVERIFY2(result.ok(), qPrintable(result.reason));
         QCOMPARE(readFile(path("palace.prp")), source);
         QCOMPARE(readFile(path("source.prp")), source);
         QCOMPARE(entries(), QStringList({"palace.prp", "source.prp"}));
@@ -82,7 +82,7 @@ private slots:
         writeFile(path("source.prp"), "new");
         writeFile(path("palace.prp"), "old");
         QCOMPARE(chmod(QFile::encodeName(path("palace.prp")).constData(), mode_t(mode)), 0);
-        QVERIFY(copier.copy(at("source.prp"), at("palace.prp")).ok);
+        QVERIFY(copier.copy(at("source.prp"), at("palace.prp")).ok());
         QCOMPARE(modeOf(path("palace.prp")), mode_t(mode));
         QCOMPARE(readFile(path("palace.prp")), QByteArray("new"));
     }
@@ -91,7 +91,7 @@ private slots:
         writeFile(path("source.prp"), "new");
         QCOMPARE(chmod(QFile::encodeName(path("source.prp")).constData(), 0600), 0);
         const mode_t previous = umask(027);
-        const bool ok = copier.copy(at("source.prp"), at("bag.prp")).ok;
+        const bool ok = copier.copy(at("source.prp"), at("bag.prp")).ok();
         umask(previous);
         QVERIFY(ok);
         QCOMPARE(modeOf(path("bag.prp")), mode_t(0640));
@@ -126,7 +126,7 @@ private slots:
                      0);
         }
         const StepResult result = copier.copy(at("source.prp"), at("palace.prp"));
-        QVERIFY2(result.ok, qPrintable(result.reason));
+        QVERIFY2(result.ok(), qPrintable(result.reason));
         QVERIFY(QFileInfo(path("palace.prp")).isSymLink());
         QCOMPARE(readFile(path(target)), QByteArray("new"));
         QCOMPARE(readFile(path("palace.prp")), QByteArray("new"));
@@ -139,7 +139,7 @@ private slots:
         QCOMPARE(symlink("b.prp", QFile::encodeName(path("a.prp")).constData()), 0);
         QCOMPARE(symlink("a.prp", QFile::encodeName(path("b.prp")).constData()), 0);
         const StepResult result = copier.copy(at("source.prp"), at("a.prp"));
-        QVERIFY(!result.ok);
+        QVERIFY(!result.ok());
         QCOMPARE(result.reason, QString::fromLocal8Bit(strerror(ELOOP)));
         QCOMPARE(entries(), QStringList({"a.prp", "b.prp", "source.prp"}));
     }
@@ -177,7 +177,7 @@ private slots:
         const QStringList before = entries();
         const StepResult result = copier.copy(
             source.startsWith(QLatin1Char('/')) ? FilePlace::split(source) : at(source), at(destination));
-        QVERIFY(!result.ok);
+        QVERIFY(!result.ok());
         QCOMPARE(result.reason, QString::fromLocal8Bit(strerror(error)));
         QCOMPARE(entries(), before);
         QVERIFY(QDir(path("folder")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
@@ -193,7 +193,7 @@ private slots:
         const QString destination = other.filePath("palace.prp");
         const int status = ChildProcess::runWithReadOnlyDirectory(other.path(), [&] {
             const StepResult result = copier.copy(FilePlace::split(source), FilePlace::split(destination));
-            return !result.ok && result.reason == QString::fromLocal8Bit(strerror(EROFS)) ? 0 : 1;
+            return !result.ok() && result.reason == QString::fromLocal8Bit(strerror(EROFS)) ? 0 : 1;
         });
         if (status == ChildProcess::setupFailed)
             QSKIP(qPrintable(ChildProcess::skipReason()));
@@ -213,8 +213,9 @@ private slots:
         const QString shared = path("shared");
         const auto attempt = [&] {
             const StepResult refused = copier.copy(source, at("shared/palace.prp"));
-            const bool newFileAllowed = copier.copy(source, at("shared/other.prp")).ok;
-            return !refused.ok && refused.reason == QString::fromLocal8Bit(strerror(EACCES)) && newFileAllowed
+            const bool newFileAllowed = copier.copy(source, at("shared/other.prp")).ok();
+            return !refused.ok() && refused.reason == QString::fromLocal8Bit(strerror(EACCES)) &&
+                           newFileAllowed
                        ? 0
                        : 1;
         };

@@ -86,7 +86,7 @@ private slots:
         const QByteArray bag = QFile::encodeName(dir.path()) + '/' + name;
         QCOMPARE(::close(::open(bag, O_CREAT | O_WRONLY | O_CLOEXEC, 0600)), 0);
         const StepResult deleted = keepAndRemove({QFile::encodeName(dir.path()), name});
-        QVERIFY2(deleted.ok, qPrintable(deleted.reason));
+        QVERIFY2(deleted.ok(), qPrintable(deleted.reason));
         QVERIFY(::access(bag, F_OK) != 0);
         QByteArrayList kept;
         DIR* folder = ::opendir(info);
@@ -123,7 +123,7 @@ private slots:
         const StepResult kept = keepAndRemove({QFile::encodeName(given.replace('@', dir.path())), "a.prp"});
         QDir::setCurrent(previous);
         QFile::remove(dir.filePath("link"));
-        QVERIFY2(kept.ok, qPrintable(kept.reason));
+        QVERIFY2(kept.ok(), qPrintable(kept.reason));
         const QByteArray path = QFile::encodeName(QDir(dir.filePath("real")).canonicalPath()) + "/a.prp";
         QCOMPARE(readFile(trash + "/info/a.prp.trashinfo").split('\n').value(1),
                  "Path=" + path.toPercentEncoding("/"));
