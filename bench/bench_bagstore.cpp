@@ -20,7 +20,9 @@ class BagStoreBench : public QObject {
 
     QTemporaryDir dir;
     PosixFileSystem fs;
-    BagStore store{fs, {QFile::encodeName(dir.filePath("Trash")), getuid()}}; // never the user's own trash
+    Trash trash{fs, {QFile::encodeName(dir.filePath("Trash")), getuid()}}; // never the user's own trash
+    FileSteps steps{fs, &trash};
+    BagStore store{fs, steps, QFile::encodeName(dir.filePath("bags"))};
 
 private slots:
     void initTestCase() {
@@ -36,16 +38,16 @@ private slots:
     void listTenThousandBags() {
         BagNames bags;
         QBENCHMARK {
-            bags = store.listBags(dir.filePath("bags")).value;
+            bags = store.list().value;
         }
         QCOMPARE(bags.size(), listedFiles);
     }
 
     void copySixtyFourMebibytes() {
         QBENCHMARK {
-            QVERIFY(store
-                        .copyFile(FilePlace::split(dir.filePath("source.prp")),
-                                  FilePlace::split(dir.filePath("copy.prp")))
+            QVERIFY(steps
+                        .copy(FilePlace::split(dir.filePath("source.prp")),
+                              FilePlace::split(dir.filePath("copy.prp")))
                         .ok());
         }
     }

@@ -1,6 +1,6 @@
-// Copy: saving and loading a large bag through the program's own copy (BagStore::copyFile, with all of
+// Copy: saving and loading a large bag through the program's own copy (FileSteps::copy, with all of
 // its crash-safety steps) against `cp` followed by `sync` of the copied file; deleting the saved bag
-// (BagStore::deleteFile) against `rm` followed by `sync` of its directory.
+// (FileSteps::remove) against `rm` followed by `sync` of its directory.
 //
 //   build-release/bench/copy_bench [MIB] [RUNS]
 //
@@ -14,7 +14,8 @@
 #include "BenchTable.h"
 
 #include "platform/files/PosixFileSystem.h"
-#include "props/BagStore.h"
+#include "platform/safecopy/FileSteps.h"
+#include "platform/safecopy/Trash.h"
 
 #include <QDir>
 #include <QFile>
@@ -131,9 +132,10 @@ int main(int argc, char** argv) {
 
     PosixFileSystem fileSystem;
     const QString trash = work.filePath(QStringLiteral("Trash"));
-    BagStore store(fileSystem, {QFile::encodeName(trash), getuid()});
+    Trash trashed(fileSystem, {QFile::encodeName(trash), getuid()});
+    FileSteps steps(fileSystem, &trashed);
     const auto ours = [&](const QString& from, const QString& to) {
-        return bool(store.copyFile(FilePlace::split(from), FilePlace::split(to)));
+        return bool(steps.copy(FilePlace::split(from), FilePlace::split(to)));
     };
     std::vector<double> save, saveByCp, load, loadByCp, remove, removeByRm;
     for (int round = -1; round < runs; ++round) {
@@ -145,7 +147,7 @@ int main(int argc, char** argv) {
             if ((turn == 0) == oursFirst) {
                 times[0] = timeCopy(live, [&] { return ours(live, bag); });
                 times[2] = timeCopy(bag, [&] { return ours(bag, live); });
-                times[4] = timeDelete([&] { return bool(store.deleteFile(FilePlace::split(bag))); });
+                times[4] = timeDelete([&] { return bool(steps.remove(FilePlace::split(bag))); });
             } else {
                 times[1] = timeCopy(live, [&] { return copyBySystemTools(live, bagByCp); });
                 times[3] = timeCopy(bagByCp, [&] { return copyBySystemTools(bagByCp, liveByCp); });
@@ -175,7 +177,7 @@ int main(int argc, char** argv) {
     };
     using BenchTable::Goal;
     const std::string size = std::to_string(mebibytes) + " MiB";
-    BenchTable::row(("save " + size + " (BagStore::copyFile)").c_str(), throughput(save), "cp + sync FILE",
+    BenchTable::row(("save " + size + " (FileSteps::copy)").c_str(), throughput(save), "cp + sync FILE",
                     throughput(saveByCp), "MiB/s", {Goal::RatioAtLeast, 0.8});
     BenchTable::row(("load " + size + ", old file kept in the trash").c_str(), throughput(load),
                     "cp + sync FILE", throughput(loadByCp), "MiB/s", {Goal::RatioAtLeast, 0.9});

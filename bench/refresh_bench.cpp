@@ -78,7 +78,9 @@ int main(int argc, char** argv) {
     const QByteArray directory = QFile::encodeName(programDir.path());
 
     PosixFileSystem fileSystem;
-    BagStore store(fileSystem);
+    Trash trash(fileSystem, TrashOwner::fromEnvironment());
+    FileSteps steps(fileSystem, &trash);
+    BagStore store(fileSystem, steps, directory);
     IniFileSettingsStore settings(fileSystem);
     FakeClientDetector client;
     FakeProgramStarter starter;
@@ -87,7 +89,7 @@ int main(int argc, char** argv) {
     SystemDirectoryLister directories;
     PathDialogStart start(settings, DriveScanner::winePrefix(), QDir::homePath());
     Form1 window({settings, store, client, starter, prompter,
-                  Form2Services{settings, prompter, drives, directories, start}, programDir.path(), [] {}});
+                  Form2Services{settings, prompter, drives, directories, start}, [] {}});
     window.show();
     const Form1Probe form(window);
     QCoreApplication::processEvents();
@@ -102,7 +104,7 @@ int main(int argc, char** argv) {
         const double totalMs = BenchTable::millisecondsSince(clicked);
 
         const auto listingStart = std::chrono::steady_clock::now();
-        const StepValue<BagNames> stored = store.listBags(programDir.path());
+        const StepValue<BagNames> stored = store.list();
         const double listingMs = BenchTable::millisecondsSince(listingStart);
 
         const auto readdirStart = std::chrono::steady_clock::now();

@@ -1,129 +1,102 @@
 #include "cli/CommandLine.h"
 
 #include "cli/CommandLineTexts.h"
+#include "client/ClientDetector.h"
+#include "props/BagPaths.h"
+#include "props/BagStore.h"
+#include "settings/SettingsStore.h"
 
-#include <QByteArrayView>
-#include <QCommandLineParser>
 #include <QFile>
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
 namespace {
-
-// The spellings of the command line's own options; "--" ends the options before a name that begins
-// with "-".
-bool isOwnOption(QByteArrayView argument) {
-    for (const char* own :
-         {"-h", "--help", "--help-all", "-v", "--version", "-0", "--null", "--permanent", "--"})
-        if (argument == own)
-            return true;
-    return false;
-}
-
-// Latin-1 maps every byte to one character and back, so the parser sees the options as they are and
-// the names come back out of it byte for byte, whatever their encoding.
-QStringList asParsed(const QList<QByteArray>& arguments) {
-    QStringList parsed;
-    for (const QByteArray& argument : arguments)
-        parsed.append(QString::fromLatin1(argument));
-    return parsed;
-}
-
-QByteArray asGiven(const QString& parsed) {
-    return parsed.toLatin1();
-}
 
 bool writeAll(std::FILE* stream, const QByteArray& bytes) {
     return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream) == size_t(bytes.size()) &&
            std::fflush(stream) == 0;
 }
 
+int exitStatusOf(const StepResult& result) {
+    switch (result.kind) {
+    case StepResult::Kind::None:
+        return CommandLine::Success;
+    case StepResult::Kind::Usage:
+        return CommandLine::Usage;
+    case StepResult::Kind::InUse:
+        return CommandLine::ClientRunning;
+    default:
+        return CommandLine::Failed;
+    }
+}
+
 } // namespace
 
-const QList<CommandLine::Command> CommandLine::commands = {
-    {"list", 0, &CommandLine::list, false},    {"save", 1, &CommandLine::save, true},
-    {"load", 1, &CommandLine::load, true},     {"delete", 1, &CommandLine::remove, true},
-    {"rename", 2, &CommandLine::rename, true}, {"start", 0, &CommandLine::start, false},
-    {"path", 0, &CommandLine::path, false},    {"set-path", 1, &CommandLine::setPath, false},
-};
-
-bool CommandLine::isRequested(int argc, const char* const* argv) {
-    if (argc < 2)
-        return false;
-    if (!QByteArrayView(argv[1]).startsWith('-'))
-        return true;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArrayView argument(argv[i]);
-        if (isOwnOption(argument) || std::any_of(commands.begin(), commands.end(),
-                                                 [&](const Command& c) { return argument == c.name; }))
-            return true;
-    }
-    return false;
-}
-
 int CommandLine::run(const QList<QByteArray>& arguments) {
+    const StepValue<CommandRequest> parsed = CommandRequest::parse(arguments);
+    if (!parsed)
+        return finish(parsed.result);
+    const CommandRequest& request = parsed.value;
+    command_ = request.command;
+    if (request.has(CommandTable::Help))
+        return finish(print(command_ ? CommandTable::helpOf(*command_) : CommandTable::generalHelp()));
+    if (request.has(CommandTable::Version))
+        return finish(print(services_.version + '\n'));
+    const bool permanent = request.has(CommandTable::Permanent);
+    ask_ = [permanent](const StepResult&) { return permanent; };
+    lineEnd_ = request.has(CommandTable::Null) ? '\0' : '\n';
+    // What killed copies left is cleaned at every start, a command's too.
+    services_.bags.removeLeftovers(BagPaths::liveFile(palaceDirectory().value));
+    return finish((this->*command_->run)(request));
+}
+
+StepValue<QString> CommandLine::palaceDirectory() {
+    using namespace PalacePathSetting;
+    return services_.settings.readSetting(application, section, key);
+}
+
+StepValue<FilePlace> CommandLine::liveFile() {
     using namespace CommandLineTexts;
-    QCommandLineParser parser;
-    parser.setApplicationDescription(description);
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption null({QStringLiteral("0"), QStringLiteral("null")}, nullHelp);
-    const QCommandLineOption permanent(QStringLiteral("permanent"), permanentHelp);
-    parser.addOption(null);
-    parser.addOption(permanent);
-    parser.addPositionalArgument(commandArgument, commandHelp, QStringLiteral("COMMAND [ARGUMENTS]"));
-    if (!parser.parse(asParsed(arguments)))
-        return usage(parser.errorText());
-    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
-        const QString text = parser.helpText();
-        return print(QFile::encodeName(usageLine + text.mid(text.indexOf(QLatin1Char('\n')))));
-    }
-    if (parser.isSet(version))
-        return print(QFile::encodeName(units_.version + QLatin1Char('\n')));
-
-    Operands operands;
-    for (const QString& positional : parser.positionalArguments())
-        operands.append(asGiven(positional));
-    if (operands.isEmpty())
-        return usage(noCommand);
-    command_ = operands.takeFirst();
-    const QString shownCommand = QFile::decodeName(command_);
-    for (const Command& command : commands) {
-        if (command_ != command.name)
-            continue;
-        if (operands.size() != command.operands)
-            return usage(wrongOperands(shownCommand, command.operands));
-        if (parser.isSet(null) && command.run != &CommandLine::list)
-            return usage(optionNotFor(QStringLiteral("--null"), shownCommand));
-        if (parser.isSet(permanent) && !command.replaces)
-            return usage(optionNotFor(QStringLiteral("--permanent"), shownCommand));
-        nul_ = parser.isSet(null);
-        consent_ = parser.isSet(permanent) ? PermanentDelete::Agreed : PermanentDelete::NotAgreed;
-        return (this->*command.run)(operands);
-    }
-    return usage(unknownCommand(shownCommand));
+    const StepValue<QString> stored = palaceDirectory();
+    if (!stored)
+        return {{}, stored.result};
+    if (stored.value.isEmpty())
+        return {{}, StepResult::failure(StepResult::Kind::NotThere, ENOENT, nothingStored)};
+    if (!stored.value.startsWith(QLatin1Char('/')))
+        return {{}, StepResult::failure(StepResult::Kind::BadName, EINVAL, notAbsolute(stored.value))};
+    return {BagPaths::liveFile(stored.value), {}};
 }
 
-int CommandLine::usage(const QString& problem) {
-    const QByteArray line = QByteArray(CommandLineTexts::programName) + ": " + QFile::encodeName(problem);
-    writeAll(stderr, line.trimmed() + '\n');
-    return Usage;
+StepValue<FilePlace> CommandLine::liveFileToChange() {
+    if (services_.client.isPalaceRunning())
+        return {{}, StepResult::failure(StepResult::Kind::InUse, EBUSY, CommandLineTexts::clientRunning)};
+    return liveFile();
 }
 
-int CommandLine::fail(const QByteArray& file, const QString& reason, Status status) {
-    QByteArray line = QByteArray(CommandLineTexts::programName) + ": ";
-    if (!command_.isEmpty())
-        line += command_ + ": ";
-    if (!file.isEmpty())
-        line += file + ": ";
-    writeAll(stderr, line + QFile::encodeName(reason) + '\n');
-    return status;
-}
-
-int CommandLine::print(const QByteArray& bytes) {
+StepResult CommandLine::print(const QByteArray& bytes) {
     if (!writeAll(stdout, bytes))
-        return fail(QFile::encodeName(CommandLineTexts::standardOutput),
-                    StepResult::fromErrno(errno != 0 ? errno : EIO).reason);
-    return Success;
+        return StepResult::fromErrno(errno != 0 ? errno : EIO)
+            .about(QFile::encodeName(CommandLineTexts::standardOutput));
+    return {};
+}
+
+QByteArray CommandLine::named(const QByteArray& path) const {
+    const QByteArray folder = services_.bags.directory() + '/';
+    return path.startsWith(folder) ? path.mid(folder.size()) : path;
+}
+
+int CommandLine::finish(const StepResult& result) {
+    using namespace CommandLineTexts;
+    if (result.ok())
+        return Success;
+    QByteArray line = QByteArray(programName) + ": ";
+    if (command_ && !result.is(StepResult::Kind::Usage))
+        line += QByteArray(command_->name) + ": ";
+    if (!result.file.isEmpty())
+        line += named(result.file) + ": ";
+    const QString reason = result.is(StepResult::Kind::NotTrashable) ? notTrashable(result.reason)
+                           : result.is(StepResult::Kind::NotDurable) ? notDurable(result.reason)
+                                                                     : result.reason;
+    writeAll(stderr, line + QFile::encodeName(reason) + '\n');
+    return exitStatusOf(result);
 }

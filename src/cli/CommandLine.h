@@ -1,68 +1,57 @@
 #pragma once
 
-#include "cli/CommandLineUnits.h"
-#include "platform/PermanentDelete.h"
+#include "cli/CommandLineServices.h"
+#include "cli/CommandRequest.h"
 #include "platform/StepResult.h"
-#include "props/BagFolder.h"
+#include "platform/files/FilePlace.h"
+#include "platform/safecopy/FileSteps.h"
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 
 // One command from a terminal, a script or a shortcut, done as the window does it and through the same
-// units, but asking nothing: giving the command is the consent. The outcome is the exit status; a failure
-// is also one line on standard error, naming the command, the file and the reason.
-// Names are taken and printed byte for byte, so that a bag whose name is not valid text is still reached.
+// services, but asking nothing: giving the command is the consent. Each command ends in a result, whose
+// kind alone chooses the exit status; a failure is also one line on standard error, naming the command, the
+// file at fault and the reason. Names are taken and printed byte for byte, so that a bag whose name is not
+// valid text is still reached.
 class CommandLine {
 public:
     enum Status { Success = 0, Failed = 1, Usage = 2, ClientRunning = 3 };
 
-    // True when the arguments ask for a command rather than the window: a first argument that is no option
-    // (a mistyped command is an error, not a window), or a command or an option of the command line's
-    // anywhere. Other options alone are the toolkit's, for the window (-platform offscreen).
-    static bool isRequested(int argc, const char* const* argv);
+    explicit CommandLine(const CommandLineServices& services) : services_(services) {}
 
-    explicit CommandLine(const CommandLineUnits& units)
-        : units_(units), bags_(units_.bags, units_.programDirectory) {}
-
-    // The arguments as the program got them, its own name first.
+    // The arguments after the program's name; there is at least one.
     int run(const QList<QByteArray>& arguments);
 
+    // The commands, which the command table names.
+    StepResult list(const CommandRequest& request);
+    StepResult save(const CommandRequest& request);
+    StepResult load(const CommandRequest& request);
+    StepResult remove(const CommandRequest& request);
+    StepResult rename(const CommandRequest& request);
+    StepResult start(const CommandRequest& request);
+    StepResult path(const CommandRequest& request);
+    StepResult setPath(const CommandRequest& request);
+    StepResult current(const CommandRequest& request);
+    StepResult history(const CommandRequest& request);
+    StepResult restore(const CommandRequest& request);
+    StepResult help(const CommandRequest& request);
+
 private:
-    using Operands = QList<QByteArray>;
-    struct Command {
-        const char* name;
-        qsizetype operands;
-        int (CommandLine::*run)(const Operands&);
-        bool replaces; // whether --permanent goes with it
-    };
-    static const QList<Command> commands;
+    StepValue<QString> palaceDirectory();
+    // The live file of the stored directory, which must be a whole path: with nothing stored, or a relative
+    // directory, it would be wherever the script happens to run, which its author never looked at.
+    StepValue<FilePlace> liveFile();
+    // As liveFile, while the client does not run: it may be writing the live file.
+    StepValue<FilePlace> liveFileToChange();
+    StepResult print(const QByteArray& bytes);
+    // A path as the error line names it: a bag by its name, any other file by its whole path.
+    QByteArray named(const QByteArray& path) const;
+    int finish(const StepResult& result);
 
-    int list(const Operands&);
-    int save(const Operands& name);
-    int load(const Operands& name);
-    int remove(const Operands& name);
-    int rename(const Operands& names);
-    int start(const Operands&);
-    int path(const Operands&);
-    int setPath(const Operands& directory);
-
-    // Each is Success when the command may go on, else the status it ends with, the reason printed.
-    int readPalaceDirectory(QString& directory);
-    // Save and load: the client must not run, a Palace directory must be stored, the name must do.
-    int readyToCopy(const QByteArray& name, QString& palaceDirectory);
-    int checkName(const QByteArray& name);
-
-    // Save and load: a source that is not there fails the command, named as the source.
-    int found(const StepResult& result, const QByteArray& source);
-    int finish(const StepResult& result, const QByteArray& file);
-
-    int usage(const QString& problem);
-    int fail(const QByteArray& file, const QString& reason, Status status = Failed);
-    int print(const QByteArray& bytes);
-
-    CommandLineUnits units_;
-    BagFolder bags_;
-    QByteArray command_;
-    bool nul_ = false;
-    PermanentDelete consent_ = PermanentDelete::NotAgreed;
+    CommandLineServices services_;
+    const CommandTable::Command* command_ = nullptr;
+    AskBeforeLoss ask_;
+    char lineEnd_ = '\n';
 };

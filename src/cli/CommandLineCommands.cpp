@@ -3,139 +3,206 @@
 #include "client/ClientDetector.h"
 #include "client/ClientNames.h"
 #include "client/ProgramStarter.h"
-#include "platform/files/FilePlace.h"
 #include "props/BagPaths.h"
 #include "props/BagStore.h"
 #include "settings/PalaceDirectory.h"
 #include "settings/SettingsStore.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <algorithm>
 
 namespace {
 
-// The live file by its whole path, or by its name where it lies among the bags, as a bag is named.
-QByteArray shownLiveFile(const QString& palaceDirectory, const QString& programDirectory) {
-    const FilePlace live = BagPaths::liveFile(palaceDirectory);
-    return live.directory == QFile::encodeName(programDirectory)
-               ? live.name
-               : QFile::encodeName(BagPaths::shownLiveFile(palaceDirectory));
+StepResult badName(const QByteArray& name) {
+    return BagPaths::isSingleFileName(name)
+               ? StepResult()
+               : StepResult::failure(StepResult::Kind::BadName, EINVAL, CommandLineTexts::notOneFileName)
+                     .about(name);
+}
+
+QByteArray localTime(const timespec& time, const char* format) {
+    return QDateTime::fromSecsSinceEpoch(time.tv_sec).toString(QLatin1String(format)).toLatin1();
+}
+
+// A version number as history prints it: a positive whole number, digits only.
+int versionNumber(const QByteArray& given) {
+    bool ok = false;
+    const int number = given.toInt(&ok);
+    const bool digits = std::all_of(given.begin(), given.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return ok && digits && number > 0 ? number : 0;
 }
 
 } // namespace
 
-int CommandLine::list(const Operands&) {
-    const StepValue<BagNames> listing = bags_.list();
-    if (!listing.result)
-        return fail(QFile::encodeName(units_.programDirectory), listing.result.reason);
-    const char end = nul_ ? '\0' : '\n';
-    QByteArray names;
-    for (qsizetype row = 0; row < listing.value.size(); ++row)
-        names.append(listing.value.fileName(row)).append(end);
-    return print(names);
+StepResult CommandLine::list(const CommandRequest& request) {
+    const StepValue<BagNames> listing = services_.bags.list();
+    if (!listing)
+        return listing.result.about(services_.bags.directory());
+    const BagNames& names = listing.value;
+    QByteArray lines;
+    if (request.has(CommandTable::Long)) {
+        const StepValue<FilePlace> live = liveFile();
+        const QList<BagStatus> statuses = services_.bags.statuses(names, live ? live.value : FilePlace{});
+        for (qsizetype row = 0; row < names.size(); ++row) {
+            const BagStatus& status = statuses[row];
+            lines += QByteArray(status.loaded ? "* " : "- ") + QByteArray::number(status.size) + ' ' +
+                     localTime(status.modified, "yyyy-MM-dd HH:mm") + ' ' + names.fileName(row) + lineEnd_;
+        }
+    } else {
+        for (qsizetype row = 0; row < names.size(); ++row)
+            lines += names.fileName(row) + lineEnd_;
+    }
+    return print(lines);
 }
 
-int CommandLine::save(const Operands& name) {
-    QString palaceDirectory;
-    if (const int refused = readyToCopy(name[0], palaceDirectory); refused != Success)
+StepResult CommandLine::save(const CommandRequest& request) {
+    const StepValue<FilePlace> live = liveFileToChange();
+    if (!live)
+        return live.result;
+    if (const StepResult refused = badName(request.operands[0]); !refused)
         return refused;
-    const FilePlace liveFile = BagPaths::liveFile(palaceDirectory);
-    if (const int missing =
-            found(units_.bags.exists(liveFile), shownLiveFile(palaceDirectory, units_.programDirectory));
-        missing != Success)
-        return missing;
-    const BagName bag = BagName::typed(name[0]);
-    return finish(bags_.save(liveFile, bag, consent_), bag.bytes());
+    return services_.bags.save(live.value, BagName::typed(request.operands[0]), ask_);
 }
 
-int CommandLine::load(const Operands& name) {
-    QString palaceDirectory;
-    if (const int refused = readyToCopy(name[0], palaceDirectory); refused != Success)
+StepResult CommandLine::load(const CommandRequest& request) {
+    const StepValue<FilePlace> live = liveFileToChange();
+    if (!live)
+        return live.result;
+    if (const StepResult refused = badName(request.operands[0]); !refused)
         return refused;
-    const BagName bag = BagName::given(name[0]);
-    if (const int missing = found(bags_.exists(bag), bag.bytes()); missing != Success)
-        return missing;
-    return finish(bags_.load(bag, BagPaths::liveFile(palaceDirectory), consent_),
-                  shownLiveFile(palaceDirectory, units_.programDirectory));
+    return services_.bags.load(BagName::given(request.operands[0]), live.value, ask_);
 }
 
-int CommandLine::remove(const Operands& name) {
-    if (const int refused = checkName(name[0]); refused != Success)
+StepResult CommandLine::remove(const CommandRequest& request) {
+    if (const StepResult refused = badName(request.operands[0]); !refused)
         return refused;
-    const BagName bag = BagName::given(name[0]);
-    return finish(bags_.remove(bag, consent_), bag.bytes());
+    return services_.bags.remove(BagName::given(request.operands[0]), ask_);
 }
 
 // As the window's rename: the new name gets ".prp".
-int CommandLine::rename(const Operands& names) {
-    for (const QByteArray& name : names)
-        if (const int refused = checkName(name); refused != Success)
+StepResult CommandLine::rename(const CommandRequest& request) {
+    for (const QByteArray& name : request.operands)
+        if (const StepResult refused = badName(name); !refused)
             return refused;
-    const BagName bag = BagName::given(names[0]);
-    return finish(bags_.rename(bag, BagName::typed(names[1]), consent_), bag.bytes());
+    return services_.bags.rename(BagName::given(request.operands[0]), BagName::typed(request.operands[1]),
+                                 ask_);
 }
 
-// As the window's Start Palace: nothing stored starts palace32.exe from the search path.
-int CommandLine::start(const Operands&) {
-    QString palaceDirectory;
-    if (const int refused = readPalaceDirectory(palaceDirectory); refused != Success)
-        return refused;
-    const QString program = ClientNames::programIn(palaceDirectory);
-    if (!units_.starter.startProgram(program, WindowStyle::NormalFocus))
-        return fail(QFile::encodeName(program), CommandLineTexts::notStarted);
-    return Success;
+StepResult CommandLine::start(const CommandRequest&) {
+    const StepValue<FilePlace> live = liveFile();
+    if (!live)
+        return live.result;
+    const QString program = ClientNames::programIn(palaceDirectory().value);
+    if (!services_.starter.startProgram(program, WindowStyle::NormalFocus))
+        return StepResult::failure(StepResult::Kind::NotThere, ENOENT, CommandLineTexts::notStarted)
+            .about(QFile::encodeName(program));
+    return {};
 }
 
-int CommandLine::path(const Operands&) {
-    QString palaceDirectory;
-    if (const int refused = readPalaceDirectory(palaceDirectory); refused != Success)
-        return refused;
-    return palaceDirectory.isEmpty() ? Success : print(QFile::encodeName(palaceDirectory) + '\n');
+StepResult CommandLine::path(const CommandRequest&) {
+    const StepValue<QString> stored = palaceDirectory();
+    if (!stored)
+        return stored.result;
+    if (stored.value.isEmpty())
+        return StepResult::failure(StepResult::Kind::NotThere, ENOENT, CommandLineTexts::nothingStored);
+    return print(QFile::encodeName(stored.value) + '\n');
 }
 
-int CommandLine::setPath(const Operands& directory) {
+StepResult CommandLine::setPath(const CommandRequest& request) {
     using namespace PalacePathSetting;
+    const QByteArray& directory = request.operands[0];
     const StepValue<QString> named =
-        PalaceDirectory::settingForNamed(units_.fileSystem, QFile::decodeName(directory[0]));
-    if (!named.result)
-        return fail(directory[0], named.result.reason);
-    const StepResult saved = units_.settings.saveSetting(application, section, key, named.value);
-    return finish(saved, QFile::encodeName(units_.settings.location(application)));
+        PalaceDirectory::settingForNamed(services_.fileSystem, QFile::decodeName(directory));
+    if (!named)
+        return named.result.about(directory);
+    return services_.settings.saveSetting(application, section, key, named.value)
+        .about(QFile::encodeName(services_.settings.location(application)));
 }
 
-int CommandLine::readPalaceDirectory(QString& directory) {
-    using namespace PalacePathSetting;
-    const StepValue<QString> stored = units_.settings.readSetting(application, section, key);
-    if (!stored.result)
-        return fail(QFile::encodeName(units_.settings.location(application)), stored.result.reason);
-    directory = stored.value;
-    return Success;
+StepResult CommandLine::current(const CommandRequest&) {
+    const StepValue<FilePlace> live = liveFile();
+    if (!live)
+        return live.result;
+    const StepValue<BagNames> listing = services_.bags.list();
+    if (!listing)
+        return listing.result.about(services_.bags.directory());
+    const QList<BagStatus> statuses = services_.bags.statuses(listing.value, live.value);
+    QByteArray lines;
+    for (qsizetype row = 0; row < listing.value.size(); ++row)
+        if (statuses[row].loaded)
+            lines += listing.value.fileName(row) + lineEnd_;
+    if (lines.isEmpty())
+        return StepResult::failure(StepResult::Kind::NotThere, ENOENT, CommandLineTexts::nothingLoaded);
+    return print(lines);
 }
 
-// The client may be writing the live file; with nothing stored, or a relative directory, the live file
-// would be wherever the script happens to run, which its author never looked at.
-int CommandLine::readyToCopy(const QByteArray& name, QString& palaceDirectory) {
-    using namespace CommandLineTexts;
-    if (units_.client.isPalaceRunning())
-        return fail({}, clientRunning, ClientRunning);
-    if (const int refused = readPalaceDirectory(palaceDirectory); refused != Success)
+StepResult CommandLine::history(const CommandRequest& request) {
+    const StepValue<FilePlace> live = liveFile();
+    if (!live)
+        return live.result;
+    if (!request.operands.isEmpty())
+        if (const StepResult refused = badName(request.operands[0]); !refused)
+            return refused;
+    const FilePlace file =
+        request.operands.isEmpty() ? live.value : services_.bags.place(BagName::given(request.operands[0]));
+    const StepValue<QList<TrashedVersion>> versions = services_.bags.versionsOf(file, live.value);
+    if (!versions)
+        return versions.result.about(file.path());
+    const StepValue<BagNames> listing = services_.bags.list();
+    const QList<BagStatus> statuses = services_.bags.statuses(listing.value, {});
+    QByteArray lines;
+    for (qsizetype n = 0; n < versions.value.size(); ++n) {
+        const TrashedVersion& version = versions.value[n];
+        lines += QByteArray::number(n + 1) + ' ' + QByteArray(version.deletionDate).replace('T', ' ') + ' ' +
+                 QByteArray::number(version.size);
+        const QList<qsizetype> copies = services_.bags.copiesOf(version, listing.value, statuses);
+        for (qsizetype i = 0; i < copies.size(); ++i)
+            lines += (i == 0 ? " = " : " ") + listing.value.fileName(copies[i]);
+        lines += '\n';
+    }
+    return print(lines);
+}
+
+StepResult CommandLine::restore(const CommandRequest& request) {
+    const QByteArray& given = request.operands.last();
+    const int number = versionNumber(given);
+    if (number == 0)
+        return StepResult::failure(
+            StepResult::Kind::Usage, EINVAL,
+            CommandLineTexts::notAVersionNumber(QLatin1String(command_->name), QFile::decodeName(given)));
+    const bool ofBag = request.operands.size() == 2;
+    if (const StepResult refused = badName(ofBag ? request.operands[0] : QByteArray("palace")); !refused)
         return refused;
-    if (palaceDirectory.isEmpty())
-        return fail({}, nothingStored);
-    if (!PalaceDirectory::isPlace(palaceDirectory))
-        return fail({}, notAPlace(palaceDirectory));
-    return checkName(name);
+    if (const StepResult refused = badName(request.has(CommandTable::As) ? request.as : QByteArray("new"));
+        !refused)
+        return refused;
+    const bool intoLiveFile = !ofBag && !request.has(CommandTable::As);
+    const StepValue<FilePlace> live = intoLiveFile ? liveFileToChange() : liveFile();
+    if (!live)
+        return live.result;
+    const FilePlace file = ofBag ? services_.bags.place(BagName::given(request.operands[0])) : live.value;
+    const StepValue<QList<TrashedVersion>> versions = services_.bags.versionsOf(file, live.value);
+    if (!versions)
+        return versions.result.about(file.path());
+    if (number > versions.value.size())
+        return StepResult::failure(StepResult::Kind::NotThere, ENOENT, CommandLineTexts::noSuchVersion)
+            .about(file.path());
+    const FilePlace destination =
+        request.has(CommandTable::As) ? services_.bags.place(BagName::typed(request.as)) : file;
+    return services_.bags.restore(versions.value[number - 1], destination, ask_);
 }
 
-int CommandLine::checkName(const QByteArray& name) {
-    return BagPaths::isSingleFileName(name) ? int(Success) : fail(name, CommandLineTexts::notOneFileName);
-}
-
-int CommandLine::found(const StepResult& result, const QByteArray& source) {
-    return result ? int(Success) : fail(source, result.reason);
-}
-
-int CommandLine::finish(const StepResult& result, const QByteArray& file) {
-    if (result.is(StepResult::Kind::NotTrashable))
-        return fail(result.file, CommandLineTexts::notTrashable(result.reason));
-    return result ? int(Success) : fail(file, result.reason);
+StepResult CommandLine::help(const CommandRequest& request) {
+    if (request.operands.isEmpty())
+        return print(CommandTable::generalHelp());
+    const CommandTable::Command* asked = CommandTable::find(request.operands[0]);
+    if (!asked) {
+        const CommandTable::Command* meant = CommandTable::nearest(request.operands[0]);
+        return StepResult::failure(
+            StepResult::Kind::Usage, EINVAL,
+            CommandLineTexts::unknownCommand(QFile::decodeName(request.operands[0]),
+                                             meant ? QLatin1String(meant->name) : QString()));
+    }
+    return print(CommandTable::helpOf(*asked));
 }

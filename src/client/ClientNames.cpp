@@ -1,5 +1,8 @@
 #include "client/ClientNames.h"
 
+#include "platform/files/FilePlace.h"
+
+#include <QFile>
 #include <QLatin1StringView>
 
 namespace ClientNames {
@@ -19,7 +22,7 @@ bool isClientName(QByteArrayView name) {
 } // namespace
 
 QString programIn(const QString& palaceDirectory) {
-    return palaceDirectory + QLatin1String(programName);
+    return QFile::decodeName(FilePlace::in(QFile::encodeName(palaceDirectory), programName).path());
 }
 
 bool isClientWindowClass(QByteArrayView instance, QByteArrayView windowClass) {

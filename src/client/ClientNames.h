@@ -11,7 +11,7 @@ namespace ClientNames {
 inline constexpr char nativeWindowClass[] = "Palace";
 inline constexpr char programName[] = "palace32.exe";
 
-// Where the client program is: Selpath & "palace32.exe".
+// Where the client program is: palace32.exe in the stored directory, with or without its trailing separator.
 QString programIn(const QString& palaceDirectory);
 
 // instance and windowClass are the two halves of a window's WM_CLASS.

@@ -4,16 +4,16 @@
 
 #include <QFile>
 
-BagName::BagName(const QByteArray& bytes) : bytes_(bytes), shown_(QFile::decodeName(bytes)) {}
+BagName::BagName(const QByteArray& bytes) : bytes_(bytes), displayed_(QFile::decodeName(bytes)) {}
 
 BagName BagName::typed(const QString& name) {
-    return BagName(QFile::encodeName(name + BagPaths::bagExtension));
+    return typed(QFile::encodeName(name));
 }
 
 BagName BagName::typed(const QByteArray& name) {
-    return BagName(name + QFile::encodeName(BagPaths::bagExtension));
+    return BagName(name + BagPaths::bagExtension);
 }
 
 BagName BagName::given(const QByteArray& name) {
-    return name.endsWith(QFile::encodeName(BagPaths::bagExtension)) ? BagName(name) : typed(name);
+    return name.endsWith(BagPaths::bagExtension) ? BagName(name) : typed(name);
 }

@@ -18,11 +18,11 @@ public:
     static BagName given(const QByteArray& name);
 
     const QByteArray& bytes() const { return bytes_; }
-    const QString& shown() const { return shown_; }
+    const QString& displayed() const { return displayed_; }
 
     friend bool operator==(const BagName& a, const BagName& b) { return a.bytes_ == b.bytes_; }
 
 private:
     QByteArray bytes_;
-    QString shown_;
+    QString displayed_;
 };

@@ -5,18 +5,11 @@
 
 namespace BagPaths {
 
-// The stored directory arrives whole, from the settings.
 FilePlace liveFile(const QString& palaceDirectory) {
-    FilePlace place = FilePlace::split(palaceDirectory);
-    place.name += QFile::encodeName(liveFileName);
-    return place;
+    return FilePlace::in(QFile::encodeName(palaceDirectory), liveFileName);
 }
 
-QString shownLiveFile(const QString& palaceDirectory) {
-    return palaceDirectory + liveFileName;
-}
-
-QString shown(const QByteArray& path) {
+QString displayed(const QByteArray& path) {
     return QFile::decodeName(path);
 }
 

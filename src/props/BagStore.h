@@ -1,49 +1,60 @@
 #pragma once
 
-#include "platform/PermanentDelete.h"
 #include "platform/StepResult.h"
 #include "platform/files/FilePlace.h"
-#include "platform/safecopy/Trash.h"
+#include "platform/safecopy/FileSteps.h"
+#include "props/BagName.h"
 #include "props/BagNames.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <ctime>
 
 class FileSystem;
 
-// Whole-file operations on prop bags and the client's live file. Contents are never looked at.
-// Copies replace their destination atomically: it is always either exactly as before or exactly the new copy.
-// What a copy or rename replaces and what a delete removes goes to the desktop trash first. Where no trash
-// can take such a file, the step is done only with consent; without it, it fails with nothing changed and
-// fails as NotTrashable. Replaces and deletes in one directory wait for each other, across
-// running copies of the program. Directories and names are taken as the file system spells them, byte for
-// byte.
+// What the list's long form and the marker of the loaded bag show of one bag.
+struct BagStatus {
+    qint64 size = -1; // -1: the bag could not be looked at
+    timespec modified{};
+    bool loaded = false; // its bytes are exactly those of the live file
+};
+
+// The prop bags of the program directory, reached by their names, and the client's live file. A bag is a
+// whole file whose contents are never looked at; every step is one of the safe file steps, so what a save,
+// load, rename or delete replaces or removes goes to the trash first, and where no trash can take it, ask is
+// asked before it is destroyed.
 class BagStore {
 public:
-    explicit BagStore(FileSystem& fs, TrashOwner trash = TrashOwner::fromEnvironment());
+    BagStore(FileSystem& fs, FileSteps& steps, QByteArray programDirectory);
 
-    StepResult copyFile(const FilePlace& source, const FilePlace& destination,
-                        PermanentDelete consent = PermanentDelete::NotAgreed);
-    // A symbolic link goes alone, its target untouched: nothing is kept of it, and nothing asked.
-    StepResult deleteFile(const FilePlace& file, PermanentDelete consent = PermanentDelete::NotAgreed);
-    // The file gets newName in its own directory, in one step.
-    StepResult renameFile(const FilePlace& file, const QByteArray& newName,
-                          PermanentDelete consent = PermanentDelete::NotAgreed);
-    // Success when the directory holds an entry of this name (a link counts, wherever it points).
-    StepResult exists(const FilePlace& file) const;
-    // Names (with extension, without directory) of the regular files in directory ending in ".prp"; when
-    // it could not be read, those read before the failure.
-    StepValue<BagNames> listBags(const QString& directory) const;
-    // Removes our own temporary files left behind by an earlier run that was killed mid-copy; those that
-    // another running copy of the program is still writing stay.
-    void removeLeftoverTemporaries(const QString& directory);
-    // At start-up: the leftovers beside the bags and beside the live file, which a killed load leaves, and
-    // those in the trashes that their files go to.
-    void removeLeftoversAtStart(const QString& programDirectory, const QString& palaceDirectory);
+    StepResult save(const FilePlace& liveFile, const BagName& bag, const AskBeforeLoss& ask = {});
+    StepResult load(const BagName& bag, const FilePlace& liveFile, const AskBeforeLoss& ask = {});
+    StepResult remove(const BagName& bag, const AskBeforeLoss& ask = {});
+    // The bag's own name changes nothing once the bag is found: a rename onto itself would lose it.
+    StepResult rename(const BagName& bag, const BagName& newName, const AskBeforeLoss& ask = {});
+    StepResult exists(const BagName& bag) const;
+    // The bags in the order the list shows them; when the folder could not be read, those read before.
+    StepValue<BagNames> list() const;
+    // Each listed bag's status, row by row; a bag is loaded when it holds exactly the live file's bytes. Only
+    // bags of the live file's size are opened, and only to be read.
+    QList<BagStatus> statuses(const BagNames& names, const FilePlace& liveFile) const;
+    // The versions of a file that the trashes the bags and the live file go to keep, newest first.
+    StepValue<QList<TrashedVersion>> versionsOf(const FilePlace& file, const FilePlace& liveFile) const;
+    // The listed bags that hold exactly a version's bytes, given their statuses.
+    QList<qsizetype> copiesOf(const TrashedVersion& version, const BagNames& names,
+                              const QList<BagStatus>& statuses) const;
+    StepResult restore(const TrashedVersion& version, const FilePlace& destination,
+                       const AskBeforeLoss& ask = {});
+    // At start-up: the leftovers of killed copies beside the bags and beside the live file, and in the
+    // trashes their files go to.
+    void removeLeftovers(const FilePlace& liveFile);
+
+    const QByteArray& directory() const { return directory_; }
+    FilePlace place(const BagName& bag) const { return {directory_, bag.bytes()}; }
 
 private:
-    bool replacesAnother(int directory, const QByteArray& from, const QByteArray& to);
-
     FileSystem& fs_;
-    Trash trash_;
+    FileSteps& steps_;
+    QByteArray directory_;
 };

@@ -3,8 +3,7 @@
 #include "platform/files/Directory.h"
 #include "platform/files/FilePlace.h"
 #include "platform/files/WholeFile.h"
-#include "platform/safecopy/AtomicFileCopy.h"
-#include "platform/safecopy/CopyToFreshName.h"
+#include "platform/safecopy/FileSteps.h"
 #include "settings/IniText.h"
 
 #include <QDateTime>
@@ -59,12 +58,12 @@ StepResult IniFileSettingsStore::saveSetting(const QString& application, const Q
     if (!current && !absent && !tooLarge)
         return current.result.about(path);
     if (tooLarge || !IniText::isSound(current.value)) {
-        if (const StepResult kept = copyToFreshName(fs_, file, corruptCopyStem(file)); !kept)
+        if (const StepResult kept = FileSteps(fs_).copyToFreshName(file, corruptCopyStem(file)); !kept)
             return kept;
         current.value.clear();
     }
     if (absent)
         if (const StepResult made = Directory::make(fs_, file.directory, 0777); !made)
             return made;
-    return AtomicFileCopy(fs_).replace(file, IniText::withValue(current.value, section, key, value));
+    return FileSteps(fs_).write(file, IniText::withValue(current.value, section, key, value));
 }

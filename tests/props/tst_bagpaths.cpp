@@ -20,12 +20,15 @@ private slots:
         QTest::newRow("doubled separator kept") << "/palace//"
                                                 << "/palace//palace.prp"
                                                 << "/palace//palace32.exe";
-        QTest::newRow("missing separator not repaired") << "/palace"
-                                                        << "/palacepalace.prp"
-                                                        << "/palacepalace32.exe";
-        QTest::newRow("windows form kept") << "C:\\Palace\\"
-                                           << "C:\\Palace\\palace.prp"
-                                           << "C:\\Palace\\palace32.exe";
+        QTest::newRow("missing separator: that directory") << "/palace"
+                                                           << "/palace/palace.prp"
+                                                           << "/palace/palace32.exe";
+        QTest::newRow("the root") << "/"
+                                  << "/palace.prp"
+                                  << "/palace32.exe";
+        QTest::newRow("a backslash is part of the name") << "C:\\Palace\\"
+                                                         << "C:\\Palace\\/palace.prp"
+                                                         << "C:\\Palace\\/palace32.exe";
     }
 
     void palaceDirectoryPaths() {
@@ -34,7 +37,7 @@ private slots:
         QFETCH(QString, clientProgram);
         QCOMPARE(BagPaths::liveFile(palaceDirectory).directory, FilePlace::split(liveFile).directory);
         QCOMPARE(BagPaths::liveFile(palaceDirectory).name, FilePlace::split(liveFile).name);
-        QCOMPARE(BagPaths::shownLiveFile(palaceDirectory), liveFile);
+        QCOMPARE(BagPaths::displayed(BagPaths::liveFile(palaceDirectory).path()), liveFile);
         QCOMPARE(ClientNames::programIn(palaceDirectory), clientProgram);
     }
 

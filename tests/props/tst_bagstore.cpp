@@ -5,6 +5,7 @@
 #include "support/FaultyFileSystem.h"
 #include "support/FileBytes.h"
 #include "support/RemoveTree.h"
+#include "support/TrashedSteps.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -25,7 +26,8 @@ class BagStoreTest : public QObject {
 
     QTemporaryDir dir;
     PosixFileSystem fs;
-    BagStore store{fs};
+    TrashedSteps trashed{fs};
+    FileSteps& steps = trashed.steps;
 
     QString path(const QString& name) const { return dir.filePath(name); }
     // The home trash of this test's own data folder, emptied before each test.
@@ -44,15 +46,15 @@ private slots:
     void deleteFile() {
         writeFile(path("a.prp"), "a");
         writeFile(path("b.prp"), "b");
-        QVERIFY(store.deleteFile(at("a.prp")).ok());
+        QVERIFY(steps.remove(at("a.prp")).ok());
         QCOMPARE(entries(), QStringList({"b.prp"}));
 
-        const StepResult missing = store.deleteFile(at("a.prp"));
+        const StepResult missing = steps.remove(at("a.prp"));
         QVERIFY(!missing.ok());
         QCOMPARE(missing.reason, QString::fromLocal8Bit(strerror(ENOENT)));
 
         QVERIFY(QDir(dir.path()).mkdir("folder.prp"));
-        QVERIFY(!store.deleteFile(at("folder.prp")).ok());
+        QVERIFY(!steps.remove(at("folder.prp")).ok());
         QCOMPARE(entries(), QStringList({"b.prp", "folder.prp"}));
     }
 
@@ -60,7 +62,7 @@ private slots:
         writeFile(path("a.prp"), "a");
         const FilePlace target = at("a.prp");
         const int status = ChildProcess::runWithReadOnlyDirectory(dir.path(), [&] {
-            const StepResult result = store.deleteFile(target);
+            const StepResult result = steps.remove(target);
             return !result.ok() && result.reason == QString::fromLocal8Bit(strerror(EROFS)) ? 0 : 1;
         });
         if (status == ChildProcess::setupFailed)
@@ -93,7 +95,7 @@ private slots:
         QFETCH(QString, toHolds);
         writeFile(path("a.prp"), "a");
         writeFile(path("b.prp"), "b");
-        const StepResult result = store.renameFile(at(from), at(to).name);
+        const StepResult result = steps.rename(at(from), at(to).name);
         QCOMPARE(result.ok(), !toHolds.isEmpty());
         QCOMPARE(entries(), after);
         if (result.ok())
@@ -139,14 +141,14 @@ private slots:
         const QByteArray bagPath = QFile::encodeName(bag), otherPath = QFile::encodeName(other);
         const QByteArray link = QFile::encodeName(path("bags 100%/link.prp"));
         QCOMPARE(symlink(bagPath.constData(), link.constData()), 0);
-        const PermanentDelete consent = agreed ? PermanentDelete::Agreed : PermanentDelete::NotAgreed;
+        const AskBeforeLoss consent = agreed ? agree : refuse;
         const StepResult result =
-            operation == "delete" ? store.deleteFile(FilePlace::split(bagPath), consent)
-            : operation == "link" ? store.deleteFile(FilePlace::split(link), consent)
+            operation == "delete" ? steps.remove(FilePlace::split(bagPath), consent)
+            : operation == "link" ? steps.remove(FilePlace::split(link), consent)
             : operation == "copy"
-                ? store.copyFile(FilePlace::split(otherPath), FilePlace::split(bagPath), consent)
-                : store.renameFile(FilePlace::split(operation == "rename" ? otherPath : bagPath),
-                                   FilePlace::split(bagPath).name, consent);
+                ? steps.copy(FilePlace::split(otherPath), FilePlace::split(bagPath), consent)
+                : steps.rename(FilePlace::split(operation == "rename" ? otherPath : bagPath),
+                               FilePlace::split(bagPath).name, consent);
         // Where no trash can take the bag, nothing happens without the user's word, and the bag is named.
         const bool refused = taken < 0 && !agreed && operation != "link";
         QVERIFY2(result.ok() != refused, qPrintable(result.reason));
@@ -167,8 +169,9 @@ private slots:
             return;
         QCOMPARE(readFile(trash + "/files/" + entry), QByteArray("old"));
         const QList<QByteArray> info = readFile(trash + "/info/" + entry + ".trashinfo").split('\n');
-        QCOMPARE(info.size(), 4);
+        QCOMPARE(info.size(), 5);
         QCOMPARE(info[0], QByteArray("[Trash Info]"));
+        QCOMPARE(info[3], QByteArray("# Kept by Stowbox"));
         QVERIFY2(info[1].startsWith("Path=/") && info[1].endsWith("/bags%20100%25/a%20b%25.prp"), info[1]);
         QCOMPARE(QFile::decodeName(QByteArray::fromPercentEncoding(info[1].mid(5))), bag);
         const QDateTime deleted =
@@ -221,16 +224,16 @@ private slots:
                 return;
             second.reset(QThread::create([&] {
                 PosixFileSystem own;
-                BagStore(own).copyFile(at("second.prp"), at("bag.prp"));
+                TrashedSteps(own).steps.copy(at("second.prp"), at("bag.prp"));
                 secondDone = true;
             }));
             second->start();
             while (!secondDone && !waitsForLock())
                 QThread::yieldCurrentThread();
         };
-        BagStore first(paused);
-        QVERIFY(rename ? first.renameFile(at("first.prp"), "bag.prp").ok()
-                       : first.copyFile(at("first.prp"), at("bag.prp")).ok());
+        TrashedSteps first(paused);
+        QVERIFY(rename ? first.steps.rename(at("first.prp"), "bag.prp").ok()
+                       : first.steps.copy(at("first.prp"), at("bag.prp")).ok());
         QVERIFY(second && second->wait());
         QByteArrayList versions{readFile(path("bag.prp"))};
         for (const QString& name : QDir(trash + "/files").entryList(QDir::Files))
@@ -256,7 +259,7 @@ private slots:
         QCOMPARE(symlink("b.prp", QFile::encodeName(path("link.prp")).constData()), 0);
         QCOMPARE(symlink("missing.prp", QFile::encodeName(path("dangling.prp")).constData()), 0);
         QCOMPARE(symlink("folder.prp", QFile::encodeName(path("tofolder.prp")).constData()), 0);
-        const BagNames listed = store.listBags(dir.path()).value;
+        const BagNames listed = BagStore(fs, steps, QFile::encodeName(dir.path())).list().value;
         for (const QByteArray& twin : twins) // Qt cannot remove a name that is not valid text
             QCOMPARE(::unlink(twin), 0);
         QByteArrayList fileNames;
@@ -271,11 +274,11 @@ private slots:
     }
 
     void listBagsOfMissingFolderIsEmpty() {
-        const StepValue<BagNames> missing = store.listBags(path("nowhere"));
+        const StepValue<BagNames> missing = BagStore(fs, steps, QFile::encodeName(path("nowhere"))).list();
         QCOMPARE(missing.value.size(), 0);
         QCOMPARE(missing.result.error, ENOENT);
         writeFile(path("file.prp"), "x");
-        const StepValue<BagNames> notFolder = store.listBags(path("file.prp"));
+        const StepValue<BagNames> notFolder = BagStore(fs, steps, QFile::encodeName(path("file.prp"))).list();
         QCOMPARE(notFolder.value.size(), 0);
         QCOMPARE(notFolder.result.error, ENOTDIR);
     }

@@ -3,6 +3,7 @@
 #include "support/FaultyFileSystem.h"
 #include "support/FileBytes.h"
 #include "support/ShownNames.h"
+#include "support/TrashedSteps.h"
 
 #include <QDir>
 #include <QFile>
@@ -112,6 +113,10 @@ class BagStoreFaultsTest : public QObject {
         return int(QDir(path(folder)).entryList(QDir::Files | QDir::Hidden | QDir::System).size());
     }
     FilePlace at(const QString& name) const { return FilePlace::split(path(name)); }
+    BagNames bagsIn(FileSystem& fs) const {
+        FileSteps steps(fs);
+        return BagStore(fs, steps, QFile::encodeName(dir.path())).list().value;
+    }
     QStringList leftovers() const {
         QStringList found;
         for (const QString& folder : {dir.path(), path("real")})
@@ -156,7 +161,7 @@ private slots:
         prepare(where);
         FaultyFileSystem dry;
         dry.rangeCopyUnsupported = rangeCopyUnsupported;
-        QVERIFY(BagStore(dry, trash()).copyFile(at("source.prp"), at("palace.prp")).ok());
+        QVERIFY(TrashedSteps(dry, trash()).steps.copy(at("source.prp"), at("palace.prp")).ok());
         QVERIFY(dry.trace.size() >= 10);
         // The replaced file is kept in the trash, its info synced first, before the rename.
         const QString keeping = where == Destination::New ? "" : "write fsync fsync linkat fsync ";
@@ -177,7 +182,8 @@ private slots:
                 FaultyFileSystem fs;
                 fs.rangeCopyUnsupported = rangeCopyUnsupported;
                 fs.fault = c.fault;
-                const StepResult result = BagStore(fs, trash()).copyFile(at("source.prp"), at("palace.prp"));
+                const StepResult result =
+                    TrashedSteps(fs, trash()).steps.copy(at("source.prp"), at("palace.prp"));
                 ++faultsInjected;
 
                 const QString what = describe(c.fault);
@@ -214,8 +220,8 @@ private slots:
             QDir(path("Trash")).removeRecursively();
             writeFile(path("a.prp"), "a");
             writeFile(path("b.prp"), "b");
-            BagStore store(fs, trash());
-            return rename ? store.renameFile(at("a.prp"), "b.prp") : store.deleteFile(at("a.prp"));
+            TrashedSteps store(fs, trash());
+            return rename ? store.steps.rename(at("a.prp"), "b.prp") : store.steps.remove(at("a.prp"));
         };
         FaultyFileSystem dry;
         QVERIFY(run(dry).ok());
@@ -259,13 +265,13 @@ private slots:
         for (const char* name : {"a.prp", "b.prp", ".stowbox-AAAAAA.tmp", ".stowbox-BBBBBB.tmp"})
             writeFile(path(QLatin1String(name)), "x");
         FaultyFileSystem dry;
-        QCOMPARE(shownNames(BagStore(dry).listBags(dir.path()).value), QStringList({"a.prp", "b.prp"}));
+        QCOMPARE(shownNames(bagsIn(dry)), QStringList({"a.prp", "b.prp"}));
 
         QHash<Call, int> seen;
         for (const FaultyFileSystem::Step& step : std::as_const(dry.trace)) {
             FaultyFileSystem fs;
             fs.fault = Fault{step.call, ++seen[step.call], Effect::Fail, EIO};
-            const QStringList listed = shownNames(BagStore(fs).listBags(dir.path()).value);
+            const QStringList listed = shownNames(bagsIn(fs));
             ++faultsInjected;
             QVERIFY(listed.size() <= 2);
             for (const QString& name : listed)
@@ -275,11 +281,11 @@ private slots:
         // One leftover that cannot be removed does not keep the others.
         FaultyFileSystem fs;
         fs.fault = Fault{Call::Unlinkat, 1, Effect::Fail, EIO};
-        BagStore(fs).removeLeftoverTemporaries(dir.path());
+        FileSteps(fs).removeLeftovers({QFile::encodeName(dir.path())});
         ++faultsInjected;
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
         FaultyFileSystem clean;
-        BagStore(clean).removeLeftoverTemporaries(dir.path());
+        FileSteps(clean).removeLeftovers({QFile::encodeName(dir.path())});
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"a.prp", "b.prp"}));
     }
 
@@ -288,16 +294,16 @@ private slots:
     void cleanUpSparesARunningCopy() {
         prepare(Destination::Existing);
         FaultyFileSystem dry;
-        QVERIFY(BagStore(dry).copyFile(at("source.prp"), at("palace.prp")).ok());
+        QVERIFY(FileSteps(dry).copy(at("source.prp"), at("palace.prp")).ok());
         for (int step = 0; step < dry.trace.size(); ++step) {
             prepare(Destination::Existing);
             FaultyFileSystem fs;
             PosixFileSystem other;
             fs.beforeCall = [&, calls = 0](Call) mutable {
                 if (calls++ == step)
-                    BagStore(other).removeLeftoversAtStart(dir.path(), dir.path() + '/');
+                    TrashedSteps(other).steps.removeLeftovers({QFile::encodeName(dir.path())});
             };
-            const StepResult result = BagStore(fs).copyFile(at("source.prp"), at("palace.prp"));
+            const StepResult result = FileSteps(fs).copy(at("source.prp"), at("palace.prp"));
             QVERIFY2(result.ok(), qPrintable(QString::number(step) + QStringLiteral(": ") + result.reason));
             QCOMPARE(readFile(path("palace.prp")), newBytes);
             QVERIFY(leftovers().isEmpty());
@@ -345,9 +351,10 @@ private slots:
             const timespec earlier[2] = {{before.st_mtim.tv_sec - 1, 0}, {before.st_mtim.tv_sec - 1, 0}};
             QCOMPARE(utimensat(AT_FDCWD, QFile::encodeName(changing).constData(), earlier, 0), 0);
         };
-        BagStore store(fs, trash());
-        const StepResult result = operation == "delete" ? store.deleteFile(at("palace.prp"))
-                                                        : store.copyFile(at("source.prp"), at("palace.prp"));
+        TrashedSteps store(fs, trash());
+        const StepResult result = operation == "delete"
+                                      ? store.steps.remove(at("palace.prp"))
+                                      : store.steps.copy(at("source.prp"), at("palace.prp"));
         QCOMPARE(result.ok(), rewrites == 1);
         QVERIFY(!result.is(StepResult::Kind::NotTrashable)); // not the trash's fault: nothing to ask
         QCOMPARE(readFile(path("palace.prp")), rewrites == 1         ? version(0)
@@ -366,21 +373,21 @@ private slots:
         const QString settings = path("config");
         const TrashOwner trash = this->trash();
         QTest::newRow("bag copy on save") << Replace([=](FileSystem& fs) {
-            return BagStore(fs).copyFile({palace, "palace.prp"}, {bags, "b.prp"});
+            return FileSteps(fs).copy({palace, "palace.prp"}, {bags, "b.prp"});
         }) << QStringList{"write bags/~", "fsync bags/~", "renameat bags/b.prp", "fsync bags"};
         QTest::newRow("live file on load") << Replace([=](FileSystem& fs) {
-            return BagStore(fs).copyFile({bags, "a.prp"}, {palace, "palace.prp"});
+            return FileSteps(fs).copy({bags, "a.prp"}, {palace, "palace.prp"});
         }) << QStringList{"write palace/~", "fsync palace/~", "renameat palace/palace.prp", "fsync palace"};
         QTest::newRow("delete") << Replace([=](FileSystem& fs) {
-            return BagStore(fs).deleteFile({bags, "a.prp"});
+            return FileSteps(fs).remove({bags, "a.prp"});
         }) << QStringList{"unlinkat bags/a.prp", "fsync bags"};
         QTest::newRow("rename") << Replace([=](FileSystem& fs) {
-            return BagStore(fs).renameFile({bags, "a.prp"}, "b.prp");
+            return FileSteps(fs).rename({bags, "a.prp"}, "b.prp");
         }) << QStringList{"renameat bags/b.prp", "fsync bags"};
         // The replaced file is in the trash, its info durable first, before the rename or unlink.
         QTest::newRow("load, keeping the old palace.prp")
             << Replace([=](FileSystem& fs) {
-                   return BagStore(fs, trash).copyFile({bags, "a.prp"}, {palace, "palace.prp"});
+                   return TrashedSteps(fs, trash).steps.copy({bags, "a.prp"}, {palace, "palace.prp"});
                })
             << QStringList{"write palace/~",
                            "fsync palace/~",
@@ -392,7 +399,7 @@ private slots:
                            "renameat palace/palace.prp",
                            "fsync palace"};
         QTest::newRow("delete into the trash") << Replace([=](FileSystem& fs) {
-            return BagStore(fs, trash).deleteFile({bags, "a.prp"});
+            return TrashedSteps(fs, trash).steps.remove({bags, "a.prp"});
         })
                                                << QStringList{"write Trash/info/a.prp.trashinfo",
                                                               "fsync Trash/info/a.prp.trashinfo",

@@ -1,8 +1,8 @@
 #include "platform/files/PosixFileSystem.h"
-#include "props/BagStore.h"
 #include "support/ChildProcess.h"
 #include "support/FaultyFileSystem.h"
 #include "support/FileBytes.h"
+#include "support/TrashedSteps.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -101,7 +101,9 @@ class BagStoreKillTest : public QObject {
         const QStringList remaining = state == State::Gone ? QStringList() : QStringList("palace.prp");
         leftoversSeen += int(files("palace").size() - remaining.size() +
                              files("Trash/files").filter(QStringLiteral(".stowbox-")).size());
-        BagStore(fs, trash()).removeLeftoversAtStart(dir.filePath("bags"), dir.filePath("palace/"));
+        TrashedSteps(fs, trash())
+            .steps.removeLeftovers(
+                {QFile::encodeName(dir.filePath("bags")), QFile::encodeName(dir.filePath("palace"))});
         QVERIFY2(files("palace") == remaining && files("bags") == QStringList("source.prp"),
                  qPrintable(what));
         // The replaced or deleted file is never lost: once it has left its place, it is whole in the trash;
@@ -148,9 +150,9 @@ private slots:
             fs.rangeCopyUnsupported = rangeCopyUnsupported;
             if (trashElsewhere)
                 fs.fault = FaultyFileSystem::Fault{Call::Linkat, 1, FaultyFileSystem::Effect::Fail, EXDEV};
-            BagStore store(fs, trash());
-            return remove ? store.deleteFile(FilePlace::split(destination()))
-                          : store.copyFile(FilePlace::split(source()), FilePlace::split(destination()));
+            TrashedSteps store(fs, trash());
+            return remove ? store.steps.remove(FilePlace::split(destination()))
+                          : store.steps.copy(FilePlace::split(source()), FilePlace::split(destination()));
         };
         const State done = remove ? State::Gone : State::New;
         FaultyFileSystem dry;
@@ -203,12 +205,12 @@ private slots:
             if (pid == 0) {
                 ::close(ready[0]);
                 PosixFileSystem fs;
-                BagStore store(fs, trash());
+                TrashedSteps store(fs, trash());
                 const char go = 'g';
                 if (::write(ready[1], &go, 1) != 1)
                     _exit(3);
-                _exit(store.copyFile(FilePlace::split(source()), FilePlace::split(destination())).ok() ? 0
-                                                                                                       : 1);
+                _exit(store.steps.copy(FilePlace::split(source()), FilePlace::split(destination())).ok() ? 0
+                                                                                                         : 1);
             }
             ::close(ready[1]);
             pollfd waiting{ready[0], POLLIN, 0};

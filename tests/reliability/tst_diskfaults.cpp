@@ -301,8 +301,8 @@ private slots:
         const QByteArray bag = QFile::encodeName(mount + "/bags/a.prp");
         if (top == "nowhere") {
             writeFile(home, "not a folder");
-            const StepResult result = h.bags.deleteFile(
-                FilePlace::split(bag), can.isEmpty() ? PermanentDelete::NotAgreed : PermanentDelete::Agreed);
+            const StepResult result =
+                h.fileSteps.steps.remove(FilePlace::split(bag), can.isEmpty() ? refuse : agree);
             QVERIFY(QFile::remove(home));
             QCOMPARE(result.ok(), !can.isEmpty());
             QCOMPARE((result.is(StepResult::Kind::NotTrashable) ? result.file : QByteArray()),
@@ -310,7 +310,7 @@ private slots:
             QCOMPARE(entryNames(mount + "/bags"), can.isEmpty() ? QStringList("a.prp") : QStringList());
             return;
         }
-        QVERIFY(h.bags.deleteFile(FilePlace::split(bag)).ok());
+        QVERIFY(h.fileSteps.steps.remove(FilePlace::split(bag)).ok());
         const QString kept = can.isEmpty() ? home : mount + "/" + can.arg(uid);
         QCOMPARE(readFile(kept + "/files/a.prp"), QByteArray("old"));
         // Paths in a mount's own trash are relative to its top, as it may be mounted elsewhere next time.

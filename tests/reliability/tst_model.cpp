@@ -141,8 +141,8 @@ pid_t startRivalCopy(const QByteArray& source, const QByteArray& target) {
         ::dup2(report[1], LockReporter::reportFd);
         ::close_range(LockReporter::reportFd + 1, ~0U, 0);
         LockReporter fs;
-        BagStore store(fs);
-        ::_exit(store.copyFile(FilePlace::split(source), FilePlace::split(target)).ok() ? 0 : 1);
+        TrashedSteps store(fs);
+        ::_exit(store.steps.copy(FilePlace::split(source), FilePlace::split(target)).ok() ? 0 : 1);
     }
     ::close(report[1]);
     char said = 0;

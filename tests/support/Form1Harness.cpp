@@ -68,8 +68,8 @@ Form1Harness::~Form1Harness() {
 
 Form1& Form1Harness::start() {
     const Form2Services dialog{settings, prompter, drives, directories, dialogStart};
-    form = std::make_unique<Form1>(Form1Services{settings, bags, client, starter, prompter, dialog,
-                                                 programDir.path(), [this] { ++endProgramCalls; }});
+    form = std::make_unique<Form1>(
+        Form1Services{settings, bags, client, starter, prompter, dialog, [this] { ++endProgramCalls; }});
     if (palace_ == Palace::StoredAfterStart)
         storePalaceDirectory();
     if (palace_ == Palace::Unreadable)

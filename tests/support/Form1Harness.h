@@ -13,9 +13,11 @@
 #include "support/FaultyFileSystem.h"
 #include "support/FileBytes.h"
 #include "support/Form1Probe.h"
+#include "support/TrashedSteps.h"
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -68,7 +70,8 @@ public:
     QTemporaryDir palaceDir;
     QTemporaryDir currentDir;
     FaultyFileSystem fileSystem; // no fault unless a test sets one
-    BagStore bags{fileSystem};
+    TrashedSteps fileSteps{fileSystem};
+    BagStore bags{fileSystem, fileSteps.steps, QFile::encodeName(programDir.path())};
     IniFileSettingsStore settings{fileSystem};
     FakeClientDetector client;
     FakeProgramStarter starter;

@@ -12,7 +12,7 @@
 class Form1Probe {
 public:
     Form1Probe(Form1& window) // NOLINT: stands in for the window wherever a test names one
-        : form(window), Selfile(window.Selfile.shown()), Selpath(window.Selpath), Apath(window.Apath),
+        : form(window), Selfile(window.Selfile.displayed()), Selpath(window.Selpath), Apath(window.Apath),
           DSR(window.DSR), File1(window.File1), Command1(window.Command1), Command2(window.Command2),
           Command3(window.Command3), Frame1(window.Frame1), Picture1(window.Picture1), Label1(window.Label1),
           Picture2(window.Picture2), menFile(window.menFile), menOptions(window.menOptions),

@@ -1,13 +1,12 @@
 #include "app/mainwindow/BagList.h"
 
 #include "app/mainwindow/BagRows.h"
-#include "props/BagFolder.h"
+#include "props/BagStore.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-BagList::BagList(BagFolder& bags, QWidget* parent)
-    : QListView(parent), bags_(bags), rows_(new BagRows(this)) {
+BagList::BagList(BagStore& bags, QWidget* parent) : QListView(parent), bags_(bags), rows_(new BagRows(this)) {
     setModel(rows_);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);

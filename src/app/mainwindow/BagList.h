@@ -7,7 +7,7 @@
 #include <QString>
 
 class BagRows;
-class BagFolder;
+class BagStore;
 
 // The saved-bag list: names of the "*.prp" files of the program directory, re-read on demand. Each entry
 // keeps its file's exact name, which two entries may show alike. Like a list box, it has at most one selected
@@ -16,7 +16,7 @@ class BagList : public QListView {
     Q_OBJECT
 
 public:
-    BagList(BagFolder& bags, QWidget* parent = nullptr);
+    BagList(BagStore& bags, QWidget* parent = nullptr);
 
     // Re-reads the directory; no entry is selected afterwards. A directory that cannot be read lists what
     // was read before the failure.
@@ -42,6 +42,6 @@ protected:
 private:
     int selectedRow() const; // -1 when none
 
-    BagFolder& bags_;
+    BagStore& bags_;
     BagRows* rows_;
 };

@@ -60,8 +60,7 @@ QAction* makeItem(QMenu* menu, const QString& caption, QKeySequence shortcut, bo
 
 } // namespace
 
-Form1::Form1(Form1Services services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)), bags_(services_.bags, services_.programDirectory) {
+Form1::Form1(Form1Services services, QWidget* parent) : QMainWindow(parent), services_(std::move(services)) {
     setWindowTitle(Form1Texts::windowTitle);
     setWindowIcon(Images::hammer());
 
@@ -69,7 +68,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
     client->setFixedSize(clientSize);
     setCentralWidget(client);
 
-    File1 = new BagList(bags_, client);
+    File1 = new BagList(services_.bags, client);
     File1->setGeometry(listRect);
     ControlTip::set(*File1, Form1Texts::listTip);
     File1->setAccessibleName(Form1Texts::listName);

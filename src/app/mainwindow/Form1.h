@@ -1,9 +1,8 @@
 #pragma once
 
 #include "app/mainwindow/Form1Services.h"
-#include "platform/PermanentDelete.h"
 #include "platform/StepResult.h"
-#include "props/BagFolder.h"
+#include "platform/safecopy/FileSteps.h"
 #include "props/BagName.h"
 
 #include <QByteArray>
@@ -58,11 +57,12 @@ private:
     void showPalaceFilesError();
     bool refusedWhileClientRuns();
     bool copyBagOverLiveFile();
-    StepResult askBeforeLoss(const std::function<StepResult(PermanentDelete)>& step);
+    bool agreesToLose(const StepResult& stopped);
     static bool declined(const StepResult& result);
+    QString displayedPath(const BagName& bag) const;
 
     Form1Services services_;
-    BagFolder bags_;               // the program directory's bags
+    const AskBeforeLoss askBeforeLoss_ = [this](const StepResult& stopped) { return agreesToLose(stopped); };
     std::unique_ptr<Form2> form2_; // the path dialog, once it has been opened
 
     // State for the whole run.

@@ -9,17 +9,19 @@
 #include "client/ClientNames.h"
 #include "client/ProgramStarter.h"
 #include "props/BagPaths.h"
+#include "props/BagStore.h"
 #include "settings/SettingsStore.h"
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 
 void Form1::Form_Load() {
     // A store that cannot be read leaves Selpath empty, as on a first run: start-up says nothing.
     readSelpath();
-    Apath = services_.programDirectory;
+    Apath = QFile::decodeName(services_.bags.directory());
     File1->refresh();
 }
 
@@ -62,9 +64,7 @@ void Form1::Fsave(QString& Sbox) {
         Sbox.isEmpty() ? StepResult()
         : !BagPaths::isSingleFileName(Sbox)
             ? StepResult::failure(StepResult::Kind::BadName, EINVAL, Form1Texts::notOneFileName)
-            : askBeforeLoss([&](PermanentDelete consent) {
-                  return bags_.save(BagPaths::liveFile(Selpath), BagName::typed(Sbox), consent);
-              });
+            : services_.bags.save(BagPaths::liveFile(Selpath), BagName::typed(Sbox), askBeforeLoss_);
     // A folder that can no longer be listed after the copy fails the save as well.
     if (!saved || !File1->refresh()) {
         if (!declined(saved))
@@ -93,12 +93,12 @@ void Form1::Command1_Click() {
         QString Sbox;
         Fsave(Sbox);
     }
-    if (services_.prompter.showMessage(Form1Texts::finalLoadText(Selfile.shown()),
+    if (services_.prompter.showMessage(Form1Texts::finalLoadText(Selfile.displayed()),
                                        MessageStyle::CriticalOkCancel,
                                        Form1Texts::finalLoadTitle) != Answer::Ok)
         return;
     if (copyBagOverLiveFile())
-        services_.prompter.showMessage(Form1Texts::loadDoneText(Selfile.shown()), MessageStyle::Notice,
+        services_.prompter.showMessage(Form1Texts::loadDoneText(Selfile.displayed()), MessageStyle::Notice,
                                        Form1Texts::loadDoneTitle);
 }
 
@@ -117,18 +117,18 @@ void Form1::File1_KeyUp(qint16& KeyCode, [[maybe_unused]] qint16 Shift) {
 
 void Form1::Delfile(QString& Delbox) {
     if (DSR == 0) {
-        const int answer = services_.prompter.showMessage(
-            Form1Texts::deleteText(Selfile.shown()), MessageStyle::QuestionYesNoNo, Form1Texts::deleteTitle);
+        const int answer =
+            services_.prompter.showMessage(Form1Texts::deleteText(Selfile.displayed()),
+                                           MessageStyle::QuestionYesNoNo, Form1Texts::deleteTitle);
         Delbox = QString::number(answer);
         if (answer != Answer::Yes)
             return;
     }
-    const StepResult deleted =
-        askBeforeLoss([&](PermanentDelete consent) { return bags_.remove(Selfile, consent); });
+    const StepResult deleted = services_.bags.remove(Selfile, askBeforeLoss_);
     if (!deleted) {
         if (!declined(deleted))
             services_.prompter.showMessage(
-                Form1Texts::deleteErrorText(bags_.shownPath(Selfile), deleted.reason), MessageStyle::Critical,
+                Form1Texts::deleteErrorText(displayedPath(Selfile), deleted.reason), MessageStyle::Critical,
                 Form1Texts::deleteErrorTitle);
         return;
     }
@@ -155,14 +155,12 @@ void Form1::RenFile(QString& rfile) {
         const StepResult moved =
             !BagPaths::isSingleFileName(rfile)
                 ? StepResult::failure(StepResult::Kind::BadName, EINVAL, Form1Texts::notOneFileName)
-                : askBeforeLoss(
-                      [&](PermanentDelete consent) { return bags_.rename(Selfile, newBag, consent); });
+                : services_.bags.rename(Selfile, newBag, askBeforeLoss_);
         if (!moved) {
             if (!declined(moved))
-                services_.prompter.showMessage(Form1Texts::renameFailedText(bags_.shownPath(Selfile),
-                                                                            bags_.shownPath(newBag),
-                                                                            moved.reason),
-                                               MessageStyle::Critical, Form1Texts::renameErrorTitle);
+                services_.prompter.showMessage(
+                    Form1Texts::renameFailedText(displayedPath(Selfile), displayedPath(newBag), moved.reason),
+                    MessageStyle::Critical, Form1Texts::renameErrorTitle);
             return;
         }
         if (newBag == Selfile)
@@ -246,29 +244,27 @@ bool Form1::refusedWhileClientRuns() {
 
 // Copies the selected bag over the live file; a failure is reported here and ends the load.
 bool Form1::copyBagOverLiveFile() {
-    const StepResult copied = askBeforeLoss(
-        [&](PermanentDelete consent) { return bags_.load(Selfile, BagPaths::liveFile(Selpath), consent); });
+    const FilePlace liveFile = BagPaths::liveFile(Selpath);
+    const StepResult copied = services_.bags.load(Selfile, liveFile, askBeforeLoss_);
     if (!copied && !declined(copied))
-        services_.prompter.showMessage(Form1Texts::loadErrorText(bags_.shownPath(Selfile),
-                                                                 BagPaths::shownLiveFile(Selpath),
+        services_.prompter.showMessage(Form1Texts::loadErrorText(displayedPath(Selfile),
+                                                                 BagPaths::displayed(liveFile.path()),
                                                                  copied.reason),
                                        MessageStyle::Critical, Form1Texts::loadErrorTitle);
     return copied.ok();
 }
 
-// A step that would destroy for good a file that no trash can take stops before it changes anything. The
-// user is asked once, whatever the safety switch, as it is the last guard before a loss; Yes runs the step
-// again with that consent, No leaves the stopped step as the result.
-StepResult Form1::askBeforeLoss(const std::function<StepResult(PermanentDelete)>& step) {
-    const StepResult stopped = step(PermanentDelete::NotAgreed);
-    if (!stopped.is(StepResult::Kind::NotTrashable))
-        return stopped;
-    const QString name = BagPaths::shown(stopped.file).section(QDir::separator(), -1);
-    if (services_.prompter.showMessage(Form1Texts::permanentDeleteText(name, stopped.reason),
-                                       MessageStyle::WarningYesNoNo,
-                                       Form1Texts::permanentDeleteTitle) != Answer::Yes)
-        return stopped;
-    return step(PermanentDelete::Agreed);
+// A step about to destroy for good a file that no trash can take asks first, with nothing changed yet. The
+// user is asked once, whatever the safety switch, as it is the last guard before a loss; No stops the step.
+bool Form1::agreesToLose(const StepResult& stopped) {
+    const QString name = BagPaths::displayed(stopped.file).section(QDir::separator(), -1);
+    return services_.prompter.showMessage(Form1Texts::permanentDeleteText(name, stopped.reason),
+                                          MessageStyle::WarningYesNoNo,
+                                          Form1Texts::permanentDeleteTitle) == Answer::Yes;
+}
+
+QString Form1::displayedPath(const BagName& bag) const {
+    return BagPaths::displayed(services_.bags.place(bag).path());
 }
 
 // The user declined to lose a file: that answer was the last word, and nothing changed to report.

@@ -14,11 +14,10 @@ class Prompter;
 // What the main window works through. main.cpp wires the real ones; tests put fakes in their place.
 struct Form1Services {
     SettingsStore& settings;
-    BagStore& bags;
+    BagStore& bags; // the program directory's, which becomes Apath
     ClientDetector& client;
     ProgramStarter& starter;
     Prompter& prompter;
     Form2Services dialog;
-    QString programDirectory;         // becomes Apath
     std::function<void()> endProgram; // ends the process at once, writing nothing
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProgramVersion.h"
+
 #include "app/prompts/JoinLines.h"
 
 #include <QString>
@@ -116,11 +118,9 @@ inline const QString startQuestionText = QStringLiteral("Are you sure?");
 
 // About box. The empty line in the middle is the shareware notice, which this version leaves empty.
 inline const QString aboutTitle = QStringLiteral("About STX");
-// The name and version of its first line, which the command line's --version prints as well.
-inline const QString aboutVersion = QStringLiteral("Stowbox V1.02");
 inline const QString aboutText = [] {
     const QChar cr(13);
-    return aboutVersion + QLatin1Char(' ') + cr + cr +
+    return QLatin1String(programTitle) + QLatin1Char(' ') + cr + cr +
            QStringLiteral("This product is provided as is with no implicit or implied warranties.") + cr +
            QStringLiteral(
                "The author takes no responsibility for any damages or losses which may occur from the use "

@@ -19,6 +19,8 @@ public:
     }
 
     int get() const { return fd_; }
+    // Hands the descriptor on; it is no longer closed here.
+    int release() { return std::exchange(fd_, -1); }
     bool isOpen() const { return fd_ >= 0; }
     StepResult closeChecked() {
         return StepResult::fromErrno(fs_.close(std::exchange(fd_, -1)) < 0 ? errno : 0);

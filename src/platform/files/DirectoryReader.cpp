@@ -74,3 +74,15 @@ StepResult DirectoryReader::regularFiles(FileSystem& fs, const QByteArray& direc
     fs.closedir(stream);
     return read;
 }
+
+qsizetype DirectoryReader::sizeOf(FileSystem& fs, const QByteArray& directory) {
+    struct stat status {};
+    return fs.fstatat(AT_FDCWD, directory.constData(), &status, 0) == 0 ? qsizetype(status.st_size) : 0;
+}
+
+StepValue<struct stat> DirectoryReader::statusOf(FileSystem& fs, const FilePlace& file) {
+    StepValue<struct stat> status;
+    if (fs.fstatat(AT_FDCWD, file.path().constData(), &status.value, 0) < 0)
+        status.result = StepResult::fromErrno(errno).about(file.path());
+    return status;
+}

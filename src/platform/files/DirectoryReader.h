@@ -1,12 +1,14 @@
 #pragma once
 
 #include "platform/StepResult.h"
+#include "platform/files/FilePlace.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <sys/stat.h>
 
 class FileSystem;
 
@@ -29,4 +31,8 @@ public:
     // large directories list fast. A failure is what kept the directory from being read.
     static StepResult regularFiles(FileSystem& fs, const QByteArray& directory, NameFilter wanted,
                                    Links links, const NameSink& found);
+    // The bytes the directory's entries take, as most file systems give a directory's size; 0 when unknown.
+    static qsizetype sizeOf(FileSystem& fs, const QByteArray& directory);
+    // The status of one entry, links followed.
+    static StepValue<struct stat> statusOf(FileSystem& fs, const FilePlace& file);
 };

@@ -12,4 +12,9 @@ struct FilePlace {
     // The place of a path that arrives whole.
     static FilePlace split(const QByteArray& path);
     static FilePlace split(const QString& path);
+    // The file name in directory, which may or may not end in its separator; in the current directory when
+    // directory is empty.
+    static FilePlace in(const QByteArray& directory, const QByteArray& name);
+    // The whole path, as messages show it.
+    QByteArray path() const;
 };

@@ -3,24 +3,37 @@
 #include <cerrno>
 #include <climits>
 #include <dlfcn.h>
-#include <string>
 #include <unistd.h>
 
-StepResult ProgramModule::find(const char* file, const char* entry, void*& function) {
+namespace ProgramModule {
+
+StepValue<QByteArray> directory() {
     char executable[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", executable, sizeof executable);
     if (length < 0)
-        return StepResult::fromErrno(errno);
+        return {{}, StepResult::fromErrno(errno).about("/proc/self/exe")};
     if (length == ssize_t(sizeof executable))
-        return StepResult::fromErrno(ENAMETOOLONG);
-    std::string path(executable, size_t(length));
-    path.replace(path.rfind('/') + 1, std::string::npos, file);
-    // Neither a missing module nor a missing entry sets errno: the closest codes, with dlerror's words.
-    void* module = dlopen(path.c_str(), RTLD_NOW);
-    if (!module)
-        return StepResult::failure(StepResult::Kind::System, ELIBACC, QString::fromLocal8Bit(dlerror()));
-    function = dlsym(module, entry);
-    if (!function)
-        return StepResult::failure(StepResult::Kind::System, ELIBBAD, QString::fromLocal8Bit(dlerror()));
-    return {};
+        return {{}, StepResult::fromErrno(ENAMETOOLONG).about("/proc/self/exe")};
+    const QByteArray path(executable, length);
+    const qsizetype slash = path.lastIndexOf('/');
+    return {slash <= 0 ? QByteArrayLiteral("/") : path.left(slash), {}};
 }
+
+StepValue<void*> find(const char* file, const char* entry) {
+    const StepValue<QByteArray> folder = directory();
+    if (!folder)
+        return {nullptr, folder.result};
+    const QByteArray path = folder.value + '/' + file;
+    // Neither a missing module nor a missing entry sets errno: the closest codes, with dlerror's words.
+    void* module = dlopen(path.constData(), RTLD_NOW);
+    if (!module)
+        return {nullptr,
+                StepResult::failure(StepResult::Kind::System, ELIBACC, QString::fromLocal8Bit(dlerror()))};
+    void* function = dlsym(module, entry);
+    if (!function)
+        return {nullptr,
+                StepResult::failure(StepResult::Kind::System, ELIBBAD, QString::fromLocal8Bit(dlerror()))};
+    return {function, {}};
+}
+
+} // namespace ProgramModule

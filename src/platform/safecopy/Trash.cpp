@@ -2,33 +2,26 @@
 
 #include "platform/files/Descriptor.h"
 #include "platform/files/Directory.h"
-#include "platform/files/FilePlace.h"
+#include "platform/files/DirectoryReader.h"
 #include "platform/files/RetryInterrupted.h"
+#include "platform/files/SameBytes.h"
+#include "platform/files/WholeFile.h"
 #include "platform/safecopy/ByteCopy.h"
 #include "platform/safecopy/TemporaryFile.h"
+#include "platform/safecopy/TrashInfo.h"
 
-#include <QDateTime>
 #include <QRandomGenerator>
 #include <QUtf8StringView>
+#include <algorithm>
 #include <climits>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
-constexpr mode_t privateDirectoryMode = 0700;
 constexpr mode_t privateFileMode = 0600;
-constexpr int numberedNames = 100; // NAME, NAME.2 ... NAME.100; random endings after that
-const QByteArray infoSuffix = ".trashinfo";
-
-QByteArray joined(const QByteArray& directory, const QByteArray& name) {
-    return directory.endsWith('/') ? directory + name : directory + '/' + name;
-}
-
-// Path= is percent-encoded as in URLs, slashes kept; the date is the user's local time.
-QByteArray infoText(const QByteArray& recordedPath) {
-    return "[Trash Info]\nPath=" + recordedPath.toPercentEncoding("/") + "\nDeletionDate=" +
-           QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")).toLatin1() + '\n';
-}
+constexpr int numberedNames = 100;                     // NAME, NAME.2 ... NAME.100; random endings after that
+constexpr qsizetype maxInfoSize = qsizetype(64) << 10; // far more than any Path= and date take
 
 // The attempt-th candidate: the name, then numbered, then with a random ending, which cannot run out
 // however many entries of the name the trash holds. A name too long to take its ending and ".trashinfo"
@@ -38,7 +31,7 @@ QByteArray entryName(const QByteArray& name, int attempt) {
                               : attempt < numberedNames
                                   ? '.' + QByteArray::number(attempt + 1)
                                   : '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-    qsizetype room = NAME_MAX - infoSuffix.size() - ending.size();
+    qsizetype room = NAME_MAX - TrashInfo::suffix.size() - ending.size();
     if (name.size() <= room)
         return name + ending;
     if (QUtf8StringView(name).isValidUtf8())
@@ -46,18 +39,21 @@ QByteArray entryName(const QByteArray& name, int attempt) {
             --room;
     return name.left(room) + ending;
 }
-} // namespace
 
-TrashOwner TrashOwner::fromEnvironment() {
-    QByteArray data = qgetenv("XDG_DATA_HOME");
-    if (!data.startsWith('/')) { // unset, empty or relative: the default
-        const QByteArray home = qgetenv("HOME");
-        data = home.startsWith('/') ? joined(home, ".local/share") : QByteArray();
-    }
-    return {data.isEmpty() ? data : joined(data, "Trash"), getuid()};
+bool isInfoName(const QByteArray& name) {
+    return name.endsWith(TrashInfo::suffix) && name.size() > TrashInfo::suffix.size();
 }
 
-StepResult Trash::keep(int directory, const FilePlace& place, TrashEntry& entry) {
+bool newer(const TrashedVersion& a, const TrashedVersion& b) {
+    if (a.deletionDate != b.deletionDate)
+        return a.deletionDate > b.deletionDate;
+    if (a.infoTime.tv_sec != b.infoTime.tv_sec)
+        return a.infoTime.tv_sec > b.infoTime.tv_sec;
+    return a.infoTime.tv_nsec > b.infoTime.tv_nsec;
+}
+} // namespace
+
+StepResult Trash::trash(int directory, const FilePlace& place, TrashEntry& entry) {
     entry = {};
     struct stat status {};
     if (fs_.fstatat(directory, place.name.constData(), &status, AT_SYMLINK_NOFOLLOW) < 0)
@@ -65,9 +61,11 @@ StepResult Trash::keep(int directory, const FilePlace& place, TrashEntry& entry)
     if (!S_ISREG(status.st_mode))
         return {};
     File file{directory, place.name, {}, {}, status.st_dev};
-    StepResult result = resolve(place.directory, file.folder);
+    const StepValue<QByteArray> folder = resolve(place.directory);
+    StepResult result = folder.result;
     if (result) {
-        file.path = joined(file.folder, place.name);
+        file.folder = folder.value;
+        file.path = FilePlace{file.folder, place.name}.path();
         result = put(file, entry);
     }
     // A file written to while it was copied is not the trash's fault: that step simply fails.
@@ -78,57 +76,78 @@ StepResult Trash::keep(int directory, const FilePlace& place, TrashEntry& entry)
     return result;
 }
 
-void Trash::withdraw(const TrashEntry& entry) {
+void Trash::untrash(const TrashEntry& entry) {
     if (entry.name.isEmpty())
         return;
-    fs_.unlinkat(AT_FDCWD, joined(entry.can, "files/" + entry.name).constData(), 0);
-    fs_.unlinkat(AT_FDCWD, joined(entry.can, "info/" + entry.name + infoSuffix).constData(), 0);
+    fs_.unlinkat(AT_FDCWD, (entry.files() + '/' + entry.name).constData(), 0);
+    fs_.unlinkat(AT_FDCWD, (entry.trashDirectory + "/info/" + entry.name + TrashInfo::suffix).constData(), 0);
+}
+
+bool Trash::holds(const TrashEntry& entry) {
+    struct stat status {};
+    return fs_.fstatat(AT_FDCWD, (entry.files() + '/' + entry.name).constData(), &status,
+                       AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+StepValue<QList<TrashedVersion>> Trash::versionsOf(const FilePlace& file, const QList<QByteArray>& folders) {
+    StepValue<QList<TrashedVersion>> found;
+    const StepValue<QByteArray> folder = resolve(file.directory);
+    if (!folder)
+        return {{}, folder.result};
+    // Whoever recorded the path may not have resolved its links.
+    QList<QByteArray> paths{FilePlace{folder.value, file.name}.path()};
+    if (file.directory.startsWith('/') && file.path() != paths.first())
+        paths.append(file.path());
+    if (!directories_.home().isEmpty())
+        versionsIn(directories_.home(), paths, {}, found.value);
+    QList<QByteArray> seen{directories_.home()};
+    for (const QByteArray& folderUsed : folders)
+        if (const dev_t device = directories_.deviceOf(folderUsed); device != dev_t(-1))
+            for (const QByteArray& trashDirectory : directories_.ofMount(folderUsed, device))
+                if (!seen.contains(trashDirectory)) {
+                    seen.append(trashDirectory);
+                    versionsIn(trashDirectory, paths, directories_.topOf(folderUsed, device), found.value);
+                }
+    std::sort(found.value.begin(), found.value.end(), newer);
+    return found;
 }
 
 void Trash::removeLeftovers(const QList<QByteArray>& folders) {
-    QList<QByteArray> cans;
-    if (!owner_.homeTrash.isEmpty())
-        cans.append(owner_.homeTrash);
-    for (const QByteArray& folder : folders)
-        if (const dev_t device = deviceOf(folder); device != dev_t(-1))
-            for (const QByteArray& can : topdirCans(folder, device))
-                if (!cans.contains(can))
-                    cans.append(can);
-    for (const QByteArray& can : std::as_const(cans)) {
-        const QByteArray info = joined(can, "info/");
-        TemporaryFile::removeLeftovers(fs_, joined(can, "files"), [&](int, const QByteArray& name) {
+    for (const QByteArray& trashDirectory : directories_.used(folders)) {
+        const QByteArray info = trashDirectory + "/info/";
+        TemporaryFile::removeLeftovers(fs_, trashDirectory + "/files", [&](int, const QByteArray& name) {
             struct stat status {};
-            return fs_.fstatat(AT_FDCWD, (info + name + infoSuffix).constData(), &status,
+            return fs_.fstatat(AT_FDCWD, (info + name + TrashInfo::suffix).constData(), &status,
                                AT_SYMLINK_NOFOLLOW) == 0;
         });
+        removeUnfinishedInfos(trashDirectory);
     }
 }
 
 StepResult Trash::put(const File& file, TrashEntry& entry) {
-    const bool homeKnown = !owner_.homeTrash.isEmpty();
-    if (homeKnown && deviceOf(owner_.homeTrash) == file.device) {
-        if (makeCan(owner_.homeTrash) && enter(owner_.homeTrash, file.path, file, Placement::Link, entry))
+    const QByteArray& home = directories_.home();
+    if (!home.isEmpty() && directories_.deviceOf(home) == file.device) {
+        if (directories_.make(home) && enter(home, file.path, file, Placement::Link, entry))
             return {};
-    } else if (putInTopdirTrash(file, entry)) {
+    } else if (putOnMount(file, entry)) {
         return {};
     }
-    if (!homeKnown)
+    if (home.isEmpty())
         return StepResult::fromErrno(ENOENT);
-    if (StepResult made = makeCan(owner_.homeTrash); !made)
+    if (StepResult made = directories_.make(home); !made)
         return made;
-    return enter(owner_.homeTrash, file.path, file, Placement::Copy, entry);
+    return enter(home, file.path, file, Placement::Copy, entry);
 }
 
-// The administrator's $topdir/.Trash/$uid when .Trash is a real directory with the sticky bit, else
-// $topdir/.Trash-$uid. Paths in these are recorded relative to $topdir.
-StepResult Trash::putInTopdirTrash(const File& file, TrashEntry& entry) {
-    const QByteArray topdir = topdirOf(file.folder, file.device);
-    const QByteArray relative = file.path.mid(topdir.endsWith('/') ? topdir.size() : topdir.size() + 1);
+// Paths in a mount's trash are recorded relative to the mount's top.
+StepResult Trash::putOnMount(const File& file, TrashEntry& entry) {
+    const QByteArray top = directories_.topOf(file.folder, file.device);
+    const QByteArray relative = file.path.mid(top.endsWith('/') ? top.size() : top.size() + 1);
     StepResult result = StepResult::fromErrno(ENOENT);
-    for (const QByteArray& can : topdirCans(file.folder, file.device)) {
-        result = makeTopdirCan(can);
+    for (const QByteArray& trashDirectory : directories_.ofMount(file.folder, file.device)) {
+        result = directories_.makeOnMount(trashDirectory);
         if (result)
-            result = enter(can, relative, file, Placement::Link, entry);
+            result = enter(trashDirectory, relative, file, Placement::Link, entry);
         if (result)
             break;
     }
@@ -138,29 +157,34 @@ StepResult Trash::putInTopdirTrash(const File& file, TrashEntry& entry) {
 // One entry: the info first, synced with its directory, then the file under the first free name. A name is
 // taken when either half of an entry holds it, whoever left it there: a file without its info is never
 // overwritten, moved or deleted, and our info written beside it is taken back before the next name.
-StepResult Trash::enter(const QByteArray& can, const QByteArray& recordedPath, const File& file,
+StepResult Trash::enter(const QByteArray& trashDirectory, const QByteArray& recordedPath, const File& file,
                         Placement placement, TrashEntry& entry) {
-    Descriptor info(fs_, Directory::open(fs_, joined(can, "info"), O_NOFOLLOW));
+    Descriptor info(fs_, Directory::open(fs_, trashDirectory + "/info", O_NOFOLLOW));
     if (!info.isOpen())
         return StepResult::fromErrno(errno);
-    Descriptor files(fs_, Directory::open(fs_, joined(can, "files"), O_NOFOLLOW));
+    Descriptor files(fs_, Directory::open(fs_, trashDirectory + "/files", O_NOFOLLOW));
     if (!files.isOpen())
         return StepResult::fromErrno(errno);
+    if (alreadyKept(trashDirectory, recordedPath, file))
+        return {};
     QByteArray temporary;
     int fd = -1;
     if (placement == Placement::Copy)
         if (StepResult copied = copyToTemporary(file, files.get(), temporary, fd); !copied)
             return copied;
     const Descriptor copy(fs_, fd); // its lock keeps the clean-up of other copies away until it is linked
-    const QByteArray text = infoText(recordedPath);
+    const QByteArray text = TrashInfo::text(recordedPath);
     StepResult result;
     for (int attempt = 0;; ++attempt) {
         const QByteArray name = entryName(file.name, attempt);
-        const QByteArray infoName = name + infoSuffix;
+        const QByteArray infoName = name + TrashInfo::suffix;
         bool taken = false;
+        int infoFd = -1;
         result = isFree(files.get(), name, taken);
         if (result && !taken)
-            result = writeInfo(info.get(), infoName, text, taken);
+            result = writeInfo(info.get(), infoName, text, taken, infoFd);
+        // Held until the file is in, so that no clean-up takes the info for one whose file never went in.
+        const Descriptor held(fs_, infoFd);
         if (taken)
             continue;
         if (result)
@@ -168,7 +192,7 @@ StepResult Trash::enter(const QByteArray& can, const QByteArray& recordedPath, c
         if (result)
             result = link(file, placement, temporary, files.get(), name, taken);
         if (result) {
-            entry = {can, name};
+            entry = {trashDirectory, name};
             break;
         }
         fs_.unlinkat(info.get(), infoName.constData(), 0);
@@ -232,7 +256,7 @@ StepResult Trash::copyToTemporary(const File& file, int files, QByteArray& tempo
 }
 
 StepResult Trash::writeInfo(int infoDirectory, const QByteArray& infoName, const QByteArray& text,
-                            bool& taken) {
+                            bool& taken, int& fd) {
     Descriptor info(fs_, retryInterrupted([&] {
                         return fs_.openat(infoDirectory, infoName.constData(),
                                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, privateFileMode);
@@ -240,77 +264,111 @@ StepResult Trash::writeInfo(int infoDirectory, const QByteArray& infoName, const
     taken = !info.isOpen() && errno == EEXIST;
     if (!info.isOpen())
         return StepResult::fromErrno(errno);
-    StepResult result = ByteCopy::writeAll(fs_, info.get(), text);
+    StepResult result = StepResult::fromErrno(
+        retryInterrupted([&] { return fs_.flock(info.get(), LOCK_EX); }) < 0 ? errno : 0);
+    if (result)
+        result = ByteCopy::writeAll(fs_, info.get(), text);
     if (result && fs_.fsync(info.get()) < 0)
         result = StepResult::fromErrno(errno);
-    if (result)
-        result = info.closeChecked();
-    if (!result)
+    if (!result) {
         fs_.unlinkat(infoDirectory, infoName.constData(), 0);
+        return result;
+    }
+    fd = info.release();
     return result;
 }
 
-StepResult Trash::makeCan(const QByteArray& can) {
-    StepResult made = Directory::make(fs_, joined(can, "files"), privateDirectoryMode);
-    return made ? Directory::make(fs_, joined(can, "info"), privateDirectoryMode) : made;
-}
-
-// Whoever needs a trash under $topdir first makes it; it is trusted only when it is ours and no link.
-StepResult Trash::makeTopdirCan(const QByteArray& can) {
-    if (fs_.mkdirat(AT_FDCWD, can.constData(), privateDirectoryMode) < 0 && errno != EEXIST)
-        return StepResult::fromErrno(errno);
-    struct stat status {};
-    if (fs_.fstatat(AT_FDCWD, can.constData(), &status, AT_SYMLINK_NOFOLLOW) < 0)
-        return StepResult::fromErrno(errno);
-    if (!S_ISDIR(status.st_mode) || status.st_uid != owner_.uid)
-        return StepResult::fromErrno(EPERM);
-    return makeCan(can);
-}
-
-// The trashes of a mount, in the order they are tried.
-QList<QByteArray> Trash::topdirCans(const QByteArray& folder, dev_t device) {
-    const QByteArray topdir = topdirOf(folder, device);
-    const QByteArray uid = QByteArray::number(qulonglong(owner_.uid));
-    const QByteArray shared = joined(topdir, ".Trash");
-    QList<QByteArray> cans;
-    struct stat status {};
-    if (fs_.fstatat(AT_FDCWD, shared.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISDIR(status.st_mode) && (status.st_mode & S_ISVTX))
-        cans.append(joined(shared, uid));
-    cans.append(joined(topdir, ".Trash-" + uid));
-    return cans;
-}
-
-// The mount point: the highest directory above folder that is still on the same device.
-QByteArray Trash::topdirOf(QByteArray folder, dev_t device) {
-    while (folder != "/") {
-        const QByteArray parent = FilePlace::split(folder).directory;
-        struct stat status {};
-        if (parent == folder || fs_.fstatat(AT_FDCWD, parent.constData(), &status, 0) < 0 ||
-            status.st_dev != device)
-            break;
-        folder = parent;
+// Under the folder's lock of the file, which every step on a file of that path takes: nobody else can be
+// adding or taking out one of its versions meanwhile. Only files of its size are compared, and only those
+// whose info records its path.
+bool Trash::alreadyKept(const QByteArray& trashDirectory, const QByteArray& recordedPath, const File& file) {
+    struct stat kept {};
+    if (fs_.fstatat(file.directory, file.name.constData(), &kept, AT_SYMLINK_NOFOLLOW) < 0)
+        return false;
+    const QByteArray files = trashDirectory + "/files/";
+    QList<QByteArray> sameSize;
+    DirectoryReader::regularFiles(
+        fs_, trashDirectory + "/files", [](const QByteArray&) { return true; }, DirectoryReader::Links::Skip,
+        [&](QByteArrayView name) {
+            struct stat status {};
+            const QByteArray entry = name.toByteArray();
+            if (fs_.fstatat(AT_FDCWD, (files + entry).constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                status.st_size == kept.st_size)
+                sameSize.append(entry);
+        });
+    const FilePlace original{file.folder, file.name};
+    for (const QByteArray& name : std::as_const(sameSize)) {
+        const StepValue<QByteArray> info =
+            WholeFile::read(fs_, trashDirectory + "/info/" + name + TrashInfo::suffix, maxInfoSize);
+        const StepValue<TrashInfo::Fields> fields =
+            info ? TrashInfo::parse(info.value) : StepValue<TrashInfo::Fields>{};
+        if (info && fields && fields.value.path == recordedPath &&
+            SameBytes::of(fs_, original, {trashDirectory + "/files", name}))
+            return true;
     }
-    return folder;
+    return false;
 }
 
-// The device of path, or of the nearest directory above it that exists: where it would be made.
-dev_t Trash::deviceOf(QByteArray path) {
-    for (;;) {
+void Trash::versionsIn(const QByteArray& trashDirectory, const QList<QByteArray>& paths,
+                       const QByteArray& top, QList<TrashedVersion>& versions) {
+    const QByteArray info = trashDirectory + "/info/";
+    QList<QByteArray> infos;
+    DirectoryReader::regularFiles(fs_, trashDirectory + "/info", isInfoName, DirectoryReader::Links::Skip,
+                                  [&](QByteArrayView name) { infos.append(name.toByteArray()); });
+    for (const QByteArray& infoName : std::as_const(infos)) {
+        const StepValue<QByteArray> text = WholeFile::read(fs_, info + infoName, maxInfoSize);
+        const StepValue<TrashInfo::Fields> fields =
+            text ? TrashInfo::parse(text.value) : StepValue<TrashInfo::Fields>{};
+        if (!text || !fields)
+            continue;
+        const QByteArray& recorded = fields.value.path;
+        const QByteArray path =
+            recorded.startsWith('/') || top.isEmpty() ? recorded : FilePlace{top, recorded}.path();
+        if (!paths.contains(path))
+            continue;
+        const TrashEntry entry{trashDirectory, infoName.chopped(TrashInfo::suffix.size())};
+        struct stat file {};
+        struct stat written {};
+        if (fs_.fstatat(AT_FDCWD, (entry.files() + '/' + entry.name).constData(), &file,
+                        AT_SYMLINK_NOFOLLOW) < 0 ||
+            !S_ISREG(file.st_mode) ||
+            fs_.fstatat(AT_FDCWD, (info + infoName).constData(), &written, AT_SYMLINK_NOFOLLOW) < 0)
+            continue;
+        versions.append({entry, fields.value.deletionDate, written.st_mtim, qint64(file.st_size)});
+    }
+}
+
+// An info of ours whose file never went in: a copy was killed between the two. One that its writer still
+// holds, or another program's, which may be half written, stays.
+void Trash::removeUnfinishedInfos(const QByteArray& trashDirectory) {
+    const QByteArray info = trashDirectory + "/info/";
+    QList<QByteArray> unfinished;
+    DirectoryReader::regularFiles(fs_, trashDirectory + "/info", isInfoName, DirectoryReader::Links::Skip,
+                                  [&](QByteArrayView name) { unfinished.append(name.toByteArray()); });
+    for (const QByteArray& infoName : std::as_const(unfinished)) {
+        const QByteArray file = trashDirectory + "/files/" + infoName.chopped(TrashInfo::suffix.size());
         struct stat status {};
-        if (fs_.fstatat(AT_FDCWD, path.constData(), &status, 0) == 0)
-            return status.st_dev;
-        if (path == "/" || path == ".")
-            return dev_t(-1);
-        path = FilePlace::split(path).directory;
+        if (fs_.fstatat(AT_FDCWD, file.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT)
+            continue;
+        const Descriptor held(fs_, retryInterrupted([&] {
+                                  return fs_.openat(AT_FDCWD, (info + infoName).constData(),
+                                                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
+                              }));
+        if (!held.isOpen() || retryInterrupted([&] { return fs_.flock(held.get(), LOCK_EX | LOCK_NB); }) < 0)
+            continue;
+        // Its writer may have linked the file and let go in between.
+        if (fs_.fstatat(AT_FDCWD, file.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT)
+            continue;
+        const StepValue<QByteArray> text = WholeFile::read(fs_, info + infoName, maxInfoSize);
+        if (text && TrashInfo::parse(text.value).value.ours)
+            fs_.unlinkat(AT_FDCWD, (info + infoName).constData(), 0);
     }
 }
 
 // Path= and the search for the top of the file's mount want the directory's absolute path, without links.
-StepResult Trash::resolve(const QByteArray& directory, QByteArray& path) {
+StepValue<QByteArray> Trash::resolve(const QByteArray& directory) {
     char buffer[PATH_MAX];
     if (!fs_.realpath(directory.constData(), buffer))
-        return StepResult::fromErrno(errno);
-    path = buffer;
-    return {};
+        return {{}, StepResult::fromErrno(errno)};
+    return {QByteArray(buffer), {}};
 }

@@ -201,7 +201,7 @@ private:
 
     // The clean-up of a later start removes only our own temporary files, never a bag the user named.
     static void checkStartUpKeepsEveryBag(Form1Harness& scene, const DirectoryContents& expected) {
-        scene.bags.removeLeftoverTemporaries(scene.programDir.path());
+        scene.fileSteps.steps.removeLeftovers({QFile::encodeName(scene.programDir.path())});
         QCOMPARE(describe(scene.programFiles()), describe(expected));
     }
 };

@@ -34,7 +34,7 @@ class TrashTest : public QObject {
     StepResult keepAndRemove(const FilePlace& file) {
         const int directory = ::open(file.directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         TrashEntry entry;
-        const StepResult kept = can.keep(directory, file, entry);
+        const StepResult kept = can.trash(directory, file, entry);
         if (kept)
             ::unlinkat(directory, file.name.constData(), 0);
         ::close(directory);

@@ -1,6 +1,6 @@
 #include "platform/files/FilePlace.h"
 #include "platform/files/PosixFileSystem.h"
-#include "platform/safecopy/AtomicFileCopy.h"
+#include "platform/safecopy/FileSteps.h"
 #include "platform/safecopy/TemporaryFile.h"
 #include "support/ChildProcess.h"
 #include "support/DirectoryContents.h"
@@ -30,12 +30,12 @@ QByteArray pattern(qsizetype size) {
 }
 } // namespace
 
-class AtomicFileCopyTest : public QObject {
+class FileStepsTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
     PosixFileSystem fs;
-    AtomicFileCopy copier{fs};
+    FileSteps copier{fs};
 
     QString path(const QString& name) const { return dir.filePath(name); }
     FilePlace at(const QString& name) const { return FilePlace::split(path(name)); }
@@ -256,5 +256,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(AtomicFileCopyTest)
-#include "tst_atomicfilecopy.moc"
+QTEST_GUILESS_MAIN(FileStepsTest)
+#include "tst_filesteps.moc"
