@@ -115,8 +115,8 @@ int CommandLine::readPalaceDirectory(QString& directory) {
 // would be wherever the script happens to run, which its author never looked at.
 int CommandLine::readyToCopy(const QByteArray& name, QString& palaceDirectory) {
     using namespace CommandLineTexts;
-    if (units_.client.isPalaceRunning())
-        return fail({}, clientRunning, ClientRunning);
+    if (const Sighting seen = units_.client.isPalaceRunning(); !seen.value.isEmpty())
+        return fail(QFile::encodeName(seen.value), clientRunning, ClientRunning);
     if (const int refused = readPalaceDirectory(palaceDirectory); refused != Success)
         return refused;
     if (palaceDirectory.isEmpty())
