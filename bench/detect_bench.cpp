@@ -90,11 +90,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     SystemClientDetector detector;
-    const Timing whole = timeCalls(calls, [&] { return detector.isPalaceRunning(); });
-    const Timing walk =
-        timeCalls(calls, [] { return X11WindowTree::anyWindowClass({}, ClientNames::isClientWindowClass); });
+    const Timing whole = timeCalls(calls, [&] { return !detector.isPalaceRunning().value.isEmpty(); });
+    const Timing walk = timeCalls(
+        calls, [] { return !X11WindowTree::findWindow({}, ClientNames::clientWindowClass).value.isEmpty(); });
     const Timing scan = timeCalls(calls, [] {
-        return ProcessTable::anyProcessOfCurrentUser(QStringLiteral("/proc"), ClientNames::isClientProcess);
+        return !ProcessTable::findOwnProcess(QStringLiteral("/proc"), ClientNames::clientProgramName)
+                    .value.isEmpty();
     });
     xcb_disconnect(connection);
     if (whole.anyTrue || walk.anyTrue || scan.anyTrue) {

@@ -68,8 +68,11 @@ StepValue<FilePlace> CommandLine::liveFile() {
 }
 
 StepValue<FilePlace> CommandLine::liveFileToChange() {
-    if (services_.client.isPalaceRunning())
-        return {{}, StepResult::failure(StepResult::Kind::InUse, EBUSY, CommandLineTexts::clientRunning)};
+    // A detector that cannot tell lets the command go on, as when nothing runs.
+    if (const Sighting seen = services_.client.isPalaceRunning(); !seen.value.isEmpty())
+        return {{},
+                StepResult::failure(StepResult::Kind::InUse, EBUSY, CommandLineTexts::clientRunning)
+                    .about(QFile::encodeName(seen.value))};
     return liveFile();
 }
 

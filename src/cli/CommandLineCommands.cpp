@@ -93,11 +93,8 @@ StepResult CommandLine::start(const CommandRequest&) {
     const StepValue<FilePlace> live = liveFile();
     if (!live)
         return live.result;
-    const QString program = ClientNames::programIn(palaceDirectory().value);
-    if (!services_.starter.startProgram(program, WindowStyle::NormalFocus))
-        return StepResult::failure(StepResult::Kind::NotThere, ENOENT, CommandLineTexts::notStarted)
-            .about(QFile::encodeName(program));
-    return {};
+    return services_.starter.startProgram(ClientNames::programIn(palaceDirectory().value),
+                                          WindowStyle::NormalFocus);
 }
 
 StepResult CommandLine::path(const CommandRequest&) {

@@ -62,8 +62,6 @@ inline QString notTrashable(const QString& reason) {
 inline QString notDurable(const QString& reason) {
     return QStringLiteral("done, but it may not be safe on disk yet: ") + reason;
 }
-inline const QString notStarted =
-    QStringLiteral("could not be started (for a Windows client, wine must be on the PATH)");
 inline const QString standardOutput = QStringLiteral("standard output");
 
 } // namespace CommandLineTexts

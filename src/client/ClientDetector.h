@@ -1,8 +1,11 @@
 #pragma once
 
-// Answers whether the Palace client is running right now; asked anew at every save and load.
+#include "platform/Sighting.h"
+
+// Answers whether the Palace client is running right now, and by what it was seen; asked anew at every
+// save and load. A detector that cannot tell says so; its callers then go on as when nothing runs.
 class ClientDetector {
 public:
     virtual ~ClientDetector() = default;
-    virtual bool isPalaceRunning() = 0;
+    virtual Sighting isPalaceRunning() = 0;
 };

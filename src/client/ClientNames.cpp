@@ -25,12 +25,17 @@ QString programIn(const QString& palaceDirectory) {
     return QFile::decodeName(FilePlace::in(QFile::encodeName(palaceDirectory), programName).path());
 }
 
-bool isClientWindowClass(QByteArrayView instance, QByteArrayView windowClass) {
-    return isClientName(instance) || isClientName(windowClass);
+QByteArrayView clientWindowClass(QByteArrayView instance, QByteArrayView windowClass) {
+    if (isClientName(windowClass))
+        return windowClass;
+    return isClientName(instance) ? instance : QByteArrayView();
 }
 
-bool isClientProcess(QByteArrayView comm, QByteArrayView commandWord) {
-    return sameName(comm, programName) || sameName(programNameOf(commandWord), programName);
+QByteArrayView clientProgramName(QByteArrayView comm, QByteArrayView commandWord) {
+    if (sameName(comm, programName))
+        return comm;
+    const QByteArrayView program = programNameOf(commandWord);
+    return sameName(program, programName) ? program : QByteArrayView();
 }
 
 QByteArrayView programNameOf(QByteArrayView commandWord) {

@@ -5,12 +5,13 @@
 #include "platform/processes/ProgramFile.h"
 #include "platform/processes/WinePrefix.h"
 
-bool DetachedProgramStarter::startProgram(const QString& path, int) {
+StepResult DetachedProgramStarter::startProgram(const QString& path, int) {
     // An X11 window manager places and focuses a new window itself; the window style asks for no more.
-    const LaunchCommand::Command command = LaunchCommand::choose(
+    const StepValue<LaunchCommand::Command> command = LaunchCommand::choose(
         path, {QString::fromLocal8Bit(qgetenv("PATH")), qEnvironmentVariable("WINEPREFIX"),
                ProgramFile::probe, WinePrefix::isPrefix, PathProbe::resolved});
-    if (command.kind == LaunchCommand::Command::NotFound)
-        return false;
-    return ProgramFile::startDetached(command.program, command.arguments, command.environment);
+    if (!command)
+        return command.result;
+    return ProgramFile::startDetached(command.value.program, command.value.arguments,
+                                      command.value.environment);
 }

@@ -6,5 +6,5 @@
 // directory. A Windows program that cannot run by itself is handed to Wine, in the prefix that holds it.
 class DetachedProgramStarter : public ProgramStarter {
 public:
-    bool startProgram(const QString& path, int windowStyle) override;
+    StepResult startProgram(const QString& path, int windowStyle) override;
 };

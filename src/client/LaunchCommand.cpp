@@ -1,13 +1,21 @@
 #include "client/LaunchCommand.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
 
 namespace LaunchCommand {
 
 namespace {
 
 const QString wine = QStringLiteral("wine");
+
+StepValue<Command> noSuchProgram(const QString& path, const QString& reason) {
+    return {{},
+            StepResult::failure(StepResult::Kind::NotThere, ENOENT, reason).about(QFile::encodeName(path))};
+}
 
 QStringList directoriesOf(const QString& searchPath) {
     return searchPath.split(QLatin1Char(':'), Qt::SkipEmptyParts);
@@ -48,42 +56,49 @@ QString prefixFor(const QString& program, const Surroundings& around) {
     }
 }
 
-Command throughWine(const QString& program, const QStringList& directories, const Surroundings& around) {
+StepValue<Command> throughWine(const QString& program, const QStringList& directories,
+                               const Surroundings& around) {
     const QString winePath = findOnPath(wine, directories, FileKind::Runnable, around.probe);
     if (winePath.isEmpty())
-        return {};
+        return noSuchProgram(wine, QStringLiteral("not on the PATH, and a Windows program needs it"));
     const QString prefix = prefixFor(program, around);
-    return {Command::ThroughWine,
-            winePath,
-            {program},
-            prefix.isEmpty() ? QStringList{} : QStringList{QStringLiteral("WINEPREFIX=") + prefix}};
+    return {{Command::ThroughWine,
+             winePath,
+             {program},
+             prefix.isEmpty() ? QStringList{} : QStringList{QStringLiteral("WINEPREFIX=") + prefix}},
+            {}};
+}
+
+// Neither runnable by itself nor by Wine: what the system says when asked to run it.
+StepValue<Command> notRunnable(const QString& path) {
+    return {{}, StepResult::fromErrno(EACCES).about(QFile::encodeName(path))};
 }
 
 } // namespace
 
-Command choose(const QString& path, const Surroundings& around) {
+StepValue<Command> choose(const QString& path, const Surroundings& around) {
     if (path.isEmpty())
-        return {};
+        return noSuchProgram(path, QStringLiteral("the program's name is empty"));
     const FileProbe& probe = around.probe;
     const QStringList directories = directoriesOf(around.searchPath);
     if (!path.contains(QLatin1Char('/'))) {
         const QString runnable = findOnPath(path, directories, FileKind::Runnable, probe);
         if (!runnable.isEmpty())
-            return {Command::Direct, runnable, {}, {}};
-        if (!isWindowsProgramName(path))
-            return {};
-        const QString inert = findOnPath(path, directories, FileKind::Inert, probe);
-        return inert.isEmpty() ? Command{} : throughWine(inert, directories, around);
+            return {{Command::Direct, runnable, {}, {}}, {}};
+        const QString inert =
+            isWindowsProgramName(path) ? findOnPath(path, directories, FileKind::Inert, probe) : QString();
+        return inert.isEmpty() ? noSuchProgram(path, QStringLiteral("not found on the PATH"))
+                               : throughWine(inert, directories, around);
     }
     switch (probe(path)) {
     case FileKind::Runnable:
-        return {Command::Direct, path, {}, {}};
+        return {{Command::Direct, path, {}, {}}, {}};
     case FileKind::Inert:
-        return isWindowsProgramName(path) ? throughWine(path, directories, around) : Command{};
+        return isWindowsProgramName(path) ? throughWine(path, directories, around) : notRunnable(path);
     case FileKind::Missing:
         break;
     }
-    return {};
+    return noSuchProgram(path, QStringLiteral("no such program file"));
 }
 
 } // namespace LaunchCommand

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/StepResult.h"
+
 #include <QString>
 
 namespace WindowStyle {
@@ -11,6 +13,7 @@ class ProgramStarter {
 public:
     virtual ~ProgramStarter() = default;
 
-    // False when the program could not be started.
-    virtual bool startProgram(const QString& path, int windowStyle) = 0;
+    // Fails when the program could not be started, with the file at fault: no such program, or for a
+    // Windows program no wine.
+    virtual StepResult startProgram(const QString& path, int windowStyle) = 0;
 };

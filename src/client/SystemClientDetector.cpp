@@ -7,9 +7,18 @@
 SystemClientDetector::SystemClientDetector(QByteArray displayName, QString procRoot)
     : displayName_(std::move(displayName)), procRoot_(std::move(procRoot)) {}
 
-bool SystemClientDetector::isPalaceRunning() {
+Sighting SystemClientDetector::isPalaceRunning() {
     // The process table first: it is the cheaper look, and under Wine, where most users run the
     // client, it answers alone.
-    return ProcessTable::anyProcessOfCurrentUser(procRoot_, ClientNames::isClientProcess) ||
-           X11WindowTree::anyWindowClass(displayName_, ClientNames::isClientWindowClass);
+    const Sighting process = ProcessTable::findOwnProcess(procRoot_, ClientNames::clientProgramName);
+    if (!process.value.isEmpty())
+        return process;
+    const Sighting window = X11WindowTree::findWindow(displayName_, ClientNames::clientWindowClass);
+    if (!window.value.isEmpty() || process.result)
+        return window;
+    if (window.result)
+        return process;
+    Sighting neither = process;
+    neither.result.reason += QStringLiteral("; ") + window.result.reason;
+    return neither;
 }

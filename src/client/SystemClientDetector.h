@@ -11,7 +11,7 @@ class SystemClientDetector : public ClientDetector {
 public:
     // displayName empty: $DISPLAY. Tests point both at their own server and process table.
     explicit SystemClientDetector(QByteArray displayName = {}, QString procRoot = QStringLiteral("/proc"));
-    bool isPalaceRunning() override;
+    Sighting isPalaceRunning() override;
 
 private:
     QByteArray displayName_;

@@ -31,7 +31,7 @@ private slots:
         QFETCH(QByteArray, instance);
         QFETCH(QByteArray, windowClass);
         QFETCH(bool, isClient);
-        QCOMPARE(ClientNames::isClientWindowClass(instance, windowClass), isClient);
+        QCOMPARE(!ClientNames::clientWindowClass(instance, windowClass).isEmpty(), isClient);
     }
 
     void process_data() {
@@ -59,7 +59,7 @@ private slots:
         QFETCH(QByteArray, comm);
         QFETCH(QByteArray, commandWord);
         QFETCH(bool, isClient);
-        QCOMPARE(ClientNames::isClientProcess(comm, commandWord), isClient);
+        QCOMPARE(!ClientNames::clientProgramName(comm, commandWord).isEmpty(), isClient);
     }
 };
 

@@ -94,12 +94,13 @@ private slots:
             probed.append(file);
             return files.value(file, FileKind::Missing);
         };
-        const Command chosen = LaunchCommand::choose(
+        const StepValue<Command> chosen = LaunchCommand::choose(
             path, {searchPath, {}, probe, [](const QString&) { return false; }, QDir::cleanPath});
-        QVERIFY2(chosen == expected, qPrintable(QStringLiteral("got kind %1, %2 %3 after probing %4")
-                                                    .arg(chosen.kind)
-                                                    .arg(chosen.program, chosen.arguments.join(' '),
-                                                         probed.join(QStringLiteral(", ")))));
+        QVERIFY2(chosen.value == expected && bool(chosen) == (expected != notFound),
+                 qPrintable(QStringLiteral("got kind %1, %2 %3 after probing %4: %5")
+                                .arg(chosen.value.kind)
+                                .arg(chosen.value.program, chosen.value.arguments.join(' '),
+                                     probed.join(QStringLiteral(", ")), chosen.result.reason)));
     }
 
     // A client run through Wine gets the prefix that holds it. Prefixes here: /home/u/.wine,
@@ -114,16 +115,18 @@ private slots:
             "/home/u/.wine-palace/drive_c/palace32.exe", "/home/u/.wine", "/home/u/.wine-palace"};
         QTest::newRow("the one set, holding it")
             << QStringList{"/p/drive_c/q/drive_c/palace32.exe", "/p/", "/p/"};
+        QTest::newRow("the one set, written with ..")
+            << QStringList{"/p/drive_c/q/drive_c/palace32.exe", "/home/u/../../p", "/home/u/../../p"};
     }
     void winePrefix() {
         QFETCH(QStringList, clientSetPrefix);
         const QString client = clientSetPrefix[0];
         const QStringList prefixes{"/home/u/.wine", "/home/u/.wine-palace", "/p", "/p/drive_c/q"};
-        const Command chosen = LaunchCommand::choose(
+        const StepValue<Command> chosen = LaunchCommand::choose(
             client,
             {"/w", clientSetPrefix[1], [&](const QString& file) { return file == client ? inert : run; },
              [&](const QString& directory) { return prefixes.contains(directory); }, QDir::cleanPath});
-        QCOMPARE(chosen.environment, QStringList{"WINEPREFIX=" + clientSetPrefix[2]});
+        QCOMPARE(chosen.value.environment, QStringList{"WINEPREFIX=" + clientSetPrefix[2]});
     }
 };
 

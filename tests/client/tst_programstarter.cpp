@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <csignal>
 #include <unistd.h>
 
@@ -121,7 +122,8 @@ private slots:
 
         const QList<qint64> pids = waitForProcessesRunning(started);
         QCOMPARE(pids.size(), 1);
-        QVERIFY(SystemClientDetector(QByteArray(), ProcessView(pids).path()).isPalaceRunning());
+        QCOMPARE(SystemClientDetector(QByteArray(), ProcessView(pids).path()).isPalaceRunning().value,
+                 QStringLiteral("palace32.exe (process %1)").arg(pids.first()));
         const QString proc = QStringLiteral("/proc/%1/").arg(pids.first());
         QCOMPARE(QFile::symLinkTarget(proc + QStringLiteral("cwd")), QDir::currentPath());
         QCOMPARE(readFile(proc + QStringLiteral("cmdline")).split('\0').size(), 2); // the path and the end
@@ -144,28 +146,32 @@ private slots:
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("executableBit");
-        QTest::addColumn<bool>("inPrefix");    // the work directory is a Wine prefix: the client runs there
+        QTest::addColumn<bool>("driveC");      // the work directory holds a drive_c
+        QTest::addColumn<bool>("inPrefix");    // and a system.reg: a Wine prefix, where the client runs
         QTest::addColumn<bool>("throughLink"); // started by a path through a link from outside the prefix
         QTest::newRow("not executable")
-            << "palace32.exe" << QByteArray("not run by itself") << false << false << false;
-        QTest::newRow("upper-case name") << "PALACE32.EXE" << QByteArray("x") << false << false << false;
+            << "palace32.exe" << QByteArray("not run by itself") << false << false << false << false;
+        QTest::newRow("upper-case name")
+            << "PALACE32.EXE" << QByteArray("x") << false << false << false << false;
         QTest::newRow("Windows program with every bit set")
-            << "palace32.exe" << QByteArray("MZ\x90\0\3") << true << false << false;
+            << "palace32.exe" << QByteArray("MZ\x90\0\3") << true << false << false << false;
         QTest::newRow("in its own Wine prefix")
-            << "palace32.exe" << QByteArray("MZ") << false << true << false;
+            << "palace32.exe" << QByteArray("MZ") << false << true << true << false;
         QTest::newRow("in its own Wine prefix, through a link")
-            << "palace32.exe" << QByteArray("MZ") << false << true << true;
+            << "palace32.exe" << QByteArray("MZ") << false << true << true << true;
+        QTest::newRow("a drive_c without system.reg is no prefix")
+            << "palace32.exe" << QByteArray("MZ") << false << true << false << false;
     }
     void windowsProgramGoesThroughWine() {
         QFETCH(QString, fileName);
         QFETCH(QByteArray, content);
         QFETCH(bool, executableBit);
+        QFETCH(bool, driveC);
         QFETCH(bool, inPrefix);
         QFETCH(bool, throughLink);
-        if (inPrefix) {
-            QVERIFY(QDir().mkpath(inWork(QStringLiteral("drive_c"))));
+        QVERIFY(!driveC || QDir().mkpath(inWork(QStringLiteral("drive_c"))));
+        if (inPrefix)
             writeFile(inWork(QStringLiteral("system.reg")), "WINE REGISTRY Version 2\n", readable);
-        }
         const QString program = inWork(QStringLiteral("Palace Dir/")) + fileName;
         QDir().mkpath(inWork(QStringLiteral("Palace Dir")));
         writeFile(program, content, executableBit ? executable : readable);
@@ -189,15 +195,24 @@ private slots:
 
     void failedStarts_data() {
         QTest::addColumn<QString>("setUp");
-        QTest::newRow("missing file") << "missing";
-        QTest::newRow("missing file, wine present") << "missing+wine";
-        QTest::newRow("Windows program, no wine on the path") << "inert";
-        QTest::newRow("not a Windows program, not executable") << "inert-other";
-        QTest::newRow("a directory of that name") << "directory";
-        QTest::newRow("bare name on no directory of the path") << "bare";
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("file"); // at fault; "program": the one asked for
+        const int notThere = int(StepResult::Kind::NotThere);
+        const int system = int(StepResult::Kind::System);
+        QTest::newRow("missing file") << "missing" << notThere << ENOENT << "program";
+        QTest::newRow("missing file, wine present") << "missing+wine" << notThere << ENOENT << "program";
+        QTest::newRow("Windows program, no wine on the path") << "inert" << notThere << ENOENT << "wine";
+        QTest::newRow("not a Windows program, not executable")
+            << "inert-other" << system << EACCES << "program";
+        QTest::newRow("a directory of that name") << "directory" << notThere << ENOENT << "program";
+        QTest::newRow("bare name on no directory of the path") << "bare" << notThere << ENOENT << "program";
     }
     void failedStarts() {
         QFETCH(QString, setUp);
+        QFETCH(int, kind);
+        QFETCH(int, error);
+        QFETCH(QString, file);
         QString program = inWork(QStringLiteral("palace32.exe"));
         if (setUp == QLatin1String("missing+wine"))
             installFakeWine(inWork(QStringLiteral("bin")));
@@ -216,7 +231,10 @@ private slots:
         // succeed.
         setSearchPath({inWork(QStringLiteral("bin"))});
 
-        QVERIFY(!DetachedProgramStarter().startProgram(program, 1));
+        const StepResult outcome = DetachedProgramStarter().startProgram(program, 1);
+        QCOMPARE(int(outcome.kind), kind);
+        QCOMPARE(outcome.error, error);
+        QCOMPARE(outcome.file, QFile::encodeName(file == QLatin1String("program") ? program : file));
         QVERIFY(!QFile::exists(inWork(QStringLiteral("bin/wine.record"))));
     }
 };

@@ -3,15 +3,18 @@
 #include "client/ClientDetector.h"
 #include "client/ProgramStarter.h"
 
+#include <QFile>
 #include <QStringList>
+
+#include <cerrno>
 
 class FakeClientDetector : public ClientDetector {
 public:
     bool running = false;
     int calls = 0;
-    bool isPalaceRunning() override {
+    Sighting isPalaceRunning() override {
         ++calls;
-        return running;
+        return {running ? QStringLiteral("palace32.exe (process 1)") : QString(), {}};
     }
 };
 
@@ -19,10 +22,10 @@ class FakeProgramStarter : public ProgramStarter {
 public:
     bool succeeds = true;
     QStringList started; // every path asked for, whether or not it started
-    bool startProgram(const QString& path, int windowStyle) override {
+    StepResult startProgram(const QString& path, int windowStyle) override {
         started.append(path);
         lastWindowStyle = windowStyle;
-        return succeeds;
+        return succeeds ? StepResult() : StepResult::fromErrno(ENOENT).about(QFile::encodeName(path));
     }
     int lastWindowStyle = 0;
 };

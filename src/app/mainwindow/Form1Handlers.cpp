@@ -233,9 +233,10 @@ void Form1::showPalaceFilesError() {
 }
 
 // Save and load keep away from the live props file while the client may be writing it.
-// True when the client runs; the user has then been told why nothing happens.
+// True when the client runs; the user has then been told why nothing happens. A detector that cannot tell
+// lets the step go on, as when nothing runs.
 bool Form1::refusedWhileClientRuns() {
-    if (!services_.client.isPalaceRunning())
+    if (services_.client.isPalaceRunning().value.isEmpty())
         return false;
     services_.prompter.showMessage(Form1Texts::clientRunningText, MessageStyle::Critical,
                                    Form1Texts::clientRunningTitle);

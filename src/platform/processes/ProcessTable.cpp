@@ -46,26 +46,41 @@ bool isProcessId(const char* name) {
     return true;
 }
 
-// The real user id from the "Uid:" line of /proc/PID/status.
-bool isOwnedByCurrentUser(const QByteArray& processDirectory) {
-    const QByteArray status = readHead(processDirectory + "/status", 4096);
-    const qsizetype line = status.indexOf("\nUid:");
+// The value of the line "NAME value" of /proc/PID/status, blanks made single.
+QByteArray statusField(const QByteArray& status, const char* name) {
+    const QByteArray key = '\n' + QByteArray(name);
+    const qsizetype line = status.indexOf(key);
     if (line < 0)
+        return {};
+    const qsizetype start = line + key.size();
+    return status.mid(start, status.indexOf('\n', start) - start).simplified();
+}
+
+// A process that has ended but is not yet reaped (state Z, or X on its way out) runs no more. The owner
+// is the real user id of the "Uid:" line.
+bool isLiveAndOurs(const QByteArray& processDirectory) {
+    const QByteArray status = readHead(processDirectory + "/status", 4096);
+    const QByteArray state = statusField(status, "State:");
+    if (state.startsWith('Z') || state.startsWith('X'))
         return false;
+    const QByteArray users = statusField(status, "Uid:");
     bool ok = false;
-    const QByteArray fields = status.mid(line + 5, status.indexOf('\n', line + 1) - line - 5).simplified();
-    const uint realUser = fields.left(fields.indexOf(' ')).toUInt(&ok);
+    const uint realUser = users.left(users.indexOf(' ')).toUInt(&ok);
     return ok && realUser == getuid();
 }
 
 } // namespace
 
-bool anyProcessOfCurrentUser(const QString& procRoot, const NameTest& test) {
+Sighting findOwnProcess(const QString& procRoot, const NameTest& test) {
     const QByteArray root = QFile::encodeName(procRoot);
     const std::unique_ptr<DIR, CloseDirectory> directory(opendir(root.constData()));
     if (!directory)
-        return false;
-    while (const dirent* entry = readdir(directory.get())) {
+        return {{}, StepResult::fromErrno(errno).about(root)};
+    for (;;) {
+        errno = 0;
+        const dirent* entry = readdir(directory.get());
+        if (!entry)
+            return {{}, StepResult::fromErrno(errno).about(root)};
         if (!isProcessId(entry->d_name))
             continue;
         const QByteArray processDirectory = root + '/' + entry->d_name;
@@ -76,11 +91,13 @@ bool anyProcessOfCurrentUser(const QString& procRoot, const NameTest& test) {
         const qsizetype wordEnd = commandLine.indexOf('\0');
         const QByteArrayView commandWord =
             QByteArrayView(commandLine).first(wordEnd < 0 ? commandLine.size() : wordEnd);
-        // The owner is read last: only a process with the right name costs a third file.
-        if (test(comm, commandWord) && isOwnedByCurrentUser(processDirectory))
-            return true;
+        // The status is read last: only a process with the right name costs a third file.
+        const QByteArrayView name = test(comm, commandWord);
+        if (!name.isEmpty() && isLiveAndOurs(processDirectory))
+            return {QStringLiteral("%1 (process %2)")
+                        .arg(QString::fromLocal8Bit(name), QString::fromLatin1(entry->d_name)),
+                    {}};
     }
-    return false;
 }
 
 } // namespace ProcessTable

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QProcess>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,7 +36,8 @@ Kind probe(const QString& path) {
     return Kind::Runnable;
 }
 
-bool startDetached(const QString& program, const QStringList& arguments, const QStringList& environment) {
+StepResult startDetached(const QString& program, const QStringList& arguments,
+                         const QStringList& environment) {
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
     for (const QString& entry : environment) {
         const qsizetype equals = entry.indexOf(QLatin1Char('='));
@@ -45,7 +47,11 @@ bool startDetached(const QString& program, const QStringList& arguments, const Q
     process.setProgram(program);
     process.setArguments(arguments);
     process.setProcessEnvironment(variables);
-    return process.startDetached();
+    if (process.startDetached())
+        return {};
+    // QProcess keeps the reason in its own words only.
+    return StepResult::failure(StepResult::Kind::System, ENOEXEC, process.errorString())
+        .about(QFile::encodeName(program));
 }
 
 } // namespace ProgramFile

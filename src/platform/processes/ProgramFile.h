@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/StepResult.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +17,8 @@ enum class Kind {
 Kind probe(const QString& path);
 
 // Starts the program in a process of its own that outlives ours, with our working directory and our
-// environment, in which each "NAME=value" of `environment` is set.
-bool startDetached(const QString& program, const QStringList& arguments, const QStringList& environment);
+// environment, in which each "NAME=value" of `environment` is set. Fails when it cannot be started.
+StepResult startDetached(const QString& program, const QStringList& arguments,
+                         const QStringList& environment);
 
 } // namespace ProgramFile

@@ -4,6 +4,7 @@
 
 #include <xcb/xcb.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -20,10 +21,10 @@ template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, FreeReply>;
 // Long enough for a busy desktop's server, short enough for a click that waits on the answer.
 constexpr std::chrono::milliseconds answerLimit(2000);
 
-// WM_CLASS holds "instance\0class\0".
-bool passes(const xcb_get_property_reply_t* property, const ClassTest& test) {
+// WM_CLASS holds "instance\0class\0". The name by which it passes; empty when it does not.
+QByteArrayView passingName(const xcb_get_property_reply_t* property, const ClassTest& test) {
     if (property->format != 8)
-        return false;
+        return {};
     const QByteArrayView value(static_cast<const char*>(xcb_get_property_value(property)),
                                xcb_get_property_value_length(property));
     const qsizetype split = value.indexOf('\0');
@@ -36,9 +37,10 @@ bool passes(const xcb_get_property_reply_t* property, const ClassTest& test) {
 }
 
 // One round trip per tree level: every request of the level goes out before the first reply is read.
-// A window destroyed meanwhile answers with an error and is passed over.
-bool anyInLevel(xcb_connection_t* connection, const std::vector<xcb_window_t>& level, const ClassTest& test,
-                std::vector<xcb_window_t>& nextLevel) {
+// A window destroyed meanwhile answers with an error and is passed over. The first window of the level
+// that passes, as it is shown; empty when none does.
+QString findInLevel(xcb_connection_t* connection, const std::vector<xcb_window_t>& level,
+                    const ClassTest& test, std::vector<xcb_window_t>& nextLevel) {
     std::vector<xcb_get_property_cookie_t> classCookies;
     std::vector<xcb_query_tree_cookie_t> treeCookies;
     classCookies.reserve(level.size());
@@ -55,8 +57,11 @@ bool anyInLevel(xcb_connection_t* connection, const std::vector<xcb_window_t>& l
         const ReplyPtr<xcb_get_property_reply_t> property(
             xcb_get_property_reply(connection, classCookies[i], &error));
         std::free(error);
-        if (property && passes(property.get(), test))
-            return true;
+        if (const QByteArrayView name = property ? passingName(property.get(), test) : QByteArrayView();
+            !name.isEmpty())
+            return QStringLiteral("window 0x%1 of class %2")
+                .arg(level[i], 0, 16)
+                .arg(QString::fromLocal8Bit(name));
         error = nullptr;
         const ReplyPtr<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(connection, treeCookies[i], &error));
         std::free(error);
@@ -66,28 +71,52 @@ bool anyInLevel(xcb_connection_t* connection, const std::vector<xcb_window_t>& l
                              children + xcb_query_tree_children_length(tree.get()));
         }
     }
-    return false;
+    return {};
+}
+
+QByteArray shownDisplay(const QByteArray& displayName) {
+    return displayName.isEmpty() ? qgetenv("DISPLAY") : displayName;
+}
+
+StepResult noServer(const QByteArray& displayName) {
+    const QByteArray display = shownDisplay(displayName);
+    if (display.isEmpty())
+        return StepResult::failure(StepResult::Kind::NotThere, ENXIO, QStringLiteral("no X display is set"));
+    return StepResult::failure(StepResult::Kind::NotThere, ECONNREFUSED,
+                               QStringLiteral("no X server answered on display %1 within %2 ms")
+                                   .arg(QString::fromLocal8Bit(display))
+                                   .arg(answerLimit.count()));
+}
+
+StepResult brokenOff(const QByteArray& displayName, int xcbError) {
+    return StepResult::failure(StepResult::Kind::System, EIO,
+                               QStringLiteral("the X server on display %1 refused us, broke off or did not "
+                                              "answer in time (xcb error %2)")
+                                   .arg(QString::fromLocal8Bit(shownDisplay(displayName)))
+                                   .arg(xcbError));
 }
 
 } // namespace
 
-bool anyWindowClass(const QByteArray& displayName, const ClassTest& test) {
+Sighting findWindow(const QByteArray& displayName, const ClassTest& test) {
     const X11Connection connection(displayName, answerLimit);
-    if (!connection.get() || xcb_connection_has_error(connection.get()))
-        return false;
+    if (!connection.get())
+        return {{}, noServer(displayName)};
+    if (const int error = xcb_connection_has_error(connection.get()))
+        return {{}, brokenOff(displayName, error)};
     std::vector<xcb_window_t> level;
     for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection.get())); screens.rem;
          xcb_screen_next(&screens))
         level.push_back(screens.data->root);
     while (!level.empty()) {
         std::vector<xcb_window_t> nextLevel;
-        if (anyInLevel(connection.get(), level, test, nextLevel))
-            return true;
-        if (xcb_connection_has_error(connection.get()))
-            return false;
+        if (const QString found = findInLevel(connection.get(), level, test, nextLevel); !found.isEmpty())
+            return {found, {}};
+        if (const int error = xcb_connection_has_error(connection.get()))
+            return {{}, brokenOff(displayName, error)};
         level.swap(nextLevel);
     }
-    return false;
+    return {};
 }
 
 } // namespace X11WindowTree

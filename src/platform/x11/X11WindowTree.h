@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Sighting.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <functional>
@@ -8,12 +10,14 @@
 // whether the program itself draws on X11, offscreen or on Wayland.
 namespace X11WindowTree {
 
-// instance and windowClass are the two halves of a window's WM_CLASS.
-using ClassTest = std::function<bool(QByteArrayView instance, QByteArrayView windowClass)>;
+// instance and windowClass are the two halves of a window's WM_CLASS. The name by which the window is the
+// one looked for, a part of either; empty when it is not.
+using ClassTest = std::function<QByteArrayView(QByteArrayView instance, QByteArrayView windowClass)>;
 
-// True when a window anywhere in the tree of any screen, mapped or not, has a WM_CLASS that passes
-// the test. An empty display name means $DISPLAY. False when no server answers within about two
-// seconds, and after an error or at that limit whatever the windows seen until then gave.
-bool anyWindowClass(const QByteArray& displayName, const ClassTest& test);
+// The first window anywhere in the tree of any screen, mapped or not, whose WM_CLASS passes the test, as
+// "window 0x400001 of class NAME". An empty display name means $DISPLAY. Cannot tell when no server
+// answers within about two seconds, or when the connection breaks or that limit passes before a window
+// is found.
+Sighting findWindow(const QByteArray& displayName, const ClassTest& test);
 
 } // namespace X11WindowTree
