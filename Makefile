@@ -9,7 +9,7 @@ DESTDIR       ?=
 
 # libxkbcommon-dev: Qt's Gui package looks for it at every configure.
 BUILD_PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libxcb1-dev libxau-dev libgl-dev libxkbcommon-dev
-TEST_PACKAGES  := xvfb xdotool x11-utils imagemagick xauth desktop-file-utils appstream trash-cli
+TEST_PACKAGES  := xvfb xdotool x11-utils imagemagick xauth desktop-file-utils appstream trash-cli groff-base
 
 # `make install` and `make bench` share the release tree, so they configure it alike.
 DEBUG_OPTIONS   := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSTOWBOX_WERROR=$(WERROR)
@@ -52,9 +52,16 @@ release: deps
 install: release
 	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_BUILD) --prefix "$(PREFIX)" --strip
 
-# Removes what `make install` with the same PREFIX and DESTDIR puts there, and never a prop bag.
-uninstall: release
-	DESTDIR="$(DESTDIR)" cmake -DBUILD_DIR="$(abspath $(RELEASE_BUILD))" -DPREFIX="$(PREFIX)" -P packaging/uninstall.cmake
+# Removes what `make install` with the same PREFIX and DESTDIR puts there, and never a prop bag,
+# through the uninstaller it puts beside the program: no build tree and no build tools are needed.
+# lib/stowbox is the program directory as the release tree is configured, with the default prefix.
+uninstall:
+	@uninstaller="$(DESTDIR)$(PREFIX)/lib/stowbox/uninstall"; \
+	if [ ! -x "$$uninstaller" ]; then \
+	  echo "Nothing to uninstall: no $$uninstaller (give the PREFIX= and DESTDIR= of make install)" >&2; \
+	  exit 1; \
+	fi; \
+	"$$uninstaller"
 
 # Stowbox against a throwaway client directory, with its own settings: nothing of yours is touched.
 demo: build-for-run
@@ -67,5 +74,7 @@ deps:
 test-deps: deps
 	@scripts/ensure-packages $(TEST_PACKAGES)
 
+# Bags saved in a build tree go to the trash first, through the tree's own program; a bag that cannot
+# stops the clean before any tree is removed.
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD)
+	@scripts/clean $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD)
