@@ -20,16 +20,25 @@ constexpr int copyAttempts = 2;      // a source rewritten during both is left a
 constexpr mode_t defaultMode = 0666; // narrowed by the umask, as for any new file
 constexpr mode_t privateMode = 0600; // until the replaced file's bits are set
 
-// Not when the source is missing (nothing is replaced then) or both names are one file, which a rename
-// leaves as it is. Where that cannot be told, the file is kept: a kept file too many costs nothing.
-bool replacesAnother(FileSystem& fs, int fromDirectory, const QByteArray& from, int directory,
-                     const QByteArray& to) {
+// What a rename in one folder displaces: nothing when the source is missing, the file itself when both names
+// are links of one file (which rename(2) would leave as they are). Where that cannot be told, another: a kept
+// file too many costs nothing.
+enum class Displaced { Another, Nothing, Itself };
+
+Displaced displacedByRename(FileSystem& fs, int directory, const QByteArray& from, const QByteArray& to) {
     struct stat source {};
     struct stat target {};
-    if (fs.fstatat(fromDirectory, from.constData(), &source, AT_SYMLINK_NOFOLLOW) < 0)
-        return errno != ENOENT;
-    return fs.fstatat(directory, to.constData(), &target, AT_SYMLINK_NOFOLLOW) < 0 ||
-           source.st_dev != target.st_dev || source.st_ino != target.st_ino;
+    if (fs.fstatat(directory, from.constData(), &source, AT_SYMLINK_NOFOLLOW) < 0)
+        return errno == ENOENT ? Displaced::Nothing : Displaced::Another;
+    if (fs.fstatat(directory, to.constData(), &target, AT_SYMLINK_NOFOLLOW) < 0)
+        return Displaced::Another;
+    return source.st_dev == target.st_dev && source.st_ino == target.st_ino ? Displaced::Itself
+                                                                            : Displaced::Another;
+}
+
+// A rename fails at its new name when that name cannot be one, else at the file it moves.
+bool newNameAtFault(int error) {
+    return error == ENAMETOOLONG || error == EEXIST || error == ENOTEMPTY || error == EISDIR || error == ENOTDIR;
 }
 
 dev_t deviceOf(FileSystem& fs, int directory) {
@@ -213,17 +222,19 @@ StepResult FileSteps::displace(int directory, const FilePlace& displaced, const 
             return StepResult::failure(StepResult::Kind::NotThere, ENOENT, QString())
                 .about(leaving.files() + '/' + leaving.name);
         TrashEntry kept;
-        const bool keep =
-            !change.renames || replacesAnother(fs_, change.fromDirectory, change.from, directory, change.to);
-        if (keep && trash_) {
+        const Displaced displacing = change.renames ? displacedByRename(fs_, directory, change.from, change.to)
+                                                    : Displaced::Another;
+        if (displacing == Displaced::Another && trash_) {
             const StepResult trashed = trash_->trash(directory, displaced, kept);
             const bool agreed = trashed.is(StepResult::Kind::NotTrashable) && ask && ask(trashed);
             if (!trashed && !agreed)
                 return trashed.about(path);
         }
-        const int changed = change.to.isEmpty() ? fs_.unlinkat(directory, change.from.constData(), 0)
-                                                : fs_.renameat(change.fromDirectory, change.from.constData(),
-                                                               directory, change.to.constData());
+        // A file of two names keeps the new one.
+        const int changed = change.to.isEmpty() || displacing == Displaced::Itself
+                                ? fs_.unlinkat(directory, change.from.constData(), 0)
+                                : fs_.renameat(change.fromDirectory, change.from.constData(), directory,
+                                               change.to.constData());
         if (changed < 0) {
             const int error = errno;
             if (trash_)
@@ -231,8 +242,9 @@ StepResult FileSteps::displace(int directory, const FilePlace& displaced, const 
             if (change.fromDirectory != directory && error == ENOENT)
                 return StepResult::failure(StepResult::Kind::NotThere, error, QString())
                     .about(leaving.files() + '/' + leaving.name);
-            return StepResult::fromErrno(error).about(
-                change.to.isEmpty() ? path : FilePlace{displaced.directory, change.from}.path());
+            const bool fromAtFault = change.renames && !newNameAtFault(error);
+            return StepResult::fromErrno(error).about(fromAtFault ? FilePlace{displaced.directory, change.from}.path()
+                                                                  : path);
         }
         if (!leaving.name.isEmpty())
             trash_->untrash(leaving);
