@@ -1,7 +1,9 @@
 #include "settings/IniEscape.h"
 
+#include <QDataStream>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <cerrno>
 #include <optional>
 
 namespace IniEscape {
@@ -128,20 +130,60 @@ bool isGeometry(const QString& text) {
            (text.startsWith(u"@Point(") && arguments(6) == 2);
 }
 
-// What QSettings makes of a text that begins with "@", where only a string means anything here.
-QString typed(const QString& text) {
+// A value in Qt's notation for another type than text, which no reader here can take for a directory.
+StepValue<QString> notText() {
+    return {{},
+            StepResult::failure(StepResult::Kind::System, EINVAL,
+                                QStringLiteral("The stored value is not text"))};
+}
+
+// The variant that QSettings streams from the bytes after "@Variant(" (a Qt 4.0 stream) or "@DateTime("
+// (a Qt 5.6 stream, with a null flag after the type), each character of the text one byte: text only when
+// it streams a whole string, or bytes, which are read as UTF-8.
+StepValue<QString> streamedText(QStringView text, QDataStream::Version version) {
+    const QByteArray bytes = text.toLatin1();
+    QDataStream stream(bytes);
+    stream.setVersion(version);
+    quint32 type = 0;
+    stream >> type;
+    if (version >= QDataStream::Qt_4_2) {
+        qint8 isNull = 0;
+        stream >> isNull;
+    }
+    QString string;
+    if (type == QMetaType::QString) {
+        stream >> string;
+    } else if (type == QMetaType::QByteArray) {
+        QByteArray utf8;
+        stream >> utf8;
+        string = QString::fromUtf8(utf8);
+    } else {
+        return notText();
+    }
+    return stream.status() == QDataStream::Ok ? StepValue<QString>{string, {}} : notText();
+}
+
+// What QSettings makes of a text that begins with "@". A value of another type is no setting that can
+// be read: taken as empty, it would be taken for no setting at all.
+StepValue<QString> typed(const QString& text) {
     if (!text.startsWith(u'@'))
-        return text;
+        return {text, {}};
     if (text.endsWith(u')')) {
         if (text.startsWith(u"@ByteArray("))
-            return QString::fromUtf8(QStringView(text).sliced(11).chopped(1).toLatin1());
+            return {QString::fromUtf8(QStringView(text).sliced(11).chopped(1).toLatin1()), {}};
         if (text.startsWith(u"@String("))
-            return text.sliced(8).chopped(1);
-        if (text.startsWith(u"@Variant(") || text.startsWith(u"@DateTime(") || isGeometry(text) ||
-            text == u"@Invalid()")
+            return {text.sliced(8).chopped(1), {}};
+        if (text.startsWith(u"@Variant("))
+            return streamedText(QStringView(text).sliced(9), QDataStream::Qt_4_0);
+        if (text.startsWith(u"@DateTime("))
+            return streamedText(QStringView(text).sliced(10), QDataStream::Qt_5_6);
+        if (isGeometry(text))
+            return notText();
+        // Qt's mark for no value, which it writes for an empty list
+        if (text == u"@Invalid()")
             return {};
     }
-    return text.startsWith(u"@@") ? text.sliced(1) : text;
+    return {text.startsWith(u"@@") ? text.sliced(1) : text, {}};
 }
 } // namespace
 
@@ -214,7 +256,9 @@ QByteArray escapedValue(const QString& value) {
         } else if (const char letter = escapeLetter(c)) {
             result += '\\';
             result += letter;
-        } else if (c <= 0x1f) {
+        } else if (c <= 0x1f || c == 0x7f || c == 0xfeff) {
+            // DEL is escaped as the other control characters are; a U+FEFF where the reader's decoder
+            // starts would be taken for a byte order mark and dropped.
             result += "\\x" + QByteArray::number(c, 16);
             escapeNextIfHexDigit = true;
         } else {
@@ -226,9 +270,9 @@ QByteArray escapedValue(const QString& value) {
     return result;
 }
 
-QString unescapedValue(QByteArrayView value) {
+StepValue<QString> unescapedValue(QByteArrayView value) {
     const std::optional<QString> text = unquoted(value);
-    return text ? typed(*text) : QString();
+    return text ? typed(*text) : StepValue<QString>();
 }
 
 } // namespace IniEscape

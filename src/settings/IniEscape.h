@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/StepResult.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -15,8 +17,9 @@ QString unescapedKey(QByteArrayView key);
 
 // A string value: C-style escapes, quotes where the value needs them, UTF-8.
 QByteArray escapedValue(const QString& value);
-// The string QSettings reads from a value as written in the file. A list (a comma outside quotes) and
-// Qt's notation for other types ("@Rect(...)", "@Variant(...)", ...) are no string and read as empty.
-QString unescapedValue(QByteArrayView value);
+// The string QSettings reads from a value as written in the file, "@Variant(...)" and "@DateTime(...)"
+// holding a string too. A list (a comma outside quotes) and "@Invalid()" read as empty; Qt's notation for
+// a value of any other type ("@Rect(...)", a "@Variant(...)" holding a number...) fails: it is no text.
+StepValue<QString> unescapedValue(QByteArrayView value);
 
 } // namespace IniEscape

@@ -24,10 +24,13 @@ FilePlace corruptCopyStem(const FilePlace& file) {
 } // namespace
 
 // Where QSettings(NativeFormat, UserScope, application) keeps its file, worked out without constructing
-// one: QSettings reads the file at once.
+// one: QSettings reads the file at once. A relative XDG_CONFIG_HOME is ignored, as the XDG base directory
+// rules say: Qt 6.4 would take it from whatever the working directory is.
 QString IniFileSettingsStore::fileOf(const QString& application) {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
-           application + QStringLiteral(".conf");
+    const QString configured = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString folder =
+        QDir::isAbsolutePath(configured) ? configured : QDir::homePath() + QStringLiteral("/.config");
+    return folder + QLatin1Char('/') + application + QStringLiteral(".conf");
 }
 
 QString IniFileSettingsStore::location(const QString& application) {
@@ -42,7 +45,8 @@ StepValue<QString> IniFileSettingsStore::readSetting(const QString& application,
     // cannot be read, not an empty one.
     if (!file)
         return {{}, file.result.is(StepResult::Kind::NotThere) ? StepResult() : file.result.about(path)};
-    return {IniText::value(file.value, section, key), {}};
+    const StepValue<QString> stored = IniText::value(file.value, section, key);
+    return {stored.value, stored.result.about(path)};
 }
 
 StepResult IniFileSettingsStore::saveSetting(const QString& application, const QString& section,

@@ -4,7 +4,8 @@
 #include "settings/SettingsStore.h"
 
 // The native per-user store of QSettings: on Linux the file $XDG_CONFIG_HOME/<application>.conf in Qt's
-// INI dialect. It is read and written here rather than through QSettings, which blocks on a pipe in the
+// INI dialect, or $HOME/.config/<application>.conf where XDG_CONFIG_HOME is unset, empty or relative.
+// It is read and written here rather than through QSettings, which blocks on a pipe in the
 // file's place, reads a device without end, and writes with QSaveFile, which on Qt 6.4 renames a file
 // whose last bytes never reached the disk.
 // Every read opens the file as it is at that moment, whoever wrote it last, and touches nothing else.

@@ -11,6 +11,11 @@ namespace IniText {
 namespace {
 const QByteArray byteOrderMark = "\xef\xbb\xbf";
 
+// Where the lines begin: after a UTF-8 byte order mark, which QSettings skips and which is kept.
+qsizetype startOfLines(QByteArrayView text) {
+    return text.startsWith(byteOrderMark) ? byteOrderMark.size() : 0;
+}
+
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
@@ -95,7 +100,7 @@ QString sectionName(QByteArrayView heading) {
 QList<Entry> entriesOf(QByteArrayView text) {
     QList<Entry> entries;
     QString section;
-    qsizetype position = text.startsWith(byteOrderMark) ? byteOrderMark.size() : 0;
+    qsizetype position = startOfLines(text);
     for (Line line; nextLine(text, position, line);) {
         const QByteArrayView content = text.sliced(line.start, line.end - line.start);
         if (content.startsWith('[')) {
@@ -172,10 +177,10 @@ bool isUtf8(const QByteArray& text) {
 }
 } // namespace
 
-QString value(const QByteArray& text, const QString& section, const QString& key) {
+StepValue<QString> value(const QByteArray& text, const QString& section, const QString& key) {
     const QList<Entry> entries = entriesOf(text);
     const Place place = find(entries, section, key);
-    return place.key ? IniEscape::unescapedValue(place.key->value) : QString();
+    return place.key ? IniEscape::unescapedValue(place.key->value) : StepValue<QString>();
 }
 
 QByteArray withValue(const QByteArray& text, const QString& section, const QString& key,
@@ -197,7 +202,7 @@ QByteArray withValue(const QByteArray& text, const QString& section, const QStri
 bool isSound(const QByteArray& text) {
     if (!isUtf8(text) || hasControlCharacters(text))
         return false;
-    qsizetype start = 0;
+    qsizetype start = startOfLines(text);
     while (start <= text.size()) {
         qsizetype end = start;
         while (end < text.size() && text[end] != '\n' && text[end] != '\r')

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -81,6 +82,9 @@ private slots:
                                                                       "f",
                                                                       5);
         QTest::newRow("outside the basic plane") << QString::fromUtf8("/\xf0\x9f\x8e\xaa/");
+        QTest::newRow("delete character") << QStringLiteral("/a\x7f"
+                                                            "b/");
+        QTest::newRow("leading zero width no-break space") << QStringLiteral("\ufeff/palace/");
     }
 
     void roundTrip() {
@@ -93,6 +97,65 @@ private slots:
             QSettings(file(), QSettings::IniFormat).value(section + QStringLiteral("/") + key).toString(),
             value);
         QVERIFY(corruptCopies().isEmpty());
+        // What it wrote, it takes for sound the next time.
+        QVERIFY(save(value));
+        QCOMPARE(read(), value);
+        QVERIFY(corruptCopies().isEmpty());
+    }
+
+    // What is read from a file another program wrote: the value as QSettings reads it, or, where Qt's
+    // notation holds a value of another type or one cut short, a store that cannot be read, never an
+    // empty value.
+    void readsWhatQtReads_data() {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QString>("read");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("a string in a variant")
+            << QByteArray("@Variant(\\0\\0\\0\\n\\0\\0\\0\\x6\\0/\\0x\\0/)") << QStringLiteral("/x/") << true;
+        QTest::newRow("a string in a date's variant")
+            << QByteArray("@DateTime(\\0\\0\\0\\n\\0\\0\\0\\0\\x6\\0/\\0x\\0/)") << QStringLiteral("/x/")
+            << true;
+        QTest::newRow("a number in a variant")
+            << QByteArray("@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)") << QString() << false;
+        QTest::newRow("a string cut short")
+            << QByteArray("@Variant(\\0\\0\\0\\n\\0\\0\\0\\x6\\0/)") << QString() << false;
+        QTest::newRow("a rectangle") << QByteArray("@Rect(1 2 3 4)") << QString() << false;
+    }
+    void readsWhatQtReads() {
+        QFETCH(QByteArray, value);
+        QFETCH(QString, read);
+        QFETCH(bool, readable);
+        QVERIFY(QDir().mkpath(configDir));
+        writeFile(file(), "[Spath]\nPathkey=" + value + "\n");
+        const StepValue<QString> stored = readStored();
+        QCOMPARE(stored.result.ok(), readable);
+        QCOMPARE(stored.value, read);
+        if (readable)
+            QCOMPARE(
+                QSettings(file(), QSettings::IniFormat).value(section + QStringLiteral("/") + key).toString(),
+                read);
+        else
+            QCOMPARE(stored.result.file, QFile::encodeName(file()));
+    }
+
+    // A relative XDG_CONFIG_HOME is ignored, as it is where it is unset or empty: it would be taken from
+    // whatever directory the program was started in.
+    void fileFollowsTheConfigHome_data() {
+        QTest::addColumn<QByteArray>("configHome");
+        QTest::newRow("relative") << QByteArray("my-config");
+        QTest::newRow("the working directory") << QByteArray(".");
+    }
+    void fileFollowsTheConfigHome() {
+        QFETCH(QByteArray, configHome);
+        const QString ownHome = home.filePath(QStringLiteral("home-%1").arg(caseNumber));
+        const QByteArray realHome = qgetenv("HOME");
+        const auto restore = qScopeGuard([&] { qputenv("HOME", realHome); });
+        qputenv("HOME", QFile::encodeName(ownHome));
+        qputenv("XDG_CONFIG_HOME", configHome);
+        const QString expected = ownHome + QStringLiteral("/.config/Stowbox.conf");
+        QCOMPARE(IniFileSettingsStore::fileOf(app), expected);
+        QVERIFY(save(QStringLiteral("/new/")));
+        QCOMPARE(readFile(expected), QByteArray("[Spath]\nPathkey=/new/\n"));
     }
 
     void aLinkThatWorksIsWrittenThrough() {
@@ -105,17 +168,38 @@ private slots:
         QCOMPARE(QFileInfo(file()).symLinkTarget(), home.filePath(QStringLiteral("kept/Stowbox.conf")));
     }
 
+    // Every other line as it was, comments and spacing too, and every other key as QSettings reads it.
+    void replacingKeepsOtherEntries_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QVariantMap>("others");
+        QTest::newRow("comments and spacing")
+            << QByteArray("; mine\n[General]\nother = 1 ; why\n\n[Spath]\nPathkey=/old/\n\n[More]\nx=y\n")
+            << QByteArray("; mine\n[General]\nother = 1 ; why\n\n[Spath]\nPathkey=/new/\n\n[More]\nx=y\n")
+            << QVariantMap{{"other", "1"}, {"More/x", "y"}};
+        QTest::newRow("a comment after the heading")
+            << QByteArray("[Spath] ; the client's\nother=1\n")
+            << QByteArray("[Spath] ; the client's\nPathkey=/new/\nother=1\n")
+            << QVariantMap{{"Spath/other", "1"}};
+        QTest::newRow("a byte order mark") << QByteArray("\xef\xbb\xbf[Spath]\nPathkey=/old/\n[More]\nx=y\n")
+                                           << QByteArray("\xef\xbb\xbf[Spath]\nPathkey=/new/\n[More]\nx=y\n")
+                                           << QVariantMap{{"More/x", "y"}};
+    }
     void replacingKeepsOtherEntries() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QFETCH(QVariantMap, others);
         QVERIFY(QDir().mkpath(configDir));
-        writeFile(file(), "; mine\n[General]\nother = 1 ; why\n\n[Spath]\nPathkey=/old/\n\n[More]\nx=y\n");
+        writeFile(file(), before);
         QVERIFY(save(QStringLiteral("/new/")));
         QCOMPARE(read(), QStringLiteral("/new/"));
-        // Every other line as it was, comments and spacing too.
-        QCOMPARE(readFile(file()),
-                 "; mine\n[General]\nother = 1 ; why\n\n[Spath]\nPathkey=/new/\n\n[More]\nx=y\n");
+        QCOMPARE(readFile(file()), after);
         QSettings settings(file(), QSettings::IniFormat);
-        QCOMPARE(settings.value(QStringLiteral("other")).toString(), QStringLiteral("1"));
-        QCOMPARE(settings.value(QStringLiteral("More/x")).toString(), QStringLiteral("y"));
+        QVariantMap read;
+        for (const QString& other : settings.allKeys())
+            if (other != section + QStringLiteral("/") + key)
+                read.insert(other, settings.value(other));
+        QCOMPARE(read, others);
         QVERIFY(corruptCopies().isEmpty());
     }
 
