@@ -14,6 +14,7 @@ struct StepResult {
         NotTrashable,  // no trash can take the file, which the step would destroy for good: nothing changed
         NotThere,      // what the step was to act on is not there
         BadName,       // a name that cannot be one file name
+        Damaged,       // what the step read holds something else than it must
         InUse,         // the client runs and may be writing the file
         Usage,         // the request itself is wrong
         NotDurable,    // the step is done, but may not yet survive a power cut

@@ -133,7 +133,7 @@ bool isGeometry(const QString& text) {
 // A value in Qt's notation for another type than text, which no reader here can take for a directory.
 StepValue<QString> notText() {
     return {{},
-            StepResult::failure(StepResult::Kind::System, EINVAL,
+            StepResult::failure(StepResult::Kind::Damaged, EINVAL,
                                 QStringLiteral("The stored value is not text"))};
 }
 
@@ -272,7 +272,7 @@ QByteArray escapedValue(const QString& value) {
 
 StepValue<QString> unescapedValue(QByteArrayView value) {
     const std::optional<QString> text = unquoted(value);
-    return text ? typed(*text) : StepValue<QString>();
+    return text ? typed(*text) : notText();
 }
 
 } // namespace IniEscape

@@ -18,8 +18,8 @@ QString unescapedKey(QByteArrayView key);
 // A string value: C-style escapes, quotes where the value needs them, UTF-8.
 QByteArray escapedValue(const QString& value);
 // The string QSettings reads from a value as written in the file, "@Variant(...)" and "@DateTime(...)"
-// holding a string too. A list (a comma outside quotes) and "@Invalid()" read as empty; Qt's notation for
-// a value of any other type ("@Rect(...)", a "@Variant(...)" holding a number...) fails: it is no text.
+// holding a string too. "@Invalid()" reads as empty; a list (a comma outside quotes) and Qt's notation for a
+// value of any other type ("@Rect(...)", a "@Variant(...)" holding a number...) fail: they are no text.
 StepValue<QString> unescapedValue(QByteArrayView value);
 
 } // namespace IniEscape

@@ -120,6 +120,7 @@ private slots:
         QTest::newRow("a string cut short")
             << QByteArray("@Variant(\\0\\0\\0\\n\\0\\0\\0\\x6\\0/)") << QString() << false;
         QTest::newRow("a rectangle") << QByteArray("@Rect(1 2 3 4)") << QString() << false;
+        QTest::newRow("a list") << QByteArray("/a/, /b/") << QString() << false;
     }
     void readsWhatQtReads() {
         QFETCH(QByteArray, value);
