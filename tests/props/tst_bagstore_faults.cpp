@@ -316,17 +316,29 @@ private slots:
         QTest::addColumn<int>("rewrites");
         QTest::addColumn<bool>("sameLength");
         QTest::addColumn<QString>("operation");
-        QTest::newRow("rewritten once: copied again, whole") << 1 << false << "copy";
-        QTest::newRow("rewritten twice: destination kept") << 2 << false << "copy";
-        QTest::newRow("rewritten once, same length: copied again, whole") << 1 << true << "copy";
-        QTest::newRow("deleted bag rewritten on its way to the trash: kept") << 2 << false << "delete";
-        QTest::newRow("replaced palace.prp rewritten on its way to the trash: kept") << 3 << false << "keep";
+        QTest::addColumn<QString>("how"); // of each change: "rewritten", "times put back", "linked"
+        QTest::newRow("rewritten once: copied again, whole") << 1 << false << "copy"
+                                                             << "rewritten";
+        QTest::newRow("rewritten twice: destination kept") << 2 << false << "copy"
+                                                           << "rewritten";
+        QTest::newRow("rewritten once, same length: copied again, whole") << 1 << true << "copy"
+                                                                          << "rewritten";
+        QTest::newRow("rewritten twice, same length, its times put back: destination kept")
+            << 2 << true << "copy"
+            << "times put back";
+        QTest::newRow("linked by another copy keeping it: no change") << 2 << false << "copy"
+                                                                      << "linked";
+        QTest::newRow("deleted bag rewritten on its way to the trash: kept") << 2 << false << "delete"
+                                                                             << "rewritten";
+        QTest::newRow("replaced palace.prp rewritten on its way to the trash: kept") << 3 << false << "keep"
+                                                                                     << "rewritten";
     }
 
     void copyOfChangingSource() {
         QFETCH(int, rewrites);
         QFETCH(bool, sameLength);
         QFETCH(QString, operation);
+        QFETCH(QString, how);
         prepare(Destination::Existing);
         QDir(path("Trash")).removeRecursively();
         const QString changing = path(operation == "copy" ? "source.prp" : "palace.prp");
@@ -335,6 +347,7 @@ private slots:
         };
         if (sameLength)
             writeFile(path("source.prp"), QByteArray(version(0).size(), 'z'));
+        const QByteArray unchanged = readFile(changing);
         FaultyFileSystem fs;
         if (operation != "copy")
             fs.fault = Fault{Call::Linkat, 1, Effect::Fail, EXDEV};
@@ -344,20 +357,30 @@ private slots:
             chunk = opened ? 0 : chunk + int(call == Call::CopyFileRange || call == Call::Read);
             if (chunk != 2 || done >= rewrites)
                 return;
+            const QByteArray file = QFile::encodeName(changing);
+            if (how == "linked") {
+                QCOMPARE(link(file.constData(), (file + ".kept" + QByteArray::number(done++)).constData()),
+                         0);
+                return;
+            }
             struct stat before {};
-            QCOMPARE(stat(QFile::encodeName(changing).constData(), &before), 0);
+            QCOMPARE(stat(file.constData(), &before), 0);
             writeFile(changing, version(done++));
             // Written within the clock's tick, the file would show no change but its bytes.
             const timespec earlier[2] = {{before.st_mtim.tv_sec - 1, 0}, {before.st_mtim.tv_sec - 1, 0}};
-            QCOMPARE(utimensat(AT_FDCWD, QFile::encodeName(changing).constData(), earlier, 0), 0);
+            const timespec putBack[2] = {before.st_atim, before.st_mtim};
+            QCOMPARE(utimensat(AT_FDCWD, file.constData(), how == "times put back" ? putBack : earlier, 0),
+                     0);
         };
         TrashedSteps store(fs, trash());
         const StepResult result = operation == "delete"
                                       ? store.steps.remove(at("palace.prp"))
                                       : store.steps.copy(at("source.prp"), at("palace.prp"));
-        QCOMPARE(result.ok(), rewrites == 1);
+        const bool whole = rewrites == 1 || how == "linked";
+        QCOMPARE(result.ok(), whole);
         QVERIFY(!result.is(StepResult::Kind::NotTrashable)); // not the trash's fault: nothing to ask
-        QCOMPARE(readFile(path("palace.prp")), rewrites == 1         ? version(0)
+        QCOMPARE(readFile(path("palace.prp")), how == "linked"       ? unchanged
+                                               : rewrites == 1       ? version(0)
                                                : operation == "copy" ? oldBytes
                                                                      : version(done - 1));
         QVERIFY(leftovers().isEmpty());

@@ -15,6 +15,7 @@ public:
     virtual int openat(int directory, const char* name, int flags, mode_t mode) = 0;
     virtual ssize_t read(int fd, void* buffer, size_t size) = 0;
     virtual ssize_t write(int fd, const void* buffer, size_t size) = 0;
+    virtual off_t lseek(int fd, off_t offset, int whence) = 0;
     // copy_file_range from the current offset of one descriptor to the current offset of the other.
     virtual ssize_t copyFileRange(int from, int to, size_t size) = 0;
     virtual int fstatat(int directory, const char* name, struct stat* status, int flags) = 0;

@@ -21,6 +21,10 @@ ssize_t PosixFileSystem::write(int fd, const void* buffer, size_t size) {
     return ::write(fd, buffer, size);
 }
 
+off_t PosixFileSystem::lseek(int fd, off_t offset, int whence) {
+    return ::lseek(fd, offset, whence);
+}
+
 ssize_t PosixFileSystem::copyFileRange(int from, int to, size_t size) {
     return ::copy_file_range(from, nullptr, to, nullptr, size, 0);
 }

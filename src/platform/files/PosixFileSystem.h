@@ -9,6 +9,7 @@ public:
     int openat(int directory, const char* name, int flags, mode_t mode) override;
     ssize_t read(int fd, void* buffer, size_t size) override;
     ssize_t write(int fd, const void* buffer, size_t size) override;
+    off_t lseek(int fd, off_t offset, int whence) override;
     ssize_t copyFileRange(int from, int to, size_t size) override;
     int fstatat(int directory, const char* name, struct stat* status, int flags) override;
     int faccessat(int directory, const char* name, int mode, int flags) override;

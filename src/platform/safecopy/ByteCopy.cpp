@@ -1,6 +1,7 @@
 #include "platform/safecopy/ByteCopy.h"
 
 #include "platform/files/RetryInterrupted.h"
+#include "platform/files/SameBytes.h"
 
 #include <fcntl.h>
 #include <vector>
@@ -60,16 +61,22 @@ StepResult copyBytes(FileSystem& fs, int from, int to) {
     }
 }
 
-// The source's size and times before and after: a write to it in between changes at least one of them.
-StepResult checkUnchanged(FileSystem& fs, int source, const struct stat& before) {
+// The source's size and times before and after: a write to it in between changes at least one of them,
+// the time of its last change even when the others are put back. A new link to it, which another running
+// copy makes to keep it in the trash, changes that time as well, and its count of links: then the copy is
+// read against the source once more, and whatever happened meanwhile, bytes alike are a whole version.
+StepResult checkUnchanged(FileSystem& fs, int source, const struct stat& before, int copy) {
     struct stat after {};
     if (fs.fstatat(source, "", &after, AT_EMPTY_PATH) < 0)
         return StepResult::fromErrno(errno);
-    const bool same = before.st_size == after.st_size && sameTime(before.st_mtim, after.st_mtim) &&
-                      sameTime(before.st_ctim, after.st_ctim);
-    return same ? StepResult{}
-                : StepResult::failure(StepResult::Kind::SourceChanged, EAGAIN,
-                                      QStringLiteral("Source file changed during the copy"));
+    const bool written = before.st_size != after.st_size || !sameTime(before.st_mtim, after.st_mtim);
+    const bool changed = !sameTime(before.st_ctim, after.st_ctim);
+    const bool linked = before.st_nlink != after.st_nlink;
+    if (!written && (!changed || (linked && fs.lseek(source, 0, SEEK_SET) == 0 && fs.lseek(copy, 0, SEEK_SET) == 0 &&
+                                  SameBytes::of(fs, source, copy))))
+        return {};
+    return StepResult::failure(StepResult::Kind::SourceChanged, EAGAIN,
+                               QStringLiteral("Source file changed during the copy"));
 }
 } // namespace
 
@@ -83,7 +90,7 @@ StepResult checkRegularFile(FileSystem& fs, int fd, struct stat& status) {
 
 StepResult copy(FileSystem& fs, int from, const struct stat& before, int to) {
     const StepResult copied = copyBytes(fs, from, to);
-    return copied ? checkUnchanged(fs, from, before) : copied;
+    return copied ? checkUnchanged(fs, from, before, to) : copied;
 }
 
 StepResult writeAll(FileSystem& fs, int fd, const QByteArray& bytes) {

@@ -69,7 +69,7 @@ StepResult create(FileSystem& fs, int directory, mode_t mode, QByteArray& name, 
     const auto take = [&](const QByteArray& candidate) -> std::optional<StepResult> {
         name = candidate;
         fd = retryInterrupted([&] {
-            return fs.openat(directory, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            return fs.openat(directory, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         });
         if (fd < 0 && errno != EEXIST)
             return StepResult::fromErrno(errno);
