@@ -3,18 +3,36 @@
 #include "platform/files/Directory.h"
 #include "platform/files/FilePlace.h"
 
+#include <algorithm>
 #include <fcntl.h>
+#include <pwd.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 constexpr mode_t privateDirectoryMode = 0700;
 } // namespace
 
+namespace {
+// $HOME, else the home the password database gives the user, as a login shell would set it.
+QByteArray homeDirectory() {
+    if (const QByteArray home = qgetenv("HOME"); home.startsWith('/'))
+        return home;
+    std::vector<char> buffer(size_t(std::max(sysconf(_SC_GETPW_R_SIZE_MAX), 16384L)));
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_dir)
+        return {};
+    const QByteArray home(found->pw_dir);
+    return home.startsWith('/') ? home : QByteArray();
+}
+} // namespace
+
 TrashOwner TrashOwner::fromEnvironment() {
     QByteArray data = qgetenv("XDG_DATA_HOME");
     if (!data.startsWith('/')) { // unset, empty or relative: the default
-        const QByteArray home = qgetenv("HOME");
-        data = home.startsWith('/') ? FilePlace::in(home, ".local/share").path() : QByteArray();
+        const QByteArray home = homeDirectory();
+        data = home.isEmpty() ? QByteArray() : FilePlace::in(home, ".local/share").path();
     }
     return {data.isEmpty() ? data : FilePlace::in(data, "Trash").path(), getuid()};
 }

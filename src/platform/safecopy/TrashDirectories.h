@@ -9,7 +9,9 @@
 
 // Whose trash it is and where the home trash lies. The environment is read here and nowhere else.
 struct TrashOwner {
-    QByteArray homeTrash; // $XDG_DATA_HOME/Trash, else $HOME/.local/share/Trash; empty when neither is set
+    // $XDG_DATA_HOME/Trash, else ~/.local/share/Trash, the home from $HOME or the password database; empty
+    // when there is none: never a trash at the root of the file system
+    QByteArray homeTrash;
     uid_t uid = 0;
 
     static TrashOwner fromEnvironment();

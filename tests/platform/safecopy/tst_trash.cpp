@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <unistd.h>
 
 namespace {
@@ -101,6 +102,17 @@ private slots:
         for (int n = 1; n <= taken; ++n)
             if (half == "files")
                 QCOMPARE(bytesOf(strays + takenName(n)), QByteArray("stranger"));
+    }
+
+    // Without $HOME and $XDG_DATA_HOME the home trash is in the home the password database gives.
+    void homeTrashWithoutHome() {
+        const QByteArray home = qgetenv("HOME"), data = qgetenv("XDG_DATA_HOME");
+        qunsetenv("HOME");
+        qunsetenv("XDG_DATA_HOME");
+        const TrashOwner owner = TrashOwner::fromEnvironment();
+        qputenv("HOME", home);
+        qputenv("XDG_DATA_HOME", data);
+        QCOMPARE(owner.homeTrash, QByteArray(getpwuid(getuid())->pw_dir) + "/.local/share/Trash");
     }
 
     // However its directory is named, a kept file's Path= is the absolute path without links that file
