@@ -2,6 +2,7 @@
 #include "SystemServices.h"
 #include "WindowsEntry.h"
 #include "cli/CommandLine.h"
+#include "platform/files/StandardStreams.h"
 #include "platform/processes/ProgramModule.h"
 #include "platform/x11/WindowSystem.h"
 
@@ -15,7 +16,7 @@ void report(const StepResult& failure) {
 }
 
 // A command needs no display and makes no widget: a core application, the window's services, and the end.
-int runCommand(int argc, char* argv[], const QByteArray& programDirectory) {
+int runCommand(int argc, char* argv[], const QByteArray& programDirectory, bool outputOpen) {
     QList<QByteArray> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QByteArray(argv[i]));
@@ -25,7 +26,7 @@ int runCommand(int argc, char* argv[], const QByteArray& programDirectory) {
 
     SystemServices services{programDirectory};
     return CommandLine({services.settings, services.bags, services.client, services.starter,
-                        services.fileSystem, programTitle})
+                        services.fileSystem, programTitle, outputOpen})
         .run(arguments);
 }
 
@@ -49,11 +50,12 @@ int runWindows(int argc, char* argv[], const QByteArray& programDirectory) {
 // With any argument the command line runs; the window opens only with none, its toolkit settings coming
 // from the environment.
 int main(int argc, char* argv[]) {
+    const bool outputOpen = StandardStreams::reserve();
     const StepValue<QByteArray> programDirectory = ProgramModule::directory();
     if (!programDirectory) {
         report(programDirectory.result);
         return 1;
     }
-    return argc > 1 ? runCommand(argc, argv, programDirectory.value)
+    return argc > 1 ? runCommand(argc, argv, programDirectory.value, outputOpen)
                     : runWindows(argc, argv, programDirectory.value);
 }

@@ -77,10 +77,8 @@ StepValue<FilePlace> CommandLine::liveFileToChange() {
 }
 
 StepResult CommandLine::print(const QByteArray& bytes) {
-    if (!writeAll(stdout, bytes))
-        return StepResult::fromErrno(errno != 0 ? errno : EIO)
-            .about(QFile::encodeName(CommandLineTexts::standardOutput));
-    return {};
+    const int error = !services_.outputOpen ? EBADF : writeAll(stdout, bytes) ? 0 : errno != 0 ? errno : EIO;
+    return StepResult::fromErrno(error).about(QFile::encodeName(CommandLineTexts::standardOutput));
 }
 
 QByteArray CommandLine::named(const QByteArray& path) const {

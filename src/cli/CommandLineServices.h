@@ -16,4 +16,5 @@ struct CommandLineServices {
     ProgramStarter& starter;
     FileSystem& fileSystem;
     QByteArray version; // the program's name and version, as the About box shows them
+    bool outputOpen;    // whether standard output was given open
 };

@@ -14,7 +14,7 @@
 #include <optional>
 
 namespace {
-enum Setting { Stored, Nothing, Unreadable };
+enum Setting { Stored, Nothing, Unreadable, WithoutSeparator, Relative };
 using Files = QMap<QString, QByteArray>; // afterwards, under the work folder; a .trashinfo need only hold it
 const QByteArray gone = "<unreadable>";
 // $(printf '\377\376') is a name that is not UTF-8. The shell makes that bag, gives the program its
@@ -48,9 +48,10 @@ class CommandLineTest : public QObject {
                   "#!/bin/sh\necho started >\"${0%/*}/started\"\n");
         QVERIFY(QFile::setPermissions(at(QStringLiteral("palace/palace32.exe")),
                                       QFile::ReadOwner | QFile::ExeOwner));
-        if (setting == Stored)
+        const QByteArray stored[] = {"@WORK@/palace/", "", "", "@WORK@/palace", "palace/"};
+        if (!stored[setting].isEmpty())
             writeFile(at(QStringLiteral("config/Stowbox.conf")),
-                      expanded("[Spath]\nPathkey=@WORK@/palace/\n"));
+                      expanded("[Spath]\nPathkey=" + stored[setting] + "\n"));
         else if (setting == Unreadable)
             QVERIFY(QDir().mkdir(at(QStringLiteral("config/Stowbox.conf"))));
     }
@@ -127,6 +128,135 @@ private slots:
         QTest::newRow("unreadable settings")
             << QByteArray("s path") << int(Unreadable) << false << 1 << QByteArray()
             << QByteArray("stowbox: path: @WORK@/config/Stowbox.conf: Is a directory\n") << Files{};
+        // Each kind of argument a user gets wrong, and what then happens: nothing but one line.
+        const QByteArray unchanged = "LIVE";
+        QTest::newRow("two names for one")
+            << QByteArray("s save a b") << int(Stored) << false << 2 << QByteArray()
+            << QByteArray("stowbox: save: takes 1 argument; see stowbox --help\n")
+            << Files{{"program/a.prp", "A"}, {"program/b.prp", gone}};
+        QTest::newRow("a mistyped option after the name")
+            << QByteArray("s load a -v") << int(Stored) << false << 2 << QByteArray()
+            << QByteArray("stowbox: unknown option '-v'; see stowbox --help\n") << Files{{live, unchanged}};
+        QTest::newRow("an option alone opens no window")
+            << QByteArray("s --frobnicate") << int(Stored) << false << 2 << QByteArray()
+            << QByteArray("stowbox: unknown option '--frobnicate'; see stowbox --help\n") << Files{};
+        QTest::newRow("no argument and no display")
+            << QByteArray("env -u QT_QPA_PLATFORM program/STX102") << int(Stored) << false << 1
+            << QByteArray()
+            << QByteArray("stowbox: no display to open the window on; give a command, see stowbox --help\n")
+            << Files{};
+        const QByteArray loadHelp =
+            "Usage: stowbox load [--permanent] NAME\n"
+            "Puts the bag NAME (with or without .prp) in place of palace.prp.\n\nOptions:\n"
+            "      --permanent       where no trash can take a file, destroys it for good\n";
+        QTest::newRow("a command's help, anywhere, does nothing")
+            << QByteArray("s load a --help && s help load") << int(Stored) << false << 0
+            << loadHelp + loadHelp << QByteArray() << Files{{live, unchanged}};
+        QTest::newRow("--version with a command")
+            << QByteArray("s --version list") << int(Stored) << false << 2 << QByteArray()
+            << QByteArray("stowbox: --version goes alone; see stowbox --help\n") << Files{};
+        QTest::newRow("a command two edits away")
+            << QByteArray("s lsit") << int(Stored) << false << 2 << QByteArray()
+            << QByteArray("stowbox: unknown command 'lsit'; did you mean 'list'?\n") << Files{};
+        QTest::newRow("an empty name")
+            << QByteArray("s save ''; echo $?; s set-path ''") << int(Stored) << false << 2
+            << QByteArray("2\n")
+            << QByteArray(
+                   "stowbox: save: a name cannot be empty\nstowbox: set-path: a name cannot be empty\n")
+            << Files{{"program/.prp", gone}};
+        QTest::newRow("path with nothing stored")
+            << QByteArray("s path") << int(Nothing) << false << 1 << QByteArray()
+            << "stowbox: path: " + nothingStored << Files{};
+        QTest::newRow("a name with a folder, deleting")
+            << QByteArray("printf V >victim.prp; s delete ../victim") << int(Stored) << false << 1
+            << QByteArray()
+            << QByteArray("stowbox: delete: ../victim: the name must be one file name, without a folder\n")
+            << Files{{"victim.prp", "V"}};
+        QTest::newRow("load by the name the list shows")
+            << QByteArray("s load a.prp") << int(Stored) << false << 0 << QByteArray() << QByteArray()
+            << Files{{live, "A"}};
+        QTest::newRow("no trash: refused, then done with --permanent")
+            << QByteArray("printf x >data/Trash; s delete a; echo $?; s delete --permanent a") << int(Stored)
+            << false << 0 << QByteArray("1\n")
+            << QByteArray(
+                   "stowbox: delete: a.prp: no trash can take it (Not a directory); --permanent deletes it "
+                   "for good\n")
+            << Files{{"program/a.prp", gone}};
+        QTest::newRow("a full disk under the output")
+            << QByteArray("s list >/dev/full") << int(Stored) << false << 1 << QByteArray()
+            << QByteArray("stowbox: list: standard output: No space left on device\n") << Files{};
+        QTest::newRow("no output at all")
+            << QByteArray("s list >&-; echo $?; s path >&-") << int(Stored) << false << 1 << QByteArray("1\n")
+            << QByteArray("stowbox: list: standard output: Bad file descriptor\n"
+                          "stowbox: path: standard output: Bad file descriptor\n")
+            << Files{};
+        QTest::newRow("set-path through a link stores the link")
+            << QByteArray("ln -s palace link && s set-path link && s path") << int(Nothing) << false << 0
+            << QByteArray("@WORK@/link/\n") << QByteArray() << Files{};
+        // The file at fault is the one named.
+        QTest::newRow("load of a link to nothing names the bag")
+            << QByteArray("ln -s nowhere program/d.prp; s load d") << int(Stored) << false << 1
+            << QByteArray() << QByteArray("stowbox: load: d.prp: No such file or directory\n")
+            << Files{{live, unchanged}};
+        QTest::newRow("load of a pipe names the bag")
+            << QByteArray("mkfifo program/f.prp; s load f") << int(Stored) << false << 1 << QByteArray()
+            << QByteArray("stowbox: load: f.prp: Invalid argument\n") << Files{{live, unchanged}};
+        QTest::newRow("save of a palace.prp that cannot be read names it")
+            << QByteArray("rm " + live + "; mkfifo " + live + "; s save new") << int(Stored) << false << 1
+            << QByteArray() << QByteArray("stowbox: save: @WORK@/palace/palace.prp: Invalid argument\n")
+            << Files{{"program/new.prp", gone}};
+        const QByteArray tooLong(300, 'n');
+        QTest::newRow("rename to a name too long names it")
+            << "s rename a " + tooLong << int(Stored) << false << 1 << QByteArray()
+            << "stowbox: rename: " + tooLong + ".prp: File name too long\n"
+            << Files{{"program/a.prp", "A"}};
+        // The stored directory, as the window takes it.
+        QTest::newRow("a stored directory without its separator")
+            << QByteArray("s load a") << int(WithoutSeparator) << false << 0 << QByteArray() << QByteArray()
+            << Files{{live, "A"}, {"palacepalace.prp", gone}};
+        QTest::newRow("start with a relative directory stored")
+            << QByteArray("s start") << int(Relative) << false << 1 << QByteArray()
+            << QByteArray(
+                   "stowbox: start: the stored Palace directory 'palace/' is no full path; run 'stowbox "
+                   "set-path DIR' first\n")
+            << Files{{"palace/started", gone}};
+        QTest::newRow("a program directory whose name is not UTF-8")
+            << "mkdir " + odd + " && cp program/STX102 " + odd + "/ && printf Q >" + odd + "/q.prp && " +
+                   odd + "/STX102 list && " + odd + "/STX102 load q"
+            << int(Stored) << false << 0 << QByteArray("q.prp\n") << QByteArray() << Files{{live, "Q"}};
+        // What killed copies left goes at any start.
+        QTest::newRow("leftovers of a killed copy")
+            << QByteArray("printf x >palace/.stowbox-AAAAAA.tmp; printf y >program/.stowbox-BBBBBB.tmp; "
+                          "mkdir -p data/Trash/info data/Trash/files; printf '[Trash Info]\\nPath=/x\\n"
+                          "# Kept by Stowbox\\n' >data/Trash/info/ours.trashinfo; printf '[Trash Info]\\n"
+                          "Path=/y\\n' >data/Trash/info/theirs.trashinfo; s path")
+            << int(Stored) << false << 0 << QByteArray("@WORK@/palace/\n") << QByteArray()
+            << Files{{"palace/.stowbox-AAAAAA.tmp", gone},
+                     {"program/.stowbox-BBBBBB.tmp", gone},
+                     {"data/Trash/info/ours.trashinfo", gone},
+                     {"data/Trash/info/theirs.trashinfo", "Path=/y"}};
+        QTest::newRow("rename onto another name of the same file")
+            << QByteArray("ln program/a.prp program/h.prp && s rename a h") << int(Stored) << false << 0
+            << QByteArray() << QByteArray() << Files{{"program/a.prp", gone}, {"program/h.prp", "A"}};
+        // Which bag is loaded, and the versions the trash keeps.
+        QTest::newRow("current and the long list")
+            << QByteArray("s current; s load a && s current && s list -l | cut -d' ' -f1,2,5") << int(Stored)
+            << false << 0 << QByteArray("a.prp\n* 1 a.prp\n- 1 B.prp\n- 1 \xff\xfe.prp\n")
+            << QByteArray("stowbox: current: no bag holds the props now in palace.prp\n") << Files{};
+        QTest::newRow("history and restore")
+            << QByteArray("s load a && s load B && s load a && s load B && s history | cut -d' ' -f1,4- && "
+                          "s restore 3 && s restore 1 --as back && s history | cut -d' ' -f1,4-")
+            << int(Stored) << false << 0 << QByteArray("1 1 = B.prp\n2 1 = a.prp\n3 4\n1 1 = a.prp\n")
+            << QByteArray() << Files{{live, "LIVE"}, {"program/back.prp", "B"}};
+        QTest::newRow("restore of what is not there")
+            << QByteArray("s restore 1; echo $?; s restore x; echo $?; s restore a 1") << int(Stored) << false
+            << 1 << QByteArray("1\n2\n")
+            << QByteArray(
+                   "stowbox: restore: @WORK@/palace/palace.prp: no such version in the trash; see "
+                   "'stowbox history'\nstowbox: restore: 'x' is no version number; 'stowbox history' "
+                   "numbers them from 1\nstowbox: restore: a.prp: no such version in the "
+                   "trash; see 'stowbox history'\n")
+            << Files{{live, unchanged}};
         const QByteArray running =
             "Palace is currently running on your system; close the palace client before a load or save\n";
         QTest::newRow("the client runs")

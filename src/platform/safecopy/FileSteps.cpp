@@ -20,12 +20,14 @@ constexpr int copyAttempts = 2;      // a source rewritten during both is left a
 constexpr mode_t defaultMode = 0666; // narrowed by the umask, as for any new file
 constexpr mode_t privateMode = 0600; // until the replaced file's bits are set
 
-// What a rename in one folder displaces: nothing when the source is missing, the file itself when both names
-// are links of one file (which rename(2) would leave as they are). Where that cannot be told, another: a kept
+// What a rename in one folder displaces: nothing when the source is missing or keeps its name, the file
+// itself when two names are links of one file (which rename(2) would leave as they are). Where that cannot be told, another: a kept
 // file too many costs nothing.
 enum class Displaced { Another, Nothing, Itself };
 
 Displaced displacedByRename(FileSystem& fs, int directory, const QByteArray& from, const QByteArray& to) {
+    if (from == to)
+        return Displaced::Nothing;
     struct stat source {};
     struct stat target {};
     if (fs.fstatat(directory, from.constData(), &source, AT_SYMLINK_NOFOLLOW) < 0)
