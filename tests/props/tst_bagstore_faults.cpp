@@ -192,6 +192,8 @@ private slots:
                          qPrintable(what + QStringLiteral(": ") + result.reason));
                 if (!result.ok())
                     QCOMPARE(result.reason, QString::fromLocal8Bit(strerror(c.fault.error)));
+                // A failure after the rename says that the copy is in place, though maybe not yet safe.
+                QCOMPARE(result.is(StepResult::Kind::NotDurable), !result.ok() && step.afterRename);
                 // After the rename only the sync of the folder is left: the new copy is in place.
                 const bool replaced = result.ok() || step.afterRename;
                 QVERIFY2(entriesIn("Trash/files") == int(replaced && where != Destination::New),
@@ -252,6 +254,7 @@ private slots:
                 QCOMPARE(result.reason, QString::fromLocal8Bit(strerror(EIO)));
             // The step is done once the call itself went through; a failed sync after it is still reported.
             const bool gone = result.ok() || i == last - 1;
+            QCOMPARE(result.is(StepResult::Kind::NotDurable), i == last - 1);
             QCOMPARE(QFileInfo::exists(path("a.prp")), !gone);
             QCOMPARE(readFile(path("b.prp")), QByteArray(gone && rename ? "a" : "b"));
             QVERIFY2(trashIsWhole(kept) && entriesIn("Trash/files") == int(gone),

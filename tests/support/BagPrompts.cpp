@@ -54,6 +54,12 @@ QString deleteFailure(const QString& bag, const QString& reason) {
                           QStringLiteral("Could not delete %1.\r%2").arg(bag, reason));
 }
 
+QString notDurable(const QString& title, const QString& file, const QString& reason) {
+    return messageRequest(title, 16,
+                          QStringLiteral("The change to %1 is made, but it may not be safe on disk yet.\r%2")
+                              .arg(file, reason));
+}
+
 QString permanentDeleteQuestion(const QString& file, const QString& reason) {
     return messageRequest(
         QStringLiteral("Delete Permanently"), 308,

@@ -17,6 +17,8 @@ QString deleteQuestion(const QString& file);
 // Reports of a failed step: the files as shown, and the system's reason.
 QString loadFailure(const QString& bag, const QString& liveFile, const QString& reason);
 QString deleteFailure(const QString& bag, const QString& reason);
+// A step done whose folder could not be synced afterwards, under the title of the step's errors.
+QString notDurable(const QString& title, const QString& file, const QString& reason);
 QString renameError(const QString& from, const QString& to, const QString& reason);
 // The question before a file that no trash can take is destroyed for good.
 QString permanentDeleteQuestion(const QString& file, const QString& reason);

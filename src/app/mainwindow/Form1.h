@@ -58,6 +58,7 @@ private:
     bool refusedWhileClientRuns();
     bool copyBagOverLiveFile();
     bool agreesToLose(const StepResult& stopped);
+    bool inPlace(const StepResult& result, const QString& title);
     static bool declined(const StepResult& result);
     QString displayedPath(const BagName& bag) const;
 

@@ -66,7 +66,7 @@ void Form1::Fsave(QString& Sbox) {
             ? StepResult::failure(StepResult::Kind::BadName, EINVAL, Form1Texts::notOneFileName)
             : services_.bags.save(BagPaths::liveFile(Selpath), BagName::typed(Sbox), askBeforeLoss_);
     // A folder that can no longer be listed after the copy fails the save as well.
-    if (!saved || !File1->refresh()) {
+    if (!inPlace(saved, Form1Texts::palaceFilesTitle) || !File1->refresh()) {
         if (!declined(saved))
             showPalaceFilesError();
         return;
@@ -125,7 +125,7 @@ void Form1::Delfile(QString& Delbox) {
             return;
     }
     const StepResult deleted = services_.bags.remove(Selfile, askBeforeLoss_);
-    if (!deleted) {
+    if (!inPlace(deleted, Form1Texts::deleteErrorTitle)) {
         if (!declined(deleted))
             services_.prompter.showMessage(
                 Form1Texts::deleteErrorText(displayedPath(Selfile), deleted.reason), MessageStyle::Critical,
@@ -156,7 +156,7 @@ void Form1::RenFile(QString& rfile) {
             !BagPaths::isSingleFileName(rfile)
                 ? StepResult::failure(StepResult::Kind::BadName, EINVAL, Form1Texts::notOneFileName)
                 : services_.bags.rename(Selfile, newBag, askBeforeLoss_);
-        if (!moved) {
+        if (!inPlace(moved, Form1Texts::renameErrorTitle)) {
             if (!declined(moved))
                 services_.prompter.showMessage(
                     Form1Texts::renameFailedText(displayedPath(Selfile), displayedPath(newBag), moved.reason),
@@ -247,12 +247,13 @@ bool Form1::refusedWhileClientRuns() {
 bool Form1::copyBagOverLiveFile() {
     const FilePlace liveFile = BagPaths::liveFile(Selpath);
     const StepResult copied = services_.bags.load(Selfile, liveFile, askBeforeLoss_);
-    if (!copied && !declined(copied))
+    const bool loaded = inPlace(copied, Form1Texts::loadErrorTitle);
+    if (!loaded && !declined(copied))
         services_.prompter.showMessage(Form1Texts::loadErrorText(displayedPath(Selfile),
                                                                  BagPaths::displayed(liveFile.path()),
                                                                  copied.reason),
                                        MessageStyle::Critical, Form1Texts::loadErrorTitle);
-    return copied.ok();
+    return loaded;
 }
 
 // A step about to destroy for good a file that no trash can take asks first, with nothing changed yet. The
@@ -266,6 +267,16 @@ bool Form1::agreesToLose(const StepResult& stopped) {
 
 QString Form1::displayedPath(const BagName& bag) const {
     return BagPaths::displayed(services_.bags.place(bag).path());
+}
+
+// A step done whose folder could not be synced after it is done all the same; the user is told that a power
+// cut might still undo it.
+bool Form1::inPlace(const StepResult& result, const QString& title) {
+    if (result.is(StepResult::Kind::NotDurable))
+        services_.prompter.showMessage(
+            Form1Texts::notDurableText(BagPaths::displayed(result.file), result.reason),
+            MessageStyle::Critical, title);
+    return result.ok() || result.is(StepResult::Kind::NotDurable);
 }
 
 // The user declined to lose a file: that answer was the last word, and nothing changed to report.

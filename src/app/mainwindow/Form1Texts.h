@@ -89,6 +89,12 @@ inline QString loadErrorText(const QString& bag, const QString& liveFile, const 
         {QStringLiteral("Could not copy ") + bag + QStringLiteral(" to ") + liveFile + QLatin1Char('.'),
          reason});
 }
+// A step done whose folder could not be synced after it: a power cut might still undo it.
+inline QString notDurableText(const QString& file, const QString& reason) {
+    return joinLines({QStringLiteral("The change to ") + file +
+                          QStringLiteral(" is made, but it may not be safe on disk yet."),
+                      reason});
+}
 inline QString deleteErrorText(const QString& bag, const QString& reason) {
     return joinLines({QStringLiteral("Could not delete ") + bag + QLatin1Char('.'), reason});
 }

@@ -22,13 +22,15 @@ struct DeleteCase {
     bool deleted = false;
     QString controlsAfter;
     bool refreshed = false;
-    bool twins = false;   // the Latin-1 bag beside its look-alike is selected, not a.prp
-    bool noTrash = false; // a file takes the home trash's place
+    bool twins = false;     // the Latin-1 bag beside its look-alike is selected, not a.prp
+    bool noTrash = false;   // a file takes the home trash's place
+    bool notSynced = false; // the program directory cannot be synced after the delete
 };
 
 const QString allOn = QStringLiteral("load:on save:on list:on delete:on rename:on");
 const QString afterDelete = QStringLiteral("load:off save:on list:on delete:off rename:on");
 const QString deleteErrorMarker = QStringLiteral("<delete error>");
+const QString notSyncedMarker = QStringLiteral("<not synced>");
 
 } // namespace
 
@@ -66,6 +68,8 @@ private slots:
             0, false, false, {Pressed::Yes, Pressed::No}, {ask, lose}, false, allOn, false, false, true};
         QTest::newRow("no trash, safety off: asked all the same")
             << DeleteCase{1, false, false, {Pressed::Yes}, {lose}, true, afterDelete, true, false, true};
+        QTest::newRow("the folder not synced: deleted, and said so") << DeleteCase{
+            1, false, false, {Pressed::Ok}, {notSyncedMarker}, true, afterDelete, true, false, false, true};
     }
 
     void outcomes() {
@@ -94,13 +98,23 @@ private slots:
             expected.remove(QStringLiteral("a.prp"));
         for (int code : c.replies)
             scene.prompter.answerMessage(code);
+        // The trash's info, its folder and its files folder are synced before the program directory.
+        const auto fsyncs =
+            std::count_if(scene.fileSystem.trace.cbegin(), scene.fileSystem.trace.cend(),
+                          [](const auto& step) { return step.call == FaultyFileSystem::Call::Fsync; });
+        if (c.notSynced)
+            scene.fileSystem.fault = FaultyFileSystem::Fault{FaultyFileSystem::Call::Fsync, int(fsyncs) + 4,
+                                                             FaultyFileSystem::Effect::Fail, EIO};
 
         f.menDelete->trigger();
+        scene.fileSystem.fault.reset();
 
         const QString bag = scene.bagPath(QStringLiteral("a.prp"));
         QStringList prompts = c.prompts;
         prompts.replaceInStrings(deleteErrorMarker,
                                  deleteFailure(bag, QString::fromLocal8Bit(std::strerror(ENOENT))));
+        prompts.replaceInStrings(notSyncedMarker, notDurable(QStringLiteral("Delete Error"), bag,
+                                                             QString::fromLocal8Bit(std::strerror(EIO))));
         scene.checkOutcome({.prompts = prompts,
                             .clientCalls = 0,
                             .programFiles = expected,
