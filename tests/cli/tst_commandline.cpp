@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -251,11 +252,10 @@ private slots:
         QTest::newRow("restore of what is not there")
             << QByteArray("s restore 1; echo $?; s restore x; echo $?; s restore a 1") << int(Stored) << false
             << 1 << QByteArray("1\n2\n")
-            << QByteArray(
-                   "stowbox: restore: @WORK@/palace/palace.prp: no such version in the trash; see "
-                   "'stowbox history'\nstowbox: restore: 'x' is no version number; 'stowbox history' "
-                   "numbers them from 1\nstowbox: restore: a.prp: no such version in the "
-                   "trash; see 'stowbox history'\n")
+            << QByteArray("stowbox: restore: @WORK@/palace/palace.prp: no such version in the trash; see "
+                          "'stowbox history'\nstowbox: restore: 'x' is no version number; 'stowbox history' "
+                          "numbers them from 1\nstowbox: restore: a.prp: no such version in the "
+                          "trash; see 'stowbox history'\n")
             << Files{{live, unchanged}};
         const QByteArray running =
             "Palace is currently running on your system; close the palace client before a load or save\n";
@@ -303,6 +303,35 @@ private slots:
             client->stop();
         // Neither the stand-in nor the started mark-maker may be seen by the next row.
         QTRY_VERIFY_WITH_TIMEOUT(SystemClientDetector().isPalaceRunning().value.isEmpty(), 30000);
+    }
+
+    // The commands are written once, in the program's table: its help lists them, and the completion and
+    // the manual page must list the same.
+    void everyListOfCommandsIsTheTable() {
+        QProcess program;
+        program.start(QStringLiteral(STX102_PATH), {QStringLiteral("help")});
+        QVERIFY(program.waitForFinished(60000));
+        QStringList table;
+        for (const QByteArray& line : program.readAllStandardOutput().split('\n'))
+            if (const QRegularExpressionMatch m =
+                    QRegularExpression("^  ([a-z][a-z-]*)").match(QString::fromLatin1(line));
+                m.hasMatch())
+                table.append(m.captured(1));
+        QVERIFY(table.size() >= 12);
+        const QString packaging = QStringLiteral(QT_TESTCASE_SOURCEDIR "/../packaging/");
+        const QString completion = QString::fromUtf8(readFile(packaging + "stowbox.bash-completion"));
+        const QString listed =
+            QRegularExpression("_stowbox_commands=\"([^\"]*)\"").match(completion).captured(1);
+        QCOMPARE(listed.split(' '), table);
+        const QString manual = QString::fromUtf8(readFile(packaging + "stowbox.1.in"));
+        const QString commands =
+            manual.section(QStringLiteral(".SH COMMANDS\n"), 1).section(QStringLiteral("\n.SH "), 0, 0);
+        QStringList described;
+        for (const QRegularExpressionMatch& m :
+             QRegularExpression("^\\.TP\n\\.B ([a-z-]+)", QRegularExpression::MultilineOption)
+                 .globalMatch(commands))
+            described.append(m.captured(1));
+        QCOMPARE(described, table);
     }
 };
 

@@ -116,6 +116,13 @@ completed() { # words of a command line, the last being completed -> the words o
 check "the completion offers the commands" test "$(completed stowbox s)" = "save|start|set-path|"
 check "the completion offers the bags, odd names whole" \
   test "$(completed stowbox load m)" = "mine.prp|my"$'\n'"bag.prp|"
+mkdir -p "$work/palace" && printf 'live' >"$work/palace/palace.prp"
+"$installed/bin/stowbox" set-path "$work/palace" && "$installed/bin/stowbox" load mine >/dev/null
+check "the completion offers restore the versions history numbers, and the bags" \
+  test "$(completed stowbox restore '')" = "1|mine.prp|my"$'\n'"bag.prp|"
+"$installed/bin/stowbox" save mine
+check "the completion offers restore the versions of the bag named" \
+  test "$(completed stowbox restore mine.prp '')" = "1|"
 rm "$program_dir/my"$'\n'"bag.prp"
 
 # As a user runs it: the release tree gone and no build tool on the PATH.
