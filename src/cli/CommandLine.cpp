@@ -4,6 +4,7 @@
 #include "client/ClientDetector.h"
 #include "props/BagPaths.h"
 #include "props/BagStore.h"
+#include "settings/PalaceDirectory.h"
 #include "settings/SettingsStore.h"
 
 #include <QFile>
@@ -62,7 +63,7 @@ StepValue<FilePlace> CommandLine::liveFile() {
         return {{}, stored.result};
     if (stored.value.isEmpty())
         return {{}, StepResult::failure(StepResult::Kind::NotThere, ENOENT, nothingStored)};
-    if (!stored.value.startsWith(QLatin1Char('/')))
+    if (!PalaceDirectory::isAbsolutePath(stored.value))
         return {{}, StepResult::failure(StepResult::Kind::BadName, EINVAL, notAbsolute(stored.value))};
     return {BagPaths::liveFile(stored.value), {}};
 }

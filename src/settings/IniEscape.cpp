@@ -52,9 +52,16 @@ void chopTrailingBlanks(QString& text, qsizetype limit) {
         text.chop(1);
 }
 
-// Qt's reading of the text of one value, as a state machine over its bytes. Nothing when the value is a
-// list: a comma outside quotes separates its items.
-std::optional<QString> unquoted(QByteArrayView in) {
+// A value in Qt's notation for another type than text, which no reader here can take for a directory.
+StepValue<QString> notText() {
+    return {{},
+            StepResult::failure(StepResult::Kind::Damaged, EINVAL,
+                                QStringLiteral("The stored value is not text"))};
+}
+
+// Qt's reading of the text of one value, as a state machine over its bytes. A list, which no text is, fails:
+// a comma outside quotes separates its items.
+StepValue<QString> unquoted(QByteArrayView in) {
     QString out;
     QStringDecoder fromUtf8(QStringDecoder::Utf8);
     bool inQuotes = false;
@@ -81,18 +88,18 @@ std::optional<QString> unquoted(QByteArrayView in) {
         if (c == '\\') {
             // Where the text ends inside an escape, it ends there, trailing blanks and all.
             if (++i >= in.size())
-                return out;
+                return {out, {}};
             const char escaped = in[i++];
             if (const char decoded = unescapedLetter(escaped)) {
                 out += QLatin1Char(decoded);
             } else if (escaped == 'x') {
                 if (i >= in.size())
-                    return out;
+                    return {out, {}};
                 if (digitValue(in[i], 16) >= 0 && !numeric(0, 16))
-                    return out;
+                    return {out, {}};
             } else if (digitValue(escaped, 8) >= 0) {
                 if (!numeric(char16_t(escaped - '0'), 8))
-                    return out;
+                    return {out, {}};
             } else if ((escaped == '\n' || escaped == '\r') && i < in.size() &&
                        (in[i] == '\n' || in[i] == '\r') && in[i] != escaped) {
                 ++i; // a continued line: the escaped line end is dropped
@@ -105,7 +112,7 @@ std::optional<QString> unquoted(QByteArrayView in) {
             if (!inQuotes)
                 skipBlanks();
         } else if (c == ',' && !inQuotes) {
-            return std::nullopt;
+            return notText();
         } else {
             qsizetype end = i + 1;
             while (end < in.size() && in[end] != '\\' && in[end] != '"' && in[end] != ',')
@@ -116,7 +123,7 @@ std::optional<QString> unquoted(QByteArrayView in) {
     }
     if (!quoted)
         chopTrailingBlanks(out, chopLimit);
-    return out;
+    return {out, {}};
 }
 
 // "@Rect(1 2 3 4)" and the like: true when QSettings would read a value of that type from the text.
@@ -128,13 +135,6 @@ bool isGeometry(const QString& text) {
     return (text.startsWith(u"@Rect(") && arguments(5) == 4) ||
            (text.startsWith(u"@Size(") && arguments(5) == 2) ||
            (text.startsWith(u"@Point(") && arguments(6) == 2);
-}
-
-// A value in Qt's notation for another type than text, which no reader here can take for a directory.
-StepValue<QString> notText() {
-    return {{},
-            StepResult::failure(StepResult::Kind::Damaged, EINVAL,
-                                QStringLiteral("The stored value is not text"))};
 }
 
 // The variant that QSettings streams from the bytes after "@Variant(" (a Qt 4.0 stream) or "@DateTime("
@@ -271,8 +271,8 @@ QByteArray escapedValue(const QString& value) {
 }
 
 StepValue<QString> unescapedValue(QByteArrayView value) {
-    const std::optional<QString> text = unquoted(value);
-    return text ? typed(*text) : notText();
+    const StepValue<QString> text = unquoted(value);
+    return text ? typed(text.value) : text;
 }
 
 } // namespace IniEscape

@@ -21,7 +21,7 @@ StepValue<QString> settingForNamed(FileSystem& fs, const QString& path) {
     return {settingFor(QDir::toNativeSeparators(absolute)), {}};
 }
 
-bool isPlace(const QString& setting) {
+bool isAbsolutePath(const QString& setting) {
     return QDir::isAbsolutePath(setting);
 }
 

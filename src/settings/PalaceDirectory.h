@@ -20,6 +20,6 @@ StepValue<QString> settingForNamed(FileSystem& fs, const QString& path);
 
 // False for nothing stored, or for a relative value, with which the client's files would be looked for
 // wherever the program happens to run.
-bool isPlace(const QString& setting);
+bool isAbsolutePath(const QString& setting);
 
 } // namespace PalaceDirectory

@@ -24,9 +24,9 @@ public:
 class RefusingLister : public DirectoryLister {
 public:
     QStringList refused; // cleaned paths
-    std::optional<QStringList> subdirectories(const QString& directory) override {
+    StepValue<QStringList> subdirectories(const QString& directory) override {
         if (refused.contains(QDir::cleanPath(QDir::fromNativeSeparators(directory))))
-            return std::nullopt;
+            return {{}, StepResult::fromErrno(EACCES)};
         return real_.subdirectories(directory);
     }
 

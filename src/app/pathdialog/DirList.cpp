@@ -90,7 +90,7 @@ void DirList::open(const QTreeWidgetItem* entry) {
 }
 
 bool DirList::list(const QString& directory) {
-    const std::optional<QStringList> subdirectories = lister_.subdirectories(directory);
+    const StepValue<QStringList> subdirectories = lister_.subdirectories(directory);
     if (!subdirectories)
         return false;
 
@@ -106,7 +106,7 @@ bool DirList::list(const QString& directory) {
         current = entry;
     }
     const QString base = directory.endsWith(QLatin1Char('/')) ? directory : directory + QLatin1Char('/');
-    for (const QString& name : *subdirectories) {
+    for (const QString& name : subdirectories.value) {
         auto* entry = new QTreeWidgetItem(current);
         entry->setText(0, name);
         entry->setIcon(0, closedFolder);

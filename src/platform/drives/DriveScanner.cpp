@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace DriveScanner {
+
 namespace {
 
 bool isUnder(const QString& path, const QString& directory) {
@@ -16,7 +18,7 @@ bool isUnder(const QString& path, const QString& directory) {
 
 } // namespace
 
-bool DriveScanner::isRealFileSystem(const QString& mountPath, const QByteArray& type) {
+bool isRealFileSystem(const QString& mountPath, const QByteArray& type) {
     static const QSet<QByteArray> pseudoTypes = {
         "autofs",     "binfmt_misc", "bpf",      "cgroup",   "cgroup2",         "configfs",
         "debugfs",    "devpts",      "devtmpfs", "efivarfs", "fusectl",         "hugetlbfs",
@@ -34,7 +36,7 @@ bool DriveScanner::isRealFileSystem(const QString& mountPath, const QByteArray& 
     return true;
 }
 
-QList<Drive> DriveScanner::volumes(const QList<std::pair<QString, QByteArray>>& mounted) {
+QList<Drive> volumes(const QList<std::pair<QString, QByteArray>>& mounted) {
     QList<Drive> found;
     QSet<QString> seen;
     for (const auto& [mountPath, type] : mounted) {
@@ -53,7 +55,7 @@ QList<Drive> DriveScanner::volumes(const QList<std::pair<QString, QByteArray>>& 
     return found;
 }
 
-QList<Drive> DriveScanner::wineDrives(const QString& prefix) {
+QList<Drive> wineDrives(const QString& prefix) {
     static const QRegularExpression letter(QStringLiteral("^[a-z]:$"));
     const QDir devices(prefix + QStringLiteral("/dosdevices"));
     QList<Drive> found;
@@ -69,14 +71,16 @@ QList<Drive> DriveScanner::wineDrives(const QString& prefix) {
     return found;
 }
 
-QString DriveScanner::winePrefix() {
+QString winePrefix() {
     const QString configured = qEnvironmentVariable("WINEPREFIX");
     return configured.isEmpty() ? QDir::homePath() + QStringLiteral("/.wine") : configured;
 }
 
-QList<Drive> DriveScanner::drives() {
+QList<Drive> drives() {
     QList<std::pair<QString, QByteArray>> mounted;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
         mounted.append({volume.rootPath(), volume.fileSystemType()});
     return volumes(mounted) + wineDrives(winePrefix());
 }
+
+} // namespace DriveScanner

@@ -8,16 +8,17 @@
 
 // The drives of this machine: mounted volumes that hold real file systems, then the drive letters of
 // the user's Wine prefix ($WINEPREFIX, else ~/.wine).
-class DriveScanner {
-public:
-    // Mounted volumes first, the root volume leading; then the Wine drive letters in order.
-    static QList<Drive> drives();
+namespace DriveScanner {
 
-    // False for the kernel's and the desktop's pseudo file systems, which hold no user files.
-    static bool isRealFileSystem(const QString& mountPath, const QByteArray& type);
-    // The mounted volumes, given as (mount path, file system type), filtered and ordered: root first.
-    static QList<Drive> volumes(const QList<std::pair<QString, QByteArray>>& mounted);
-    // The drive letters under `prefix`/dosdevices, each standing for the directory its link names.
-    static QList<Drive> wineDrives(const QString& prefix);
-    static QString winePrefix();
-};
+// Mounted volumes first, the root volume leading; then the Wine drive letters in order.
+QList<Drive> drives();
+
+// False for the kernel's and the desktop's pseudo file systems, which hold no user files.
+bool isRealFileSystem(const QString& mountPath, const QByteArray& type);
+// The mounted volumes, given as (mount path, file system type), filtered and ordered: root first.
+QList<Drive> volumes(const QList<std::pair<QString, QByteArray>>& mounted);
+// The drive letters under `prefix`/dosdevices, each standing for the directory its link names.
+QList<Drive> wineDrives(const QString& prefix);
+QString winePrefix();
+
+} // namespace DriveScanner

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <system_error>
 
+namespace DirectoryReader {
+
 namespace {
 
 std::filesystem::path toPath(const QString& path) {
@@ -20,8 +22,8 @@ QString toQString(const std::filesystem::path& path) {
     return QFile::decodeName(QByteArray::fromStdString(path.native()));
 }
 
-bool isRegular(FileSystem& fs, int directory, const dirent& entry, DirectoryReader::Links links) {
-    const bool follow = links == DirectoryReader::Links::Follow;
+bool isRegular(FileSystem& fs, int directory, const dirent& entry, Links links) {
+    const bool follow = links == Links::Follow;
     if (entry.d_type == DT_REG)
         return true;
     if (entry.d_type != DT_UNKNOWN && !(entry.d_type == DT_LNK && follow))
@@ -33,12 +35,12 @@ bool isRegular(FileSystem& fs, int directory, const dirent& entry, DirectoryRead
 
 } // namespace
 
-std::optional<QStringList> DirectoryReader::subdirectories(const QString& directory) {
+StepValue<QStringList> subdirectories(const QString& directory) {
     // std::filesystem tells an unreadable directory from an empty one, which QDir does not.
     std::error_code error;
     std::filesystem::directory_iterator entries(toPath(directory), error);
     if (error)
-        return std::nullopt;
+        return {{}, StepResult::fromErrno(error.value()).about(QFile::encodeName(directory))};
     QStringList names;
     for (auto end = std::filesystem::directory_iterator(); entries != end; entries.increment(error)) {
         std::error_code ignored; // a link that points nowhere is simply not a directory
@@ -46,13 +48,13 @@ std::optional<QStringList> DirectoryReader::subdirectories(const QString& direct
             names.append(toQString(entries->path().filename()));
     }
     if (error)
-        return std::nullopt;
+        return {{}, StepResult::fromErrno(error.value()).about(QFile::encodeName(directory))};
     names.sort(Qt::CaseInsensitive);
-    return names;
+    return {names, {}};
 }
 
-StepResult DirectoryReader::regularFiles(FileSystem& fs, const QByteArray& directory, NameFilter wanted,
-                                         Links links, const NameSink& found) {
+StepResult regularFiles(FileSystem& fs, const QByteArray& directory, NameFilter wanted, Links links,
+                        const NameSink& found) {
     const int fd = Directory::open(fs, directory);
     if (fd < 0)
         return StepResult::fromErrno(errno);
@@ -75,14 +77,16 @@ StepResult DirectoryReader::regularFiles(FileSystem& fs, const QByteArray& direc
     return read;
 }
 
-qsizetype DirectoryReader::sizeOf(FileSystem& fs, const QByteArray& directory) {
+qsizetype sizeOf(FileSystem& fs, const QByteArray& directory) {
     struct stat status {};
     return fs.fstatat(AT_FDCWD, directory.constData(), &status, 0) == 0 ? qsizetype(status.st_size) : 0;
 }
 
-StepValue<struct stat> DirectoryReader::statusOf(FileSystem& fs, const FilePlace& file) {
+StepValue<struct stat> statusOf(FileSystem& fs, const FilePlace& file) {
     StepValue<struct stat> status;
     if (fs.fstatat(AT_FDCWD, file.path().constData(), &status.value, 0) < 0)
         status.result = StepResult::fromErrno(errno).about(file.path());
     return status;
 }
+
+} // namespace DirectoryReader

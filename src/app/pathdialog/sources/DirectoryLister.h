@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/StepResult.h"
 #include <QStringList>
-#include <optional>
 
 // What the path dialog needs to know of a directory.
 class DirectoryLister {
@@ -10,5 +10,5 @@ public:
 
     // Names of the subdirectories of `directory` (hidden ones and links to directories included),
     // sorted without regard to case; nothing when the directory cannot be listed.
-    virtual std::optional<QStringList> subdirectories(const QString& directory) = 0;
+    virtual StepValue<QStringList> subdirectories(const QString& directory) = 0;
 };

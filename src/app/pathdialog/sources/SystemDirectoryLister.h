@@ -6,7 +6,7 @@
 // Lists the directories of this machine's file system.
 class SystemDirectoryLister : public DirectoryLister {
 public:
-    std::optional<QStringList> subdirectories(const QString& directory) override {
+    StepValue<QStringList> subdirectories(const QString& directory) override {
         return DirectoryReader::subdirectories(directory);
     }
 };
