@@ -9,7 +9,7 @@ DESTDIR       ?=
 
 # libxkbcommon-dev: Qt's Gui package looks for it at every configure.
 BUILD_PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libxcb1-dev libxau-dev libgl-dev libxkbcommon-dev
-TEST_PACKAGES  := xvfb xdotool x11-utils imagemagick xauth desktop-file-utils appstream trash-cli groff-base
+TEST_PACKAGES  := xvfb xdotool x11-utils imagemagick xauth desktop-file-utils appstream trash-cli groff-base libglib2.0-bin
 
 # `make install` and `make bench` share the release tree, so they configure it alike.
 DEBUG_OPTIONS   := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSTOWBOX_WERROR=$(WERROR)
