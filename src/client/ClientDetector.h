@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Sighting.h"
+#include "platform/StepResult.h"
 
 // Answers whether the Palace client is running right now, and by what it was seen; asked anew at every
 // save and load. A detector that cannot tell says so; its callers then go on as when nothing runs.

@@ -1,10 +1,10 @@
 #include "settings/IniEscape.h"
 
 #include <QDataStream>
+#include <QMetaType>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <cerrno>
-#include <optional>
 
 namespace IniEscape {
 

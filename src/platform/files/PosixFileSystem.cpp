@@ -1,6 +1,7 @@
 #include "platform/files/PosixFileSystem.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>

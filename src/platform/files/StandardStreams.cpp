@@ -1,6 +1,7 @@
 #include "platform/files/StandardStreams.h"
 
 #include <fcntl.h>
+#include <initializer_list>
 #include <unistd.h>
 
 namespace StandardStreams {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Sighting.h"
+#include "platform/StepResult.h"
 
 #include <QByteArrayView>
 #include <QString>

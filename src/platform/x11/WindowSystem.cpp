@@ -1,6 +1,7 @@
 #include "platform/x11/WindowSystem.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QtGlobal>
 
 namespace WindowSystem {
