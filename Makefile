@@ -1,6 +1,7 @@
 # Quick start: `make run` builds and starts Stowbox; `make test` runs the whole suite.
 BUILD         ?= build
 ASAN_BUILD    ?= build-asan
+CHECK_BUILD   ?= build-check
 RELEASE_BUILD ?= build-release
 JOBS          ?= $(shell nproc)
 WERROR        := $(if $(CI),ON,OFF)
@@ -15,7 +16,7 @@ TEST_PACKAGES  := xvfb xdotool x11-utils imagemagick xauth desktop-file-utils ap
 DEBUG_OPTIONS   := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSTOWBOX_WERROR=$(WERROR)
 RELEASE_OPTIONS := -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSTOWBOX_WERROR=$(WERROR)
 
-.PHONY: run build-for-run test check-asan bench release deps test-deps clean install uninstall demo
+.PHONY: run build-for-run test check-includes check-asan bench release deps test-deps clean install uninstall demo
 
 # Started in its own directory, as the installed launcher does.
 run: build-for-run
@@ -27,7 +28,9 @@ build-for-run: deps
 	cmake -S . -B $(BUILD) $(DEBUG_OPTIONS)
 	cmake --build $(BUILD) -j $(JOBS) --target STX102
 
-test: test-deps
+# Under CI the program is also compiled file by file, without precompiled headers: a batch or a shared
+# precompiled header can hide an include that a file is missing.
+test: test-deps $(if $(CI),check-includes)
 	cmake -S . -B $(BUILD) $(DEBUG_OPTIONS)
 	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -36,6 +39,11 @@ bench: test-deps
 	cmake -S . -B $(RELEASE_BUILD) $(RELEASE_OPTIONS)
 	cmake --build $(RELEASE_BUILD) -j $(JOBS)
 	bench/run.sh $(RELEASE_BUILD)
+
+check-includes: deps
+	cmake -S . -B $(CHECK_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSTOWBOX_WERROR=ON -DSTOWBOX_BATCHES=OFF \
+	  -DCMAKE_DISABLE_PRECOMPILE_HEADERS=ON -DBUILD_TESTING=OFF
+	cmake --build $(CHECK_BUILD) -j $(JOBS) --target STX102
 
 check-asan: test-deps
 	cmake -S . -B $(ASAN_BUILD) $(DEBUG_OPTIONS) -DSTOWBOX_SANITIZE=ON
@@ -77,4 +85,4 @@ test-deps: deps
 # Bags saved in a build tree go to the trash first, through the tree's own program; a bag that cannot
 # stops the clean before any tree is removed.
 clean:
-	@scripts/clean $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD)
+	@scripts/clean $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD) $(CHECK_BUILD)
