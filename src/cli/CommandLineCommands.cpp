@@ -3,6 +3,7 @@
 #include "client/ClientDetector.h"
 #include "client/ClientNames.h"
 #include "client/ProgramStarter.h"
+#include "platform/files/PathText.h"
 #include "props/BagPaths.h"
 #include "props/BagStore.h"
 #include "settings/PalaceDirectory.h"
@@ -103,14 +104,13 @@ StepResult CommandLine::path(const CommandRequest&) {
         return stored.result;
     if (stored.value.isEmpty())
         return StepResult::failure(StepResult::Kind::NotThere, ENOENT, CommandLineTexts::nothingStored);
-    return print(QFile::encodeName(stored.value) + '\n');
+    return print(PathText::toBytes(stored.value) + '\n');
 }
 
 StepResult CommandLine::setPath(const CommandRequest& request) {
     using namespace PalacePathSetting;
     const QByteArray& directory = request.operands[0];
-    const StepValue<QString> named =
-        PalaceDirectory::settingForNamed(services_.fileSystem, QFile::decodeName(directory));
+    const StepValue<QString> named = PalaceDirectory::settingForNamed(services_.fileSystem, directory);
     if (!named)
         return named.result.about(directory);
     return services_.settings.saveSetting(application, section, key, named.value)

@@ -1,6 +1,7 @@
 #include "client/ClientNames.h"
 
 #include "platform/files/FilePlace.h"
+#include "platform/files/PathText.h"
 
 #include <QFile>
 #include <QLatin1StringView>
@@ -22,7 +23,7 @@ bool isClientName(QByteArrayView name) {
 } // namespace
 
 QString programIn(const QString& palaceDirectory) {
-    return QFile::decodeName(FilePlace::in(QFile::encodeName(palaceDirectory), programName).path());
+    return PathText::fromBytes(FilePlace::in(PathText::toBytes(palaceDirectory), programName).path());
 }
 
 QByteArrayView clientWindowClass(QByteArrayView instance, QByteArrayView windowClass) {

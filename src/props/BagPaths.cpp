@@ -1,12 +1,14 @@
 #include "props/BagPaths.h"
 
+#include "platform/files/PathText.h"
+
 #include <QDir>
 #include <QFile>
 
 namespace BagPaths {
 
 FilePlace liveFile(const QString& palaceDirectory) {
-    return FilePlace::in(QFile::encodeName(palaceDirectory), liveFileName);
+    return FilePlace::in(PathText::toBytes(palaceDirectory), liveFileName);
 }
 
 QString displayed(const QByteArray& path) {

@@ -1,5 +1,7 @@
 #include "settings/IniEscape.h"
 
+#include "platform/files/PathText.h"
+
 #include <QDataStream>
 #include <QMetaType>
 #include <QStringDecoder>
@@ -170,7 +172,7 @@ StepValue<QString> typed(const QString& text) {
         return {text, {}};
     if (text.endsWith(u')')) {
         if (text.startsWith(u"@ByteArray("))
-            return {QString::fromUtf8(QStringView(text).sliced(11).chopped(1).toLatin1()), {}};
+            return {PathText::fromBytes(QStringView(text).sliced(11).chopped(1).toLatin1()), {}};
         if (text.startsWith(u"@String("))
             return {text.sliced(8).chopped(1), {}};
         if (text.startsWith(u"@Variant("))
@@ -234,10 +236,14 @@ QString unescapedKey(QByteArrayView key) {
 }
 
 QByteArray escapedValue(const QString& value) {
-    // Qt marks a string that could be read as one of its typed values, or that holds a NUL.
-    const QString text = value.contains(QChar::Null) ? QStringLiteral("@String(") + value + u')'
-                         : value.startsWith(u'@')    ? u'@' + value
-                                                     : value;
+    // Qt marks a string that could be read as one of its typed values, or that holds a NUL. A path that
+    // holds bytes of no UTF-8 is stored as the bytes they are, which Qt reads as they are.
+    const QString text =
+        PathText::holdsRawBytes(value)
+            ? QStringLiteral("@ByteArray(") + QString::fromLatin1(PathText::toBytes(value)) + u')'
+        : value.contains(QChar::Null) ? QStringLiteral("@String(") + value + u')'
+        : value.startsWith(u'@')      ? u'@' + value
+                                      : value;
     QByteArray result;
     QStringEncoder toUtf8(QStringEncoder::Utf8);
     bool needsQuotes = false;

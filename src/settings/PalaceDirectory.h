@@ -13,10 +13,10 @@ namespace PalaceDirectory {
 // directory that already ends in one.
 QString settingFor(const QString& directory);
 
-// The setting for a directory a user names by its path: it must be an existing directory (links
+// The setting for a directory a user names by its path's bytes: it must be an existing directory (links
 // followed); a relative path is taken from the working directory and made absolute, as the path
-// dialog shows its directories.
-StepValue<QString> settingForNamed(FileSystem& fs, const QString& path);
+// dialog shows its directories. Bytes that are no UTF-8 are kept, as PathText keeps them.
+StepValue<QString> settingForNamed(FileSystem& fs, const QByteArray& path);
 
 // False for nothing stored, or for a relative value, with which the client's files would be looked for
 // wherever the program happens to run.

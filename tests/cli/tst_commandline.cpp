@@ -191,6 +191,11 @@ private slots:
             << QByteArray("stowbox: list: standard output: Bad file descriptor\n"
                           "stowbox: path: standard output: Bad file descriptor\n")
             << Files{};
+        QTest::newRow("set-path of a directory whose name is not UTF-8, byte for byte")
+            << "mkdir palace" + odd + " && printf L >palace" + odd + "/palace.prp && s set-path palace" +
+                   odd + " && s path && s save nu"
+            << int(Nothing) << false << 0 << QByteArray("@WORK@/palace\xff\xfe/\n") << QByteArray()
+            << Files{{"program/nu.prp", "L"}};
         QTest::newRow("set-path through a link stores the link")
             << QByteArray("ln -s palace link && s set-path link && s path") << int(Nothing) << false << 0
             << QByteArray("@WORK@/link/\n") << QByteArray() << Files{};
