@@ -45,6 +45,8 @@ private:
     StepValue<FilePlace> liveFile();
     // As liveFile, while the client does not run: it may be writing the live file.
     StepValue<FilePlace> liveFileToChange();
+    // As liveFileToChange, for a copy to or from the bag named: the name must be one file name.
+    StepValue<FilePlace> liveFileToCopy(const QByteArray& bag);
     StepResult print(const QByteArray& bytes);
     // A path as the error line names it: a bag by its name, any other file by its whole path.
     QByteArray named(const QByteArray& path) const;

@@ -36,6 +36,13 @@ int versionNumber(const QByteArray& given) {
 
 } // namespace
 
+StepValue<FilePlace> CommandLine::liveFileToCopy(const QByteArray& bag) {
+    StepValue<FilePlace> live = liveFileToChange();
+    if (live)
+        live.result = badName(bag);
+    return live;
+}
+
 StepResult CommandLine::list(const CommandRequest& request) {
     const StepValue<BagNames> listing = services_.bags.list();
     if (!listing)
@@ -58,21 +65,13 @@ StepResult CommandLine::list(const CommandRequest& request) {
 }
 
 StepResult CommandLine::save(const CommandRequest& request) {
-    const StepValue<FilePlace> live = liveFileToChange();
-    if (!live)
-        return live.result;
-    if (const StepResult refused = badName(request.operands[0]); !refused)
-        return refused;
-    return services_.bags.save(live.value, BagName::typed(request.operands[0]), ask_);
+    const StepValue<FilePlace> live = liveFileToCopy(request.operands[0]);
+    return live ? services_.bags.save(live.value, BagName::typed(request.operands[0]), ask_) : live.result;
 }
 
 StepResult CommandLine::load(const CommandRequest& request) {
-    const StepValue<FilePlace> live = liveFileToChange();
-    if (!live)
-        return live.result;
-    if (const StepResult refused = badName(request.operands[0]); !refused)
-        return refused;
-    return services_.bags.load(BagName::given(request.operands[0]), live.value, ask_);
+    const StepValue<FilePlace> live = liveFileToCopy(request.operands[0]);
+    return live ? services_.bags.load(BagName::given(request.operands[0]), live.value, ask_) : live.result;
 }
 
 StepResult CommandLine::remove(const CommandRequest& request) {
