@@ -2,7 +2,6 @@
 #include "app/mainwindow/Form1.h"
 #include "app/mainwindow/Form1Texts.h"
 #include "app/pathdialog/Form2.h"
-#include "app/prompts/Answer.h"
 #include "app/prompts/MessageStyle.h"
 #include "app/prompts/Prompter.h"
 #include "client/ClientDetector.h"

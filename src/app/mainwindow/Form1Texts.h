@@ -2,7 +2,7 @@
 
 #include "ProgramVersion.h"
 
-#include "app/prompts/JoinLines.h"
+#include "app/prompts/Prompter.h"
 
 #include <QString>
 

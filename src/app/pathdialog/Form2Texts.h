@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/prompts/JoinLines.h"
+#include "app/prompts/Prompter.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "app/prompts/MessageBoxLook.h"
 
-#include "app/prompts/Answer.h"
+#include "app/prompts/MessageStyle.h"
 
 namespace {
 

@@ -15,7 +15,7 @@ struct MessageBoxLook {
 // Decodes a style code (button set + icon + default button, see MessageStyle.h).
 MessageBoxLook messageBoxLook(int style);
 
-// The answer code (see Answer.h) of the button that closed a box.
+// The answer code (see MessageStyle.h) of the button that closed a box.
 int answerCode(QMessageBox::StandardButton button);
 
 // Prompt lines are separated by a bare carriage return; the toolkit breaks lines at line feeds.

@@ -1,4 +1,4 @@
-#include "app/prompts/JoinLines.h"
+#include "app/prompts/Prompter.h"
 #include "app/prompts/MessageBoxLook.h"
 #include "app/prompts/MessageBoxPrompter.h"
 #include "support/FakePrompter.h"
