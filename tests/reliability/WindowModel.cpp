@@ -144,6 +144,14 @@ QList<ExpectedPrompt> WindowModel::apply(const Step& step) {
     case Action::BagVanishes:
         bags.remove(step.name);
         break;
+    case Action::Restore: {
+        // Into palace.prp (the copy refuses while the client runs), or a bag: the list is out of date.
+        const bool intoLive = step.name.isEmpty() && step.typed.isEmpty();
+        if (step.version.isNull() || (intoLive && clientRunning))
+            break;
+        (intoLive ? live : bags[step.typed.isEmpty() ? step.name : step.typed + bagExtension]) = step.version;
+        break;
+    }
     }
     return prompts_;
 }
@@ -190,6 +198,7 @@ bool WindowModel::loadCopy(const Step& step) {
     }
     live = bags.value(selfile);
     meddledKept.clear();
+    ++loads;
     return true;
 }
 

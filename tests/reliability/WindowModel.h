@@ -36,7 +36,12 @@ enum class Action {
     ClientToggle, // the client starts or stops
     BagAppears,   // another program writes a bag into the program directory
     BagVanishes,  // another program removes a bag
+    Restore,      // another running copy of the program puts a version of palace.prp or of a bag back
 };
+
+// When the other of two copies restoring one version at once goes for the folder's lock: alongside this
+// one, after finishing before this one locks, or only once this one holds the lock.
+enum class Rival { Alongside, First, Second };
 
 struct Step {
     Action action = Action::Select;
@@ -49,7 +54,11 @@ struct Step {
     Qt::KeyboardModifiers modifiers; // held with Del
     bool awayFromList = false;       // Del pressed while another control has the focus
     bool permanent = false;          // Yes when asked whether a file no trash can take may be lost
-    bool meddle = false; // another program acts on the file the step replaces or removes, as it does so
+    bool meddle = false; // another program acts on the file the step replaces or removes, as it does so;
+                         // for a restore, a second copy restores the same version at the same moment
+    Rival rival = Rival::Alongside;
+    int number = 0;     // restore: which version, counted round those kept; 0: one past the last
+    QByteArray version; // restore: that version's bytes, as the trashes hold them at the step; null: none
 };
 
 struct ExpectedPrompt {
@@ -74,6 +83,7 @@ public:
     QStringList shown;              // the names the list shows
     QByteArray live;                // palace.prp
     int starts = 0;                 // client start requests
+    int loads = 0;                  // bags copied onto palace.prp
     bool trashTakes = true;         // some trash can take a file the operations replace or remove
     bool trashCopies = false;       // ... but only by a copy, which a file written to meanwhile refuses
     QString meddledKept; // the file another program wrote to in place during the step, which stays there

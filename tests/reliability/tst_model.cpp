@@ -1,5 +1,6 @@
 #include "WindowModel.h"
 #include "app/mainwindow/BagList.h"
+#include "cli/CommandLine.h"
 #include "platform/files/PosixFileSystem.h"
 #include "settings/SettingsStore.h"
 #include "support/Form1Harness.h"
@@ -24,13 +25,19 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
+#include <utility>
 
 // Thousands of random sequences of user events on the real main window, each step checked against
 // the reference model: controls, indicator, Selfile, list, prompts (and the controls while each is
 // open), and every file in the program and Palace directories. Beside it, a ledger of every version of
-// every file that a save, load, delete or rename touched: after each step each one is still in a bag, in
-// palace.prp, or in a trash whose Path= names a place it lived, unless the user agreed to lose a file.
+// every file that a save, load, delete, rename or restore touched: after each step each one is still in a
+// bag, in palace.prp, or in a trash whose Path= names a place it lived (what a step displaced, under the
+// place it displaced it from), unless the user agreed to lose a file; no trash holds two entries of one path
+// with the same bytes, nor half an entry. Another running copy restores versions, as history numbers them,
+// and now and then a second one the same version at the same moment: one of them gets it, the other finds
+// it gone.
 // Sequences meet what loses files: names of 1 to 255 bytes and names that are not valid text, a trash
 // already holding a thousand entries of one name, bags on a file system of their own (whose own trash may
 // be unusable), a home trash that takes nothing, and another program writing the file a step replaces or
@@ -95,61 +102,154 @@ QMap<QByteArray, QByteArray> filesIn(const QByteArray& folder) {
     return files;
 }
 
-// The trash entries of a can: the hash of each kept file with the absolute path its Path= names.
-QMultiHash<QByteArray, QByteArray> trashedIn(const QByteArray& can, const QByteArray& top,
-                                             const QSet<QByteArray>& prefilled) {
-    QMultiHash<QByteArray, QByteArray> kept;
-    DIR* dir = ::opendir((can + "/files").constData());
-    while (const dirent* entry = dir ? ::readdir(dir) : nullptr) {
-        const QByteArray name = entry->d_name;
-        if (name == "." || name == ".." || prefilled.contains(name))
-            continue;
-        const QByteArray info = bytesAt(can + "/info/" + name + ".trashinfo");
-        const qsizetype at = info.indexOf("\nPath=");
-        const QByteArray path =
-            QByteArray::fromPercentEncoding(info.mid(at + 6, info.indexOf('\n', at + 1) - at - 6));
-        if (at >= 0)
-            kept.insert(hashOf(bytesAt(can + "/files/" + name)),
-                        path.startsWith('/') ? path : top + '/' + path);
-    }
+QByteArray infoField(const QByteArray& info, const QByteArray& key) {
+    const qsizetype at = info.indexOf('\n' + key + '=');
+    const qsizetype from = at + key.size() + 2;
+    return at < 0 ? QByteArray()
+                  : QByteArray::fromPercentEncoding(info.mid(from, info.indexOf('\n', from) - from));
+}
+
+// One whole entry of a trash.
+struct Kept {
+    QByteArray can;
+    QByteArray name;
+    QByteArray path; // what its Path= names, made absolute
+    QByteArray date;
+    qint64 written = 0; // when its info was written, in nanoseconds
+    QByteArray bytes;
+};
+
+struct TrashContents {
+    QList<Kept> entries;
+    QStringList faults;
+};
+
+QSet<QByteArray> namesIn(const QByteArray& folder) {
+    QSet<QByteArray> names;
+    DIR* dir = ::opendir(folder.constData());
+    while (const dirent* entry = dir ? ::readdir(dir) : nullptr)
+        if (qstrcmp(entry->d_name, ".") != 0 && qstrcmp(entry->d_name, "..") != 0)
+            names.insert(entry->d_name);
     if (dir)
         ::closedir(dir);
-    return kept;
+    return names;
+}
+
+// The entries of a can but those the test put there: a half entry is a fault, and so are two entries of
+// one path that hold the same bytes, which the trash keeps once, unless another program wrote those bytes in
+// place while the file was being kept (its writes reach the entry, a link to the file, after it was
+// compared).
+TrashContents contentsOf(const QByteArray& can, const QByteArray& top, const QSet<QByteArray>& setUp,
+                         const QSet<QByteArray>& writtenOutside) {
+    TrashContents contents;
+    QHash<QByteArray, QByteArray> seen; // path and hash -> entry
+    const QSet<QByteArray> files = namesIn(can + "/files");
+    for (const QByteArray& info : namesIn(can + "/info"))
+        if (const QByteArray name = info.chopped(10); !setUp.contains(name) && !files.contains(name))
+            contents.faults << "an info without its file in " + QFile::decodeName(can + ": " + name);
+    for (const QByteArray& name : files) {
+        if (setUp.contains(name))
+            continue;
+        const QByteArray infoPath = can + "/info/" + name + ".trashinfo";
+        const QByteArray info = bytesAt(infoPath);
+        const QByteArray path = infoField(info, "Path");
+        struct stat written {};
+        if (path.isEmpty() || ::stat(infoPath.constData(), &written) != 0) {
+            contents.faults << "a file without its info in " + QFile::decodeName(can + ": " + name);
+            continue;
+        }
+        const Kept kept{can,
+                        name,
+                        path.startsWith('/') ? path : top + '/' + path,
+                        infoField(info, "DeletionDate"),
+                        written.st_mtim.tv_sec * 1000000000LL + written.st_mtim.tv_nsec,
+                        bytesAt(can + "/files/" + name)};
+        const QByteArray key = kept.path + '\0' + hashOf(kept.bytes);
+        if (seen.contains(key) && !writtenOutside.contains(hashOf(kept.bytes)))
+            contents.faults << "two entries of " + QFile::decodeName(kept.path).right(60) +
+                                   " hold the same bytes: " + QFile::decodeName(seen[key] + ", " + name);
+        seen.insert(key, name);
+        contents.entries.append(kept);
+    }
+    return contents;
+}
+
+// The versions of the file at path, newest first, as history numbers them; the trash's clock may not tell
+// some apart.
+bool newer(const Kept& a, const Kept& b) {
+    return std::tie(a.date, a.written) > std::tie(b.date, b.written);
+}
+
+QList<Kept> versionsOf(const QList<Kept>& entries, const QByteArray& path) {
+    QList<Kept> versions;
+    std::copy_if(entries.cbegin(), entries.cend(), std::back_inserter(versions),
+                 [&](const Kept& e) { return e.path == path; });
+    std::sort(versions.begin(), versions.end(), newer);
+    return versions;
 }
 
 // In a copy of the program that races the window: says when it is about to wait for a lock, which the
-// window may hold, so that the window goes on meanwhile.
+// window may hold, so that the window goes on meanwhile; where it is held back, it waits to be let go first.
 class LockReporter : public PosixFileSystem {
 public:
     int flock(int fd, int operation) override {
-        if ((operation & LOCK_NB) == 0)
-            (void)!::write(reportFd, "L", 1);
+        char go = 0;
+        if ((operation & LOCK_NB) == 0 && ::write(reportFd, "L", 1) >= 0)
+            (void)!::read(holdFd, &go, 1);
         return PosixFileSystem::flock(fd, operation);
     }
     static constexpr int reportFd = 3;
+    static constexpr int holdFd = 4; // closed unless held back: then the window closes the other end
 };
 
-// Another running copy of the program copies source onto target; returns once it has finished or waits
-// for a lock. Everything but the report pipe is closed in it, so it shares no lock with the window.
-pid_t startRivalCopy(const QByteArray& source, const QByteArray& target) {
+// Another running copy of the program does its work and exits with what the work returns; this returns once
+// it has finished or waits for a lock. Everything but the report pipe (and the hold, given held) is closed in
+// it, so it shares no lock with the window; held gets the end that lets it go to its locks when closed.
+pid_t startRival(const std::function<int(FileSystem&)>& work, int* held = nullptr) {
     int report[2];
-    if (::pipe(report) != 0)
+    int hold[2] = {-1, -1};
+    if (::pipe(report) != 0 || (held && ::pipe(hold) != 0))
         return -1;
     const pid_t child = ::fork();
     if (child == 0) {
         ::signal(SIGPIPE, SIG_IGN);
         ::dup2(report[1], LockReporter::reportFd);
-        ::close_range(LockReporter::reportFd + 1, ~0U, 0);
+        if (held)
+            ::dup2(hold[0], LockReporter::holdFd);
+        ::close_range(held ? LockReporter::holdFd + 1 : LockReporter::reportFd + 1, ~0U, 0);
         LockReporter fs;
-        TrashedSteps store(fs);
-        ::_exit(store.steps.copy(FilePlace::split(source), FilePlace::split(target)).ok() ? 0 : 1);
+        ::_exit(work(fs));
     }
     ::close(report[1]);
+    if (held) {
+        ::close(hold[0]);
+        *held = hold[1];
+    }
     char said = 0;
     while (child > 0 && ::read(report[0], &said, 1) < 0 && errno == EINTR) {
     }
     ::close(report[0]);
     return child;
+}
+
+// `stowbox restore ...` as another running copy of the program gives it, on the window's files.
+StepResult restoreByCommand(FileSystem& fs, Form1Harness& h, const QList<QByteArray>& arguments) {
+    TrashedSteps steps(fs);
+    BagStore bags(fs, steps.steps, QFile::encodeName(h.programDir.path()));
+    IniFileSettingsStore settings(fs);
+    CommandLine command({settings, bags, h.client, h.starter, fs, {}});
+    return command.restore(CommandRequest::parse(arguments).value);
+}
+
+// What a restore came to, as one copy's exit status says it.
+enum Outcome { Restored, NotThere, Refused, Failed };
+const char* const outcomeNames[] = {"restored it", "found it gone", "was refused", "failed"};
+
+int outcomeOf(const StepResult& result) {
+    return result.ok()                             ? Restored
+           : result.is(StepResult::Kind::NotThere) ? NotThere
+           : result.is(StepResult::Kind::InUse)    ? Refused
+                                                   : Failed;
 }
 
 // What a sequence starts from, so that it can be played again with fewer steps.
@@ -186,6 +286,7 @@ const WeightedAction actionTable[] = {
     {Action::ClientToggle, 5, "client toggles"},
     {Action::BagAppears, 3, "bag appears"},
     {Action::BagVanishes, 3, "bag vanishes"},
+    {Action::Restore, 8, "restore"},
 };
 
 // Every prompt the model can expect must turn up in a full run, or the generator is not reaching it.
@@ -273,6 +374,15 @@ QString describe(const Step& s) {
                loss(s);
     case Action::StartPalace:
         return text + QStringLiteral(" confirm %1 fails %2").arg(s.confirm).arg(s.startFails);
+    case Action::Restore:
+        return text + QStringLiteral(" %1 version %2%3%4")
+                          .arg(s.name.isEmpty() ? QStringLiteral("palace.prp") : s.name,
+                               s.number ? QString::number(s.number) : QStringLiteral("one past the last"),
+                               s.typed.isEmpty() ? QString() : " as " + s.typed,
+                               !s.meddle                  ? QString()
+                               : s.rival == Rival::First  ? QStringLiteral(", and another copy first")
+                               : s.rival == Rival::Second ? QStringLiteral(", and another copy second")
+                                                          : QStringLiteral(", and another copy alongside"));
     default:
         return text;
     }
@@ -283,8 +393,12 @@ public:
     explicit StepGenerator(quint32 seed) : rng_(seed) {}
 
     Step next(const WindowModel& m) {
+        if (!queued_.isEmpty())
+            return queued_.takeFirst();
         Step s;
         s.action = pickAction();
+        if (s.action == Action::Load && !m.shown.isEmpty() && bounded(3) == 0)
+            return switchBetweenBags(m);
         s.typed = typedName(m);
         s.saveFirst = rng_.bounded(2) == 0;
         s.confirm = rng_.bounded(10) < 7;
@@ -325,9 +439,21 @@ public:
                 s.name = m.selfile;
             else
                 s.name = m.bags.keys()[bounded(m.bags.size())];
+        } else if (s.action == Action::Restore) {
+            // Mostly of palace.prp, which every load gives a version; into its place or as a bag.
+            const int of = bounded(4);
+            s.name = of < 2                        ? QString()
+                     : of == 2 || m.bags.isEmpty() ? bagPool[bounded(bagPool.size())]
+                                                   : m.bags.keys()[bounded(m.bags.size())];
+            s.number = bounded(5);
+            s.typed = coin() ? QString() : QFileInfo(bagPool[bounded(bagPool.size())]).completeBaseName();
+            s.meddle = bounded(3) == 0;
+            s.rival = Rival(bounded(3));
         }
         return s;
     }
+
+    void startSequence() { queued_.clear(); }
 
     QByteArray contents(const QString& name) {
         return (name + QStringLiteral(" %1").arg(rng_.generate())).toUtf8();
@@ -365,7 +491,28 @@ private:
         return {};
     }
 
+    // The same bag loaded again and again, or two loaded in turn: palace.prp goes to the trash each time
+    // with bytes it already keeps.
+    Step switchBetweenBags(const WindowModel& m) {
+        const QString first = m.shown[bounded(m.shown.size())];
+        const QString second = coin() ? first : m.shown[bounded(m.shown.size())];
+        const int loads = 2 + bounded(5);
+        for (int n = 0; n < loads; ++n) {
+            Step select;
+            select.name = n % 2 ? second : first;
+            if (n == 0 || first != second)
+                queued_.append(select);
+            Step load;
+            load.action = Action::Load;
+            load.confirm = true;
+            load.permanent = coin();
+            queued_.append(load);
+        }
+        return queued_.takeFirst();
+    }
+
     QRandomGenerator rng_;
+    QList<Step> queued_;
 };
 
 struct Figures {
@@ -375,12 +522,18 @@ struct Figures {
     qint64 versions = 0; // ledger entries checked, over all steps
     int mounted = 0;
     int prefilled = 0;
+    int restored = 0;
+    int restoredByCopy = 0; // from the home trash onto a file system of their own
+    int refused = 0;        // not there, or the client runs
+    int races = 0;
+    int racesLost = 0; // the other copy got the version
+    int keptOnce = 0;  // loads whose displaced palace.prp the trash already kept
     QSet<QString> titles;
 };
 
 bool touchesFiles(const Step& s) {
     return s.action == Action::Save || s.action == Action::Load || s.action == Action::Rename ||
-           s.action == Action::MenuDelete || s.action == Action::DeleteKey;
+           s.action == Action::MenuDelete || s.action == Action::DeleteKey || s.action == Action::Restore;
 }
 
 } // namespace
@@ -442,9 +595,10 @@ private slots:
             QList<Step> steps;
             QString fault = play(setup, steps, &gen, 1 + gen.bounded(maxStepsPerSequence), figures);
             if (!fault.isEmpty()) {
-                // The smallest failing sequence: each step dropped in turn, for as long as it still fails.
+                // The smallest failing sequence: each step dropped in turn, for as long as it still fails. A
+                // replay that fails sooner (two copies race) ends there.
                 Figures ignored;
-                for (qsizetype i = steps.size() - 1; i >= 0; --i) {
+                for (qsizetype i = steps.size() - 1; i >= 0; i = qMin(i, steps.size()) - 1) {
                     QList<Step> fewer = steps;
                     fewer.removeAt(i);
                     if (const QString still = play(setup, fewer, nullptr, 0, ignored); !still.isEmpty()) {
@@ -467,14 +621,26 @@ private slots:
               "prompts and %lld versions checked in %lld ms (seed %u)",
               figures.sequences, figures.mounted, figures.prefilled, figures.steps, figures.prompts,
               figures.versions, clock.elapsed(), runSeed);
+        qInfo(
+            "restores: %d done (%d from the home trash onto a file system of their own, %d of %d raced ones "
+            "by the other copy), %d refused; %d loads found palace.prp's bytes already kept",
+            figures.restored, figures.restoredByCopy, figures.racesLost, figures.races, figures.refused,
+            figures.keptOnce);
         if (figures.sequences >= 500) {
             for (const QString& title : titlesEveryRunShows)
                 QVERIFY2(figures.titles.contains(title), qPrintable("never reached: " + title));
+            QVERIFY2(figures.restored > 0 && figures.refused > 0 && figures.racesLost > 0 &&
+                         figures.racesLost < figures.races && figures.keptOnce > 0,
+                     "never reached: a restore done, refused, or won by either of two copies, or a load of "
+                     "props already kept");
+            QVERIFY2(figures.restoredByCopy > 0 || !noMountReason_.isEmpty(),
+                     "never reached: a restore from the home trash onto a file system of its own");
         }
     }
 };
 
 Setup ModelTest::makeSetup(StepGenerator& gen) const {
+    gen.startSequence();
     Setup setup;
     setup.mounted = noMountReason_.isEmpty() && gen.bounded(4) == 0;
     setup.mountTrashBlocked = setup.mounted && gen.coin();
@@ -584,12 +750,33 @@ QString ModelTest::play(const Setup& setup, QList<Step>& steps, StepGenerator* g
             if (!it.value().isEmpty()) // a file that is gone, or nothing yet
                 lived[hashOf(it.value())].insert(it.key());
     };
+    QSet<QByteArray> setUp = prefilled;
+    QSet<QByteArray> writtenOutside; // hashes of what another program wrote in place
+    for (auto it = setup.strays.cbegin(); it != setup.strays.cend(); ++it)
+        setUp.insert(it.key());
+    const auto trashes = [&] {
+        TrashContents all =
+            contentsOf(homeTrash, {}, setup.mounted ? QSet<QByteArray>() : setUp, writtenOutside);
+        if (setup.mounted) {
+            const TrashContents mount = contentsOf(topTrash, top, setUp, writtenOutside);
+            all.entries += mount.entries;
+            all.faults += mount.faults;
+        }
+        return all;
+    };
+    const auto keptIn = [](const TrashContents& trash) {
+        QMultiHash<QByteArray, QByteArray> kept; // hash -> the path it was kept from
+        for (const Kept& e : trash.entries)
+            kept.insert(hashOf(e.bytes), e.path);
+        return kept;
+    };
 
     QString fault = compare(h, f, m, {}, during);
+    TrashContents trash = trashes(); // as the last step left it
     for (int i = 0; fault.isEmpty() && (gen ? i < count : i < steps.size()); ++i) {
         if (gen)
             steps.append(gen->next(m));
-        const Step s = steps[i];
+        Step s = steps[i];
         if (s.action == Action::Select && !m.shown.contains(s.name))
             continue; // a replay without the step that listed it
         const bool touches = touchesFiles(s);
@@ -597,6 +784,25 @@ QString ModelTest::play(const Setup& setup, QList<Step>& steps, StepGenerator* g
         const QByteArray selected = programDir + '/' + onDisk(m.selfile);
         if (touches)
             record();
+        const QMap<QByteArray, QByteArray> placesBefore = touches ? places() : QMap<QByteArray, QByteArray>();
+        const TrashContents trashBefore = trash;
+        const QMultiHash<QByteArray, QByteArray> keptBefore = keptIn(trashBefore);
+        const int loadsBefore = m.loads;
+
+        // Version n as history numbers it now, with those the trash's clock cannot tell from it.
+        const QByteArray restoredFrom = s.name.isEmpty() ? livePath : programDir + '/' + onDisk(s.name);
+        const QByteArray restoredTo = s.typed.isEmpty() ? restoredFrom : target;
+        const bool intoLive = s.name.isEmpty() && s.typed.isEmpty();
+        const QList<Kept> versions =
+            s.action == Action::Restore ? versionsOf(trashBefore.entries, restoredFrom) : QList<Kept>();
+        const qsizetype n =
+            s.number == 0 ? versions.size() + 1 : 1 + (s.number - 1) % qMax(versions.size(), qsizetype(1));
+        QList<Kept> candidates;
+        for (const Kept& v : versions)
+            if (n <= versions.size() && !newer(v, versions[n - 1]) && !newer(versions[n - 1], v))
+                candidates.append(v);
+        s.version = candidates.isEmpty() ? QByteArray() : candidates.first().bytes;
+        const int expect = intoLive && m.clientRunning ? Refused : candidates.isEmpty() ? NotThere : Restored;
         if (s.action == Action::Rename && !s.typed.isEmpty() && !bytesAt(selected).isEmpty())
             lived[hashOf(bytesAt(selected))].insert(target);
         if (s.action == Action::BagAppears || s.action == Action::BagVanishes) // the outsider's own doing
@@ -631,18 +837,96 @@ QString ModelTest::play(const Setup& setup, QList<Step>& steps, StepGenerator* g
                 using Call = FaultyFileSystem::Call;
                 const int callersErrno = errno; // a readdir caller tells the end from a failure by it
                 if (rivals && call == Call::Renameat && rival < 0)
-                    rival = startRivalCopy(rivalSource, target);
+                    rival = startRival([&](FileSystem& fs) {
+                        TrashedSteps store(fs);
+                        const StepResult copied =
+                            store.steps.copy(FilePlace::split(rivalSource), FilePlace::split(target));
+                        return copied.ok() ? 0 : 1;
+                    });
                 const QByteArray before = inPlace && call == Call::Fstatat ? bytesAt(written) : QByteArray();
                 if (!before.isEmpty()) {
                     lived.remove(hashOf(before));
                     writeAt(written, "+", O_APPEND);
                     lastWritten = bytesAt(written);
                     lived[hashOf(lastWritten)].insert(written);
+                    writtenOutside.insert(hashOf(lastWritten));
                 }
                 errno = callersErrno;
             };
         perform(h, f, s);
         h.fileSystem.beforeCall = nullptr;
+        QString restoreFault;
+        if (s.action == Action::Restore) {
+            // Another running copy restores; a second one, raced, starts once the first has picked its
+            // version and is about to lock, and picks its own.
+            QList<QByteArray> arguments{"restore"};
+            if (!s.name.isEmpty())
+                arguments << onDisk(s.name);
+            arguments << QByteArray::number(n);
+            if (!s.typed.isEmpty())
+                arguments << "--as" << QFile::encodeName(s.typed);
+            pid_t other = -1;
+            PosixFileSystem quiet; // says nothing of its lock, so this copy waits until the other is done
+            int hold = -1;         // closed once this copy holds the lock (it is about to rename)
+            if (s.meddle)
+                h.fileSystem.beforeCall = [&](FaultyFileSystem::Call call) {
+                    const int callersErrno = errno;
+                    if (call == FaultyFileSystem::Call::Flock && other < 0)
+                        other = startRival(
+                            [&](FileSystem& reporting) {
+                                return outcomeOf(restoreByCommand(s.rival == Rival::First ? quiet : reporting,
+                                                                  h, arguments));
+                            },
+                            s.rival == Rival::Second ? &hold : nullptr);
+                    if (call == FaultyFileSystem::Call::Renameat && hold >= 0)
+                        ::close(std::exchange(hold, -1));
+                    errno = callersErrno;
+                };
+            const StepResult result = restoreByCommand(h.fileSystem, h, arguments);
+            h.fileSystem.beforeCall = nullptr;
+            if (hold >= 0)
+                ::close(hold);
+            int status = 0;
+            const bool raced = other > 0 && ::waitpid(other, &status, 0) == other;
+            const int got = outcomeOf(result);
+            const int theOther = !raced ? expect : WIFEXITED(status) ? WEXITSTATUS(status) : Failed;
+            const bool agrees = raced && expect == Restored
+                                    ? qMin(got, theOther) == Restored && qMax(got, theOther) == NotThere
+                                    : got == expect && theOther == expect;
+            if (!agrees)
+                restoreFault +=
+                    QStringLiteral("\nrestoring version %1 of %2: this copy %3 (%4 %5), the other %6; "
+                                   "the model: %7")
+                        .arg(n)
+                        .arg(versions.size())
+                        .arg(QLatin1String(outcomeNames[got]), result.reason, QFile::decodeName(result.file),
+                             raced ? QLatin1String(outcomeNames[theOther]) : QLatin1String("none"),
+                             QLatin1String(outcomeNames[expect]));
+            const QByteArray restored = bytesAt(restoredTo);
+            const auto version = std::find_if(candidates.cbegin(), candidates.cend(),
+                                              [&](const Kept& v) { return v.bytes == restored; });
+            const bool done = got == Restored || theOther == Restored;
+            struct stat left {};
+            const auto stillThere = [&](const QByteArray& part) {
+                return ::lstat(part.constData(), &left) == 0;
+            };
+            if (done) {
+                if (version == candidates.cend())
+                    restoreFault +=
+                        "\n" + QFile::decodeName(restoredTo) + " holds no version " + QString::number(n);
+                else if (stillThere(version->can + "/files/" + version->name) ||
+                         stillThere(version->can + "/info/" + version->name + ".trashinfo"))
+                    restoreFault +=
+                        "\nthe version restored is still in the trash: " + QFile::decodeName(version->name);
+                else // the trash's clock could not tell which was version n
+                    (intoLive ? m.live : m.bags[s.typed.isEmpty() ? s.name : s.typed + ".prp"]) = restored;
+            }
+            figures.restored += done;
+            figures.restoredByCopy += done && setup.mounted && setup.mountTrashBlocked;
+            figures.refused += expect != Restored;
+            figures.races += raced && expect == Restored;
+            figures.racesLost += raced && theOther == Restored;
+        }
         int status = 0;
         if (rival > 0 && ::waitpid(rival, &status, 0) == rival && WIFEXITED(status) &&
             WEXITSTATUS(status) == 0) {
@@ -653,7 +937,7 @@ QString ModelTest::play(const Setup& setup, QList<Step>& steps, StepGenerator* g
         if (!lastWritten.isEmpty() && !m.meddledKept.isEmpty())
             (s.action == Action::Load ? m.live : m.bags[m.meddledKept]) = lastWritten;
 
-        fault = compare(h, f, m, expected, during);
+        fault = compare(h, f, m, expected, during) + restoreFault;
         for (auto it = setup.strays.cbegin(); it != setup.strays.cend(); ++it) {
             if (bytesAt(strayPath(it.key(), it.value())) != (it.value() ? "stray" : strayInfo))
                 fault +=
@@ -669,12 +953,25 @@ QString ModelTest::play(const Setup& setup, QList<Step>& steps, StepGenerator* g
         QSet<QByteArray> present;
         for (const QByteArray& bytes : at)
             present.insert(hashOf(bytes));
-        QMultiHash<QByteArray, QByteArray> kept = trashedIn(homeTrash, {}, prefilled);
-        if (setup.mounted)
-            kept.unite(trashedIn(topTrash, top, prefilled));
+        trash = trashes();
+        const QMultiHash<QByteArray, QByteArray> kept = keptIn(trash);
+        for (const QString& broken : std::as_const(trash.faults))
+            fault += "\n" + broken;
         const bool agreed = std::any_of(expected.cbegin(), expected.cend(), [](const ExpectedPrompt& p) {
             return p.title == QLatin1String("Delete Permanently") && p.answer == Pressed::Yes;
         });
+        // What the step itself displaced and is nowhere else is kept under the place it came from; a restore
+        // that does not happen leaves the trash as it was.
+        const bool outsider = s.meddle && s.action != Action::Restore;
+        for (auto it = placesBefore.cbegin(); !outsider && !agreed && it != placesBefore.cend(); ++it)
+            if (!it.value().isEmpty() && at.value(it.key()) != it.value() &&
+                !present.contains(hashOf(it.value())) && !kept.contains(hashOf(it.value()), it.key()))
+                fault += "\nnot kept under its place: " + QString::fromLatin1(hashOf(it.value())) + " of " +
+                         QFile::decodeName(it.key()).right(60);
+        if (s.action == Action::Restore && expect != Restored && kept != keptBefore)
+            fault += QStringLiteral("\na restore that did not happen changed the trash");
+        figures.keptOnce +=
+            m.loads > loadsBefore && keptBefore.contains(hashOf(placesBefore.value(livePath)), livePath);
         for (auto it = lived.begin(); it != lived.end();) {
             const QList<QByteArray> trashedFrom = kept.values(it.key());
             const bool inTrash =
@@ -755,6 +1052,7 @@ void ModelTest::perform(Form1Harness& h, const Form1Probe& f, const Step& s) {
         f.menuStx->trigger();
         break;
     case Action::ClientToggle:
+    case Action::Restore: // another copy's, which play gives
         break;
     case Action::BagAppears:
         writeAt(QFile::encodeName(h.programDir.path()) + '/' + onDisk(s.name), s.typed.toUtf8());

@@ -122,8 +122,11 @@ StepResult FileSteps::restore(const TrashEntry& version, const FilePlace& destin
         destination,
         [&](int temporary) {
             int fd = -1;
-            const StepResult opened = openToRead({version.files(), version.name}, files.get(), fd);
+            StepResult opened = openToRead({version.files(), version.name}, files.get(), fd);
             const Descriptor from(fs_, fd);
+            // Another running copy may have restored it since it was picked.
+            if (opened.is(StepResult::Kind::System) && opened.error == ENOENT)
+                opened = StepResult::failure(StepResult::Kind::NotThere, ENOENT, QString());
             struct stat before {};
             StepResult copied = opened ? ByteCopy::checkRegularFile(fs_, from.get(), before) : opened;
             if (copied)
