@@ -237,7 +237,7 @@ StepResult restoreByCommand(FileSystem& fs, Form1Harness& h, const QList<QByteAr
     TrashedSteps steps(fs);
     BagStore bags(fs, steps.steps, QFile::encodeName(h.programDir.path()));
     IniFileSettingsStore settings(fs);
-    CommandLine command({settings, bags, h.client, h.starter, fs, {}});
+    CommandLine command({settings, bags, h.client, h.starter, fs, {}, true});
     return command.restore(CommandRequest::parse(arguments).value);
 }
 
