@@ -62,7 +62,7 @@ bool seen(const Sighting& sighting) {
 // Polls until the detector gives the expected answer; the X server drops a killed client's window
 // on its own time. Returns the last answer.
 bool settlesTo(SystemClientDetector& detector, bool expected) {
-    const QDeadlineTimer deadline(5000);
+    const QDeadlineTimer deadline(120000); // a stand-in starts slowly on a busy machine
     bool answer = seen(detector.isPalaceRunning());
     while (answer != expected && !deadline.hasExpired()) {
         QThread::msleep(20);
@@ -86,7 +86,7 @@ QByteArray authorityEntry(const QByteArray& protocol, const QByteArray& data) {
 // The child of parent once it has ended and waits, unreaped, for its parent (state Z); 0 when none has
 // within a few seconds.
 qint64 unreapedChildOf(qint64 parent) {
-    const QDeadlineTimer deadline(5000);
+    const QDeadlineTimer deadline(120000); // a stand-in starts slowly on a busy machine
     for (;;) {
         const QByteArray children = readFile(QStringLiteral("/proc/%1/task/%1/children").arg(parent));
         for (const QByteArray& child : children.simplified().split(' ')) {
@@ -247,10 +247,13 @@ private slots:
         }
         if (ended) {
             // The stand-in ends at once on an option it does not know; the shell's exec leaves it a parent
-            // that never waits.
+            // that never waits. It starts only once that exec is done: the shell itself would reap it.
             options.program = QStringLiteral("bash");
-            options.arguments =
-                QStringList{"-c", "\"$0\" --end 2>/dev/null & echo no window; exec sleep 120", program};
+            options.arguments = QStringList{"-c",
+                                            "bash -c 'until [ \"$(cat /proc/$PPID/comm)\" = sleep ]; do "
+                                            "sleep 0.01; done; exec \"$0\" --end' "
+                                            "\"$0\" 2>/dev/null & echo no window; exec sleep 120",
+                                            program};
         }
         StandIn::Process client(options);
         QVERIFY2(client.waitUntilReady(), qPrintable(client.failure()));
