@@ -174,7 +174,7 @@ printf 'odd' >"$trees/build/-odd"$'\n'"bag.prp"
 printf 'kept' >"$trees/build-asan/kept.prp"
 clean() {
   make -s -C "$source" clean BUILD="$trees/build" ASAN_BUILD="$trees/build-asan" \
-    RELEASE_BUILD="$trees/build-release" >"$work/clean.log" 2>&1
+    RELEASE_BUILD="$trees/build-release" CHECK_BUILD="$trees/build-check" >"$work/clean.log" 2>&1
 }
 refused_keeping_all() {
   ! clean && test -d "$trees/build" && test -d "$trees/build-release" &&
