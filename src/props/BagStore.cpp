@@ -50,16 +50,21 @@ void BagStore::removeLeftovers(const FilePlace& liveFile) {
 }
 
 QList<BagStatus> BagStore::statuses(const BagNames& names, const FilePlace& liveFile) const {
+    return statuses(names, liveFile, 0, names.size());
+}
+
+QList<BagStatus> BagStore::statuses(const BagNames& names, const FilePlace& liveFile, qsizetype first,
+                                    qsizetype end) const {
     const StepValue<struct stat> live = DirectoryReader::statusOf(fs_, liveFile);
-    QList<BagStatus> found(names.size());
-    for (qsizetype row = 0; row < names.size(); ++row) {
+    QList<BagStatus> found(end - first);
+    for (qsizetype row = first; row < end; ++row) {
         const FilePlace bag{directory_, names.fileName(row)};
         const StepValue<struct stat> status = DirectoryReader::statusOf(fs_, bag);
         if (!status)
             continue;
-        found[row] = {qint64(status.value.st_size), status.value.st_mtim,
-                      live && status.value.st_size == live.value.st_size &&
-                          SameBytes::of(fs_, bag, liveFile)};
+        found[row - first] = {qint64(status.value.st_size), status.value.st_mtim,
+                              live && status.value.st_size == live.value.st_size &&
+                                  SameBytes::of(fs_, bag, liveFile)};
     }
     return found;
 }

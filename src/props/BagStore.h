@@ -39,6 +39,9 @@ public:
     // Each listed bag's status, row by row; a bag is loaded when it holds exactly the live file's bytes. Only
     // bags of the live file's size are opened, and only to be read.
     QList<BagStatus> statuses(const BagNames& names, const FilePlace& liveFile) const;
+    // The same for the rows from first up to end, so that a long listing can be looked at a part at a time.
+    QList<BagStatus> statuses(const BagNames& names, const FilePlace& liveFile, qsizetype first,
+                              qsizetype end) const;
     // The versions of a file that the trashes the bags and the live file go to keep, newest first.
     StepValue<QList<TrashedVersion>> versionsOf(const FilePlace& file, const FilePlace& liveFile) const;
     // The listed bags that hold exactly a version's bytes, given their statuses.

@@ -832,9 +832,14 @@ QString ModelTest::play(const Setup& setup, QList<Step>& steps, StepGenerator* g
         QByteArray lastWritten;
         if (s.meddle && rivals)
             writeAt(rivalSource, s.name.toUtf8());
+        // The list's marks only read, after the step: the rival meddles with the step's own looks alone.
+        if (s.meddle && !QTest::qWaitFor([&] { return f.marksWorkedOut(); }))
+            return QStringLiteral("the list's marks were never worked out");
         if (s.meddle)
             h.fileSystem.beforeCall = [&](FaultyFileSystem::Call call) {
                 using Call = FaultyFileSystem::Call;
+                if (!f.marksWorkedOut())
+                    return;
                 const int callersErrno = errno; // a readdir caller tells the end from a failure by it
                 if (rivals && call == Call::Renameat && rival < 0)
                     rival = startRival([&](FileSystem& fs) {

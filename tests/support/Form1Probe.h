@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/mainwindow/BagList.h"
 #include "app/mainwindow/Form1.h"
 #include "support/FakePrompter.h"
 #include "support/Form2Probe.h"
@@ -47,6 +48,8 @@ public:
     // Puts the bag list's cursor on the entry shown with this name, as the arrow keys would; false when
     // no entry shows it.
     bool selectBag(const QString& name) const;
+    // True once every listed bag has been held against the live file.
+    bool marksWorkedOut() const { return !File1->marker_.isActive(); }
 
     void Form_Click() const { form.Form_Click(); }
     void Delfile(QString& Delbox) const { form.Delfile(Delbox); }

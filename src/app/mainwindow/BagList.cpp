@@ -3,10 +3,20 @@
 #include "app/mainwindow/BagRows.h"
 #include "props/BagStore.h"
 
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-BagList::BagList(BagStore& bags, QWidget* parent) : QListView(parent), bags_(bags), rows_(new BagRows(this)) {
+namespace {
+// The window takes its events again once looking at the bags has taken this long, a few dozen rows at a
+// time: a bag's size is mostly at hand, but a folder not read for a while, or bags of the live file's size,
+// which are opened, can take far longer.
+constexpr qint64 sliceNanoseconds = 1000000;
+constexpr qsizetype rowsPerLook = 64;
+} // namespace
+
+BagList::BagList(BagStore& bags, LiveFileSource liveFile, QWidget* parent)
+    : QListView(parent), bags_(bags), rows_(new BagRows(this)), liveFile_(std::move(liveFile)) {
     setModel(rows_);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -17,13 +27,46 @@ BagList::BagList(BagStore& bags, QWidget* parent) : QListView(parent), bags_(bag
                 if (!selected.isEmpty())
                     emit entrySelected();
             });
+    connect(&marker_, &QTimer::timeout, this, &BagList::markSlice);
 }
 
 StepResult BagList::refresh() {
     selectionModel()->clear();
     StepValue<BagNames> listing = bags_.list();
     rows_->show(std::move(listing.value));
+    markLoaded();
     return listing.result;
+}
+
+void BagList::markLoaded() {
+    nextMarked_ = 0;
+    marker_.start();
+}
+
+// A pass begins by asking where the live file is. A mark stays until its row is looked at again, so that
+// marking anew after a load does not flicker.
+void BagList::markSlice() {
+    if (nextMarked_ == 0) {
+        const StepValue<FilePlace> live = liveFile_();
+        if (!live) {
+            marker_.stop();
+            rows_->unmarkAll();
+            return;
+        }
+        marking_ = live.value;
+    }
+    const BagNames& names = rows_->names();
+    QElapsedTimer slice;
+    slice.start();
+    while (nextMarked_ < names.size() && slice.nsecsElapsed() < sliceNanoseconds) {
+        const qsizetype end = std::min(nextMarked_ + rowsPerLook, names.size());
+        const QList<BagStatus> statuses = bags_.statuses(names, marking_, nextMarked_, end);
+        for (qsizetype row = nextMarked_; row < end; ++row)
+            rows_->markLoaded(row, statuses[row - nextMarked_].loaded);
+        nextMarked_ = end;
+    }
+    if (nextMarked_ == names.size())
+        marker_.stop();
 }
 
 QString BagList::selectedName() const {

@@ -68,7 +68,8 @@ Form1::Form1(Form1Services services, QWidget* parent) : QMainWindow(parent), ser
     client->setFixedSize(clientSize);
     setCentralWidget(client);
 
-    File1 = new BagList(services_.bags, client);
+    File1 = new BagList(
+        services_.bags, [this] { return storedLiveFile(); }, client);
     File1->setGeometry(listRect);
     ControlTip::set(*File1, Form1Texts::listTip);
     File1->setAccessibleName(Form1Texts::listName);

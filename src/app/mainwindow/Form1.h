@@ -54,6 +54,7 @@ private:
 
     // Steps that more than one handler takes.
     StepResult readSelpath();
+    StepValue<FilePlace> storedLiveFile();
     void showPalaceFilesError();
     bool refusedWhileClientRuns();
     bool copyBagOverLiveFile();

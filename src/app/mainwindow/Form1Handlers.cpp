@@ -225,6 +225,18 @@ StepResult Form1::readSelpath() {
     return stored.result;
 }
 
+// The live file of the directory stored right now, for the list's marks; Selpath is left as it is. With
+// nothing stored no file is the live one.
+StepValue<FilePlace> Form1::storedLiveFile() {
+    const StepValue<QString> stored = services_.settings.readSetting(
+        PalacePathSetting::application, PalacePathSetting::section, PalacePathSetting::key);
+    if (!stored)
+        return {{}, stored.result};
+    if (stored.value.isEmpty())
+        return {{}, StepResult::fromErrno(ENOENT)};
+    return {BagPaths::liveFile(stored.value), {}};
+}
+
 // The one message of the save and of the client start, whatever failed.
 void Form1::showPalaceFilesError() {
     services_.prompter.showMessage(Form1Texts::palaceFilesText, MessageStyle::Critical,
@@ -246,6 +258,7 @@ bool Form1::refusedWhileClientRuns() {
 bool Form1::copyBagOverLiveFile() {
     const FilePlace liveFile = BagPaths::liveFile(Selpath);
     const StepResult copied = services_.bags.load(Selfile, liveFile, askBeforeLoss_);
+    File1->markLoaded();
     const bool loaded = inPlace(copied, Form1Texts::loadErrorTitle);
     if (!loaded && !declined(copied))
         services_.prompter.showMessage(Form1Texts::loadErrorText(displayedPath(Selfile),

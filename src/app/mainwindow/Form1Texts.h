@@ -26,6 +26,8 @@ inline const QString safetyOff = QStringLiteral("Safety Off");
 // Names a screen reader gives the controls that show no text of their own.
 inline const QString listName = QStringLiteral("Saved prop bags");
 inline const QString safetyStripName = QStringLiteral("Safety requests");
+// What a screen reader adds for a bag that holds the live file's bytes.
+inline const QString loadedBagDescription = QStringLiteral("Holds the props now in palace.prp");
 
 // Menus.
 inline const QString fileMenu = QStringLiteral("&File");

@@ -28,11 +28,39 @@ void clickEntry(const Form1Probe& f, const QString& name, Qt::KeyboardModifiers 
     QTest::mouseClick(f.File1->viewport(), button, modifiers, rect.center());
 }
 
-// One step of a scripted session; the steps a user can take on the window, plus file changes behind its back.
+// The listed names; a bag in bold, described as holding palace.prp's props, followed by " (loaded)".
+QStringList marked(const Form1Probe& f) {
+    QStringList rows = f.bagNames();
+    for (int row = 0; row < rows.size(); ++row) {
+        const QModelIndex at = f.File1->model()->index(row, 0);
+        const QString described = at.data(Qt::AccessibleDescriptionRole).toString();
+        if (described.contains("palace.prp") == at.data(Qt::FontRole).value<QFont>().bold())
+            rows[row] += described.isEmpty() ? "" : " (loaded)";
+        else
+            rows[row] += " (?)";
+    }
+    return rows;
+}
+
+// One step of a scripted session; the steps a user can take on the window, plus file changes behind its back,
+// which may come before it starts.
 void act(Form1Harness& h, const QString& step) {
-    Form1Probe f = *h.form;
     const QString verb = step.section(' ', 0, 0);
     const QString name = step.section(' ', 1);
+    if (verb == "add")
+        return writeFile(h.bagPath(name), "new");
+    if (verb == "many") { // more bags than are marked at a time
+        for (int i = 1000; i < 2100; ++i)
+            writeFile(h.bagPath(QStringLiteral("n%1.prp").arg(i)), "new");
+        return;
+    }
+    if (verb == "live") // palace.prp of those bytes, its directory stored
+        return writeFile(h.livePath(), name.toUtf8()), h.storePalaceDirectory();
+    if (verb == "forget") // nothing stored any more
+        return void(QFile::remove(IniFileSettingsStore::fileOf(PalacePathSetting::application)));
+    if (verb == "unreadable")
+        return Form1Harness::makeSettingsUnreadable();
+    Form1Probe f = *h.form;
     QWidget* client = f.form.centralWidget();
     if (verb == "click")
         clickEntry(f, name);
@@ -57,9 +85,14 @@ void act(Form1Harness& h, const QString& step) {
     else if (verb == "list-blank")
         QTest::mouseClick(f.File1->viewport(), Qt::LeftButton, {},
                           QPoint(5, f.File1->viewport()->height() - 3));
-    else if (verb == "add")
-        writeFile(h.bagPath(name), "new");
-    else if (verb == "save-off") // as a failed save leaves it
+    else if (verb == "load") { // with the safety requests off: nothing asked
+        f.menDSR->trigger();
+        QTest::mouseClick(f.Command1, Qt::LeftButton);
+    } else if (verb == "save") { // palace.prp saved under the name it asks for
+        h.prompter.answerText(name);
+        QTest::mouseClick(f.Command2, Qt::LeftButton);
+        h.prompter.clear();
+    } else if (verb == "save-off") // as a failed save leaves it
         f.Command2->setEnabled(false);
     else
         QFAIL(qPrintable("unknown step " + step));
@@ -158,6 +191,33 @@ private slots:
             << QStringList{"click a.prp", "background-right-button"} << "LSDR"
             << "a.prp"
             << "a.prp" << two;
+        // A bag is loaded when it holds palace.prp's bytes; b.prp has their size only.
+        const QString none;
+        const QStringList aLoaded{"a.prp (loaded)", "b.prp"};
+        QTest::newRow("start-up marks the loaded bag")
+            << QStringList{"live a", "start"} << "-S--" << none << none << aLoaded;
+        QTest::newRow("bags of the same bytes")
+            << QStringList{"add c.prp", "add d.prp", "live new", "start"} << "-S--" << none << none
+            << QStringList{"a.prp", "b.prp", "c.prp (loaded)", "d.prp (loaded)"};
+        QTest::newRow("settings unreadable at a background click")
+            << QStringList{"live a", "start", "unreadable", "background"} << "-S--" << none << none << two;
+        QTest::newRow("palace.prp changed and stored after start-up, then a background click")
+            << QStringList{"live b", "forget", "start", "live a", "background"} << "-S--" << none << none
+            << aLoaded;
+        QTest::newRow("after a load") << QStringList{"live b", "start", "click a.prp", "load"} << "LSDR"
+                                      << "a.prp"
+                                      << "a.prp" << aLoaded;
+        QTest::newRow("after a load with nothing stored any more")
+            << QStringList{"live a", "start", "click b.prp", "forget", "load"} << "LSDR"
+            << "b.prp"
+            << "b.prp" << two;
+        QStringList many = two;
+        for (int i = 1000; i < 2100; ++i)
+            many << QStringLiteral("n%1.prp (loaded)").arg(i);
+        QTest::newRow("more bags than are marked at a time")
+            << QStringList{"many", "live new", "start"} << "-S--" << none << none << many;
+        QTest::newRow("after a save") << QStringList{"live a", "start", "save c"} << "-S--" << none << none
+                                      << QStringList{"a.prp (loaded)", "b.prp", "c.prp (loaded)"};
     }
     void availability() {
         QFETCH(QStringList, steps);
@@ -169,11 +229,14 @@ private slots:
         Form1Harness h;
         writeFile(h.bagPath("a.prp"), "a");
         writeFile(h.bagPath("b.prp"), "b");
+        const qsizetype started = steps.indexOf("start"); // the steps before it set the scene
+        for (const QString& step : steps.mid(0, std::max(started, qsizetype(0))))
+            act(h, step);
         Form1Probe f = h.start();
         f.form.show();
         QVERIFY(QTest::qWaitForWindowActive(&f.form));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.File1));
-        for (const QString& step : steps) {
+        for (const QString& step : steps.mid(started + 1)) {
             act(h, step);
             if (QTest::currentTestFailed())
                 return;
@@ -184,8 +247,13 @@ private slots:
         QCOMPARE(f.Selfile, selfile);
         QCOMPARE(f.File1->selectedName(), shownSelected);
         QCOMPARE(f.File1->selectionModel()->selectedIndexes().size(), shownSelected.isEmpty() ? 0 : 1);
-        QCOMPARE(f.bagNames(), listed);
+        QTRY_VERIFY(f.marksWorkedOut());
+        QCOMPARE(marked(f), listed);
         QCOMPARE(h.prompter.requests.size(), 0);
+        for (const FaultyFileSystem::Step& call : h.fileSystem.trace) // no bag of another size is opened
+            if (call.call == FaultyFileSystem::Call::Close && call.path.endsWith(".prp") &&
+                call.path.startsWith(QFile::encodeName(h.programDir.path() + '/')))
+                QCOMPARE(QFileInfo(call.path).size(), QFileInfo(h.livePath()).size());
     }
 
     // Keys of unavailable commands do nothing; the same keys work once the command is available.
