@@ -13,11 +13,11 @@ StepResult usage(const QString& problem) {
 }
 
 // The option an argument spells, and whether it ends there: "--as=NEW" carries its value.
-const OptionSpec* optionNamed(const QByteArray& name) {
-    for (const OptionSpec& spec : options())
-        if (name == QByteArray("--") + spec.longName ||
-            (spec.shortName && name == QByteArray("-") + spec.shortName))
-            return &spec;
+const KnownOption* optionNamed(const QByteArray& name) {
+    for (const KnownOption& known : options())
+        if (name == QByteArray("--") + known.longName ||
+            (known.shortName && name == QByteArray("-") + known.shortName))
+            return &known;
     return nullptr;
 }
 
@@ -37,23 +37,23 @@ StepResult takeOptions(const QList<QByteArray>& arguments, CommandRequest& reque
         }
         const qsizetype equals = argument.startsWith("--") ? argument.indexOf('=') : -1;
         const QByteArray name = equals < 0 ? argument : argument.left(equals);
-        QList<const OptionSpec*> given;
-        if (const OptionSpec* spec = optionNamed(name))
-            given.append(spec);
+        QList<const KnownOption*> given;
+        if (const KnownOption* known = optionNamed(name))
+            given.append(known);
         else if (!argument.startsWith("--")) // short flags together: -0l
             for (const char letter : argument.mid(1))
                 given.append(optionNamed(QByteArray("-") + letter));
         if (given.isEmpty() || given.contains(nullptr))
             return usage(CommandLineTexts::unknownOption(QFile::decodeName(name)));
-        for (const OptionSpec* spec : std::as_const(given)) {
-            if (spec->value && given.size() > 1)
+        for (const KnownOption* known : std::as_const(given)) {
+            if (known->value && given.size() > 1)
                 return usage(CommandLineTexts::unknownOption(QFile::decodeName(name)));
-            request.options |= spec->option;
-            if (!spec->value)
+            request.options |= known->option;
+            if (!known->value)
                 continue;
             if (equals < 0 && i + 1 >= arguments.size())
                 return usage(
-                    CommandLineTexts::needsValue(QFile::decodeName(name), QLatin1String(spec->value)));
+                    CommandLineTexts::needsValue(QFile::decodeName(name), QLatin1String(known->value)));
             request.as = equals < 0 ? arguments[++i] : argument.mid(equals + 1);
         }
         if (equals >= 0 && !given.first()->value)
@@ -75,10 +75,10 @@ const Command* commandNamed(const QByteArray& name, StepResult& result) {
 StepResult checked(const CommandRequest& request) {
     const Command& command = *request.command;
     const QString name = QLatin1String(command.name);
-    for (const OptionSpec& spec : options())
-        if (request.has(spec.option) && !(spec.option & (command.options | Help)))
+    for (const KnownOption& known : options())
+        if (request.has(known.option) && !(known.option & (command.options | Help)))
             return usage(
-                CommandLineTexts::optionNotFor(QStringLiteral("--") + QLatin1String(spec.longName), name));
+                CommandLineTexts::optionNotFor(QStringLiteral("--") + QLatin1String(known.longName), name));
     const qsizetype count = request.operands.size();
     if (count < command.fewest || count > command.most)
         return usage(CommandLineTexts::wrongOperands(name, command.fewest, command.most));

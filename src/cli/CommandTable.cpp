@@ -33,10 +33,10 @@ int editsBetween(const QByteArray& a, const QByteArray& b) {
     return d[a.size()][b.size()];
 }
 
-QByteArray spelled(const OptionSpec& spec) {
-    QByteArray names = spec.shortName ? QByteArray("-") + spec.shortName + ", " : QByteArray("    ");
-    names += QByteArray("--") + spec.longName;
-    return spec.value ? names + ' ' + spec.value : names;
+QByteArray spelled(const KnownOption& known) {
+    QByteArray names = known.shortName ? QByteArray("-") + known.shortName + ", " : QByteArray("    ");
+    names += QByteArray("--") + known.longName;
+    return known.value ? names + ' ' + known.value : names;
 }
 
 QByteArray padded(QByteArray text, qsizetype width) {
@@ -45,15 +45,15 @@ QByteArray padded(QByteArray text, qsizetype width) {
 
 QByteArray optionLines(unsigned wanted) {
     QByteArray lines;
-    for (const OptionSpec& spec : options())
-        if (spec.option & wanted)
-            lines += "  " + padded(spelled(spec), 22) + spec.help + '\n';
+    for (const KnownOption& known : options())
+        if (known.option & wanted)
+            lines += "  " + padded(spelled(known), 22) + known.help + '\n';
     return lines;
 }
 } // namespace
 
-const QList<OptionSpec>& options() {
-    static const QList<OptionSpec> all = {
+const QList<KnownOption>& options() {
+    static const QList<KnownOption> all = {
         {Help, 'h', "help", nullptr, "shows this help, or the help of the command given, and does nothing"},
         {Version, 0, "version", nullptr, "prints the program's name and version; goes alone"},
         {Null, '0', "null", nullptr, "ends each line with a NUL instead of a newline"},
@@ -110,11 +110,11 @@ const Command* nearest(const QByteArray& name) {
 
 QByteArray synopsis(const Command& command) {
     QByteArray line = command.name;
-    for (const OptionSpec& spec : options())
-        if (spec.option & command.options)
-            line += spec.value       ? QByteArray(" [--") + spec.longName + ' ' + spec.value + ']'
-                    : spec.shortName ? QByteArray(" [-") + spec.shortName + ']'
-                                     : QByteArray(" [--") + spec.longName + ']';
+    for (const KnownOption& known : options())
+        if (known.option & command.options)
+            line += known.value       ? QByteArray(" [--") + known.longName + ' ' + known.value + ']'
+                    : known.shortName ? QByteArray(" [-") + known.shortName + ']'
+                                      : QByteArray(" [--") + known.longName + ']';
     return *command.operands ? line + ' ' + command.operands : line;
 }
 

@@ -21,7 +21,7 @@ enum Option : unsigned {
     As = 32,        // --as NEW
 };
 
-struct OptionSpec {
+struct KnownOption {
     Option option;
     char shortName; // 0 for none
     const char* longName;
@@ -39,7 +39,7 @@ struct Command {
     StepResult (CommandLine::*run)(const CommandRequest&);
 };
 
-const QList<OptionSpec>& options();
+const QList<KnownOption>& options();
 const QList<Command>& commands();
 const Command* find(const QByteArray& name);
 // The command name within two edits of name, if there is one.
