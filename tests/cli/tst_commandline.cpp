@@ -254,6 +254,11 @@ private slots:
                           "s restore 3 && s restore 1 --as back && s history | cut -d' ' -f1,4-")
             << int(Stored) << false << 0 << QByteArray("1 1 = B.prp\n2 1 = a.prp\n3 4\n1 1 = a.prp\n")
             << QByteArray() << Files{{live, "LIVE"}, {"program/back.prp", "B"}};
+        QTest::newRow("a linked palace.prp: its versions found, and its link kept")
+            << QByteArray("mv palace/palace.prp palace/real.prp && ln -s real.prp " + live +
+                          " && s load a && s history | cut -d' ' -f1,4 && s restore 1 && test -L " + live +
+                          " && cat palace/real.prp")
+            << int(Stored) << false << 0 << QByteArray("1 4\nLIVE") << QByteArray() << Files{};
         QTest::newRow("restore of what is not there")
             << QByteArray("s restore 1; echo $?; s restore x; echo $?; s restore a 1") << int(Stored) << false
             << 1 << QByteArray("1\n2\n")

@@ -110,16 +110,19 @@ StepResult FileSteps::restore(const TrashEntry& version, const FilePlace& destin
                               const AskBeforeLoss& ask) {
     const QByteArray kept = version.files() + '/' + version.name;
     const Descriptor files(fs_, Directory::open(fs_, version.files(), O_NOFOLLOW));
-    const Descriptor directory(fs_, Directory::open(fs_, destination.directory));
     if (!files.isOpen())
         return StepResult::failure(StepResult::Kind::NotThere, ENOENT, QString()).about(kept);
-    if (!directory.isOpen())
-        return StepResult::fromErrno(errno).about(destination.path());
+    // As for a copy, a destination that is a symbolic link keeps the link.
+    FilePlace where = destination;
+    int whereFd = -1;
+    const StepResult located = locate(where, whereFd);
+    const Descriptor directory(fs_, whereFd);
+    if (!located)
+        return located.about(destination.path());
     if (deviceOf(fs_, files.get()) == deviceOf(fs_, directory.get()))
-        return displace(directory.get(), destination, ask, {files.get(), version.name, destination.name},
-                        version);
+        return displace(directory.get(), where, ask, {files.get(), version.name, where.name}, version);
     return replaceWith(
-        destination,
+        where,
         [&](int temporary) {
             int fd = -1;
             StepResult opened = openToRead({version.files(), version.name}, files.get(), fd);

@@ -94,8 +94,10 @@ StepValue<QList<TrashedVersion>> Trash::versionsOf(const FilePlace& file, const 
     const StepValue<QByteArray> folder = resolve(file.directory);
     if (!folder)
         return {{}, folder.result};
+    // A file that is a symbolic link had the file it points to replaced, and kept under that one's path.
+    const StepValue<QByteArray> target = resolve(file.path());
     // Whoever recorded the path may not have resolved its links.
-    QList<QByteArray> paths{FilePlace{folder.value, file.name}.path()};
+    QList<QByteArray> paths{target ? target.value : FilePlace{folder.value, file.name}.path()};
     if (file.directory.startsWith('/') && file.path() != paths.first())
         paths.append(file.path());
     if (!directories_.home().isEmpty())
