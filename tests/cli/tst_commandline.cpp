@@ -312,7 +312,9 @@ private slots:
         if (client)
             client->stop();
         // Neither the stand-in nor the started mark-maker may be seen by the next row.
-        QTRY_VERIFY_WITH_TIMEOUT(SystemClientDetector().isPalaceRunning().value.isEmpty(), 30000);
+        QString seen;
+        QTRY_VERIFY2_WITH_TIMEOUT((seen = SystemClientDetector().isPalaceRunning().value).isEmpty(),
+                                  qPrintable(seen), 30000);
     }
 
     // The commands are written once, in the program's table: its help lists them, and the completion and
