@@ -21,8 +21,8 @@ constexpr mode_t defaultMode = 0666; // narrowed by the umask, as for any new fi
 constexpr mode_t privateMode = 0600; // until the replaced file's bits are set
 
 // What a rename in one folder displaces: nothing when the source is missing or keeps its name, the file
-// itself when two names are links of one file (which rename(2) would leave as they are). Where that cannot be told, another: a kept
-// file too many costs nothing.
+// itself when two names are links of one file (which rename(2) would leave as they are). Where that cannot be
+// told, another: a kept file too many costs nothing.
 enum class Displaced { Another, Nothing, Itself };
 
 Displaced displacedByRename(FileSystem& fs, int directory, const QByteArray& from, const QByteArray& to) {
@@ -40,7 +40,8 @@ Displaced displacedByRename(FileSystem& fs, int directory, const QByteArray& fro
 
 // A rename fails at its new name when that name cannot be one, else at the file it moves.
 bool newNameAtFault(int error) {
-    return error == ENAMETOOLONG || error == EEXIST || error == ENOTEMPTY || error == EISDIR || error == ENOTDIR;
+    return error == ENAMETOOLONG || error == EEXIST || error == ENOTEMPTY || error == EISDIR ||
+           error == ENOTDIR;
 }
 
 dev_t deviceOf(FileSystem& fs, int directory) {
@@ -54,19 +55,7 @@ StepResult FileSteps::copy(const FilePlace& source, const FilePlace& destination
     if (!sourceDirectory.isOpen())
         return StepResult::fromErrno(errno).about(source.path());
     return replaceWith(
-        destination,
-        [&](int temporary) {
-            int fd = -1;
-            const StepResult opened = openToRead(source, sourceDirectory.get(), fd);
-            const Descriptor from(fs_, fd);
-            if (!opened)
-                return opened;
-            struct stat before {};
-            if (StepResult regular = ByteCopy::checkRegularFile(fs_, from.get(), before); !regular)
-                return regular.about(source.path());
-            return ByteCopy::copy(fs_, from.get(), before, temporary).about(source.path());
-        },
-        ask);
+        destination, [&](int temporary) { return copyFrom(source, sourceDirectory.get(), temporary); }, ask);
 }
 
 StepResult FileSteps::write(const FilePlace& destination, const QByteArray& bytes) {
@@ -124,17 +113,11 @@ StepResult FileSteps::restore(const TrashEntry& version, const FilePlace& destin
     return replaceWith(
         where,
         [&](int temporary) {
-            int fd = -1;
-            StepResult opened = openToRead({version.files(), version.name}, files.get(), fd);
-            const Descriptor from(fs_, fd);
+            const StepResult copied = copyFrom({version.files(), version.name}, files.get(), temporary);
             // Another running copy may have restored it since it was picked.
-            if (opened.is(StepResult::Kind::System) && opened.error == ENOENT)
-                opened = StepResult::failure(StepResult::Kind::NotThere, ENOENT, QString());
-            struct stat before {};
-            StepResult copied = opened ? ByteCopy::checkRegularFile(fs_, from.get(), before) : opened;
-            if (copied)
-                copied = ByteCopy::copy(fs_, from.get(), before, temporary);
-            return copied.about(kept);
+            if (copied.is(StepResult::Kind::System) && copied.error == ENOENT)
+                return StepResult::failure(StepResult::Kind::NotThere, ENOENT, QString()).about(kept);
+            return copied;
         },
         ask, version);
 }
@@ -230,8 +213,8 @@ StepResult FileSteps::displace(int directory, const FilePlace& displaced, const 
             return StepResult::failure(StepResult::Kind::NotThere, ENOENT, QString())
                 .about(leaving.files() + '/' + leaving.name);
         TrashEntry kept;
-        const Displaced displacing = change.renames ? displacedByRename(fs_, directory, change.from, change.to)
-                                                    : Displaced::Another;
+        const Displaced displacing =
+            change.renames ? displacedByRename(fs_, directory, change.from, change.to) : Displaced::Another;
         if (displacing == Displaced::Another && trash_) {
             const StepResult trashed = trash_->trash(directory, displaced, kept);
             const bool agreed = trashed.is(StepResult::Kind::NotTrashable) && ask && ask(trashed);
@@ -251,8 +234,8 @@ StepResult FileSteps::displace(int directory, const FilePlace& displaced, const 
                 return StepResult::failure(StepResult::Kind::NotThere, error, QString())
                     .about(leaving.files() + '/' + leaving.name);
             const bool fromAtFault = change.renames && !newNameAtFault(error);
-            return StepResult::fromErrno(error).about(fromAtFault ? FilePlace{displaced.directory, change.from}.path()
-                                                                  : path);
+            return StepResult::fromErrno(error).about(
+                fromAtFault ? FilePlace{displaced.directory, change.from}.path() : path);
         }
         if (!leaving.name.isEmpty())
             trash_->untrash(leaving);
@@ -286,9 +269,17 @@ StepResult FileSteps::locate(FilePlace& where, int& directory) {
     return StepResult::fromErrno(ELOOP);
 }
 
-// Non-blocking, so that a pipe in the source's place cannot hang the program; it is refused afterwards.
-StepResult FileSteps::openToRead(const FilePlace& source, int directory, int& fd) {
-    fd = retryInterrupted(
-        [&] { return fs_.openat(directory, source.name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0); });
-    return StepResult::fromErrno(fd < 0 ? errno : 0).about(source.path());
+// Non-blocking, so that a pipe in the source's place cannot hang the program; it is refused before a read.
+StepResult FileSteps::copyFrom(const FilePlace& source, int directory, int temporary) {
+    const Descriptor from(fs_, retryInterrupted([&] {
+                              return fs_.openat(directory, source.name.constData(),
+                                                O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
+                          }));
+    if (!from.isOpen())
+        return StepResult::fromErrno(errno).about(source.path());
+    struct stat before {};
+    StepResult copied = ByteCopy::checkRegularFile(fs_, from.get(), before);
+    if (copied)
+        copied = ByteCopy::copy(fs_, from.get(), before, temporary);
+    return copied.about(source.path());
 }

@@ -62,7 +62,8 @@ private:
     StepResult displace(int directory, const FilePlace& displaced, const AskBeforeLoss& ask,
                         const Change& change, const TrashEntry& leaving);
     StepResult locate(FilePlace& where, int& directory);
-    StepResult openToRead(const FilePlace& source, int directory, int& fd);
+    // Copies the source, a regular file in the open directory, into the temporary file.
+    StepResult copyFrom(const FilePlace& source, int directory, int temporary);
 
     FileSystem& fs_;
     Trash* trash_;
